@@ -1,0 +1,157 @@
+// The platform seam: everything the portable catalogue core needs from the
+// operating system.  Windows implements it with the real Win32 calls
+// (platform/win32), Linux with POSIX calls and iconv (platform/posix).
+//
+// Strings are ANSI in code page 932 on both sides.  On Linux, names on disk
+// are UTF-8 and are converted at this seam, so catalogues written on either
+// system read the same on the other.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace cataloom::platform {
+
+constexpr std::size_t kMaxPath = 260;  // bytes, terminator included
+
+// File attribute bits as Windows reports them.
+enum Attribute : std::uint32_t {
+    kAttrReadOnly = 0x1,
+    kAttrHidden = 0x2,
+    kAttrSystem = 0x4,
+    kAttrDirectory = 0x10,
+    kAttrArchive = 0x20,
+    kAttrNormal = 0x80,
+    kAttrTemporary = 0x100,
+    kAttrReparsePoint = 0x400,
+};
+
+// Drive type codes as GetDriveTypeA returns them.
+enum DriveType : std::uint32_t {
+    kDriveUnknown = 0,
+    kDriveNoRootDir = 1,
+    kDriveRemovable = 2,
+    kDriveFixed = 3,
+    kDriveRemote = 4,
+    kDriveCdRom = 5,
+    kDriveRamDisk = 6,
+};
+
+// 100-nanosecond intervals since 1601-01-01 UTC, as a FILETIME holds them.
+using FileTime = std::uint64_t;
+
+// ---- Collation and code page ------------------------------------------------
+
+// The system's case-insensitive locale collation (lstrcmpiA): <0, 0, >0.
+int CompareNoCase(const char* a, const char* b);
+// The system's case-sensitive locale collation (lstrcmpA): <0, 0, >0.
+int CompareCase(const char* a, const char* b);
+// True for a lead byte of a double-byte character in code page 932.
+bool IsLeadByte(unsigned char c);
+
+// ---- The shell's task allocator --------------------------------------------
+
+void* TaskAlloc(std::size_t bytes);
+void TaskFree(void* block);
+
+// ---- Files and directories --------------------------------------------------
+
+struct FindData {
+    std::uint32_t attributes = 0;
+    std::uint64_t size = 0;
+    FileTime creationTime = 0;
+    FileTime lastWriteTime = 0;
+    char name[kMaxPath] = {};
+};
+
+// One directory search (FindFirstFileA / FindNextFileA).  `pattern` is a path
+// whose last component may hold the wildcards * and ?; "." and ".." are
+// returned as the system returns them.
+class DirectorySearch {
+public:
+    explicit DirectorySearch(const char* pattern);
+    ~DirectorySearch();
+    DirectorySearch(const DirectorySearch&) = delete;
+    DirectorySearch& operator=(const DirectorySearch&) = delete;
+
+    bool IsOpen() const;
+    // Fills `out` with the next entry; false when there are no more.
+    bool Next(FindData& out);
+
+private:
+    struct State;
+    State* state_;
+};
+
+// Attributes of a path (GetFileAttributesA); false if they cannot be read.
+bool GetAttributes(const char* path, std::uint32_t& attributes);
+
+struct FileStamp {
+    std::uint64_t size = 0;
+    FileTime lastWriteTime = 0;
+};
+// Size and last write time of a file; false if the file cannot be examined.
+bool GetFileStamp(const char* path, FileStamp& stamp);
+
+bool CreateDirectory(const char* path);
+bool RemoveDirectory(const char* path);
+bool DeleteFile(const char* path);
+// Renames `from` to `to`, replacing an existing file of that name.
+bool ReplaceFile(const char* from, const char* to);
+
+// An owned file handle.
+class File {
+public:
+    enum Access : unsigned { kRead = 1, kWrite = 2, kReadWrite = 3 };
+    enum Share : unsigned { kShareNone = 0, kShareRead = 1, kShareWrite = 2 };
+    enum Origin { kBegin, kCurrent, kEnd };
+
+    File() = default;
+    ~File() { Close(); }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Closes any handle it owns, then opens `path`.  When `mustExist` is
+    // false the file is created, or truncated if it exists.
+    bool Open(const char* path, unsigned access, unsigned share, bool mustExist);
+    // Bytes transferred, 0 when the call fails.
+    std::size_t Read(void* buffer, std::size_t bytes);
+    std::size_t Write(const void* buffer, std::size_t bytes);
+    bool Seek(std::int64_t offset, Origin origin);
+    bool Rewind() { return Seek(0, kBegin); }
+    // Flushes what was written to the disk; false if that fails.
+    bool Flush();
+    bool Close();
+    void Detach();
+    bool IsOpen() const { return handle_ != kInvalid; }
+
+private:
+    static constexpr std::intptr_t kInvalid = -1;
+    std::intptr_t handle_ = kInvalid;
+};
+
+// ---- Volumes ----------------------------------------------------------------
+
+struct VolumeInfo {
+    char label[256] = {};
+    std::uint32_t serial = 0;
+    char fileSystem[16] = {};
+};
+// Volume information for a root path ending in a backslash.
+bool GetVolumeInfo(const char* root, VolumeInfo& info);
+// The system's drive type for a path as given.
+std::uint32_t GetDriveType(const char* path);
+// Total and free bytes of the volume holding `path`; false if both the
+// 64-bit query and the cluster fallback fail.
+bool GetDiskSpace(const char* path, std::uint64_t& total, std::uint64_t& free);
+
+// ---- Time -------------------------------------------------------------------
+
+FileTime CurrentTime();
+struct LocalTime {
+    int year, month, day, hour, minute, second;
+};
+// Converts a UTC file time to the local time of the system.
+bool ToLocalTime(FileTime time, LocalTime& local);
+
+}  // namespace cataloom::platform

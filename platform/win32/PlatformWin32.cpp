@@ -1,0 +1,191 @@
+// The platform seam on Windows: the real Win32 calls, nothing else.
+#include "platform/Platform.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstring>
+
+namespace cataloom::platform {
+namespace {
+
+FileTime ToFileTime(const FILETIME& ft) {
+    return (static_cast<FileTime>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+void CopyFindData(const WIN32_FIND_DATAA& found, FindData& out) {
+    out.attributes = found.dwFileAttributes;
+    out.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    out.creationTime = ToFileTime(found.ftCreationTime);
+    out.lastWriteTime = ToFileTime(found.ftLastWriteTime);
+    std::memcpy(out.name, found.cFileName, sizeof(out.name));
+    out.name[sizeof(out.name) - 1] = '\0';
+}
+
+HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+}  // namespace
+
+int CompareNoCase(const char* a, const char* b) { return lstrcmpiA(a, b); }
+int CompareCase(const char* a, const char* b) { return lstrcmpA(a, b); }
+bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
+
+void* TaskAlloc(std::size_t bytes) { return CoTaskMemAlloc(bytes); }
+void TaskFree(void* block) { CoTaskMemFree(block); }
+
+struct DirectorySearch::State {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    WIN32_FIND_DATAA first{};
+    bool firstPending = false;
+};
+
+DirectorySearch::DirectorySearch(const char* pattern) : state_(new State) {
+    if (pattern == nullptr || *pattern == '\0') return;
+    state_->handle = FindFirstFileA(pattern, &state_->first);
+    state_->firstPending = state_->handle != INVALID_HANDLE_VALUE;
+}
+
+DirectorySearch::~DirectorySearch() {
+    if (state_->handle != INVALID_HANDLE_VALUE) FindClose(state_->handle);
+    delete state_;
+}
+
+bool DirectorySearch::IsOpen() const { return state_->handle != INVALID_HANDLE_VALUE; }
+
+bool DirectorySearch::Next(FindData& out) {
+    if (state_->handle == INVALID_HANDLE_VALUE) return false;
+    if (state_->firstPending) {
+        state_->firstPending = false;
+        CopyFindData(state_->first, out);
+        return true;
+    }
+    WIN32_FIND_DATAA found{};
+    if (!FindNextFileA(state_->handle, &found)) return false;
+    CopyFindData(found, out);
+    return true;
+}
+
+bool GetAttributes(const char* path, std::uint32_t& attributes) {
+    if (path == nullptr || *path == '\0') return false;
+    DWORD a = GetFileAttributesA(path);
+    if (a == INVALID_FILE_ATTRIBUTES) return false;
+    attributes = a;
+    return true;
+}
+
+bool GetFileStamp(const char* path, FileStamp& stamp) {
+    if (path == nullptr || *path == '\0') return false;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return false;
+    stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.lastWriteTime = ToFileTime(data.ftLastWriteTime);
+    return true;
+}
+
+bool CreateDirectory(const char* path) { return path && CreateDirectoryA(path, nullptr); }
+bool RemoveDirectory(const char* path) { return path && RemoveDirectoryA(path); }
+bool DeleteFile(const char* path) { return path && DeleteFileA(path); }
+bool ReplaceFile(const char* from, const char* to) {
+    return from && to && MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+bool File::Open(const char* path, unsigned access, unsigned share, bool mustExist) {
+    Close();
+    if (path == nullptr || *path == '\0') return false;
+    DWORD desired = ((access & kRead) ? GENERIC_READ : 0) | ((access & kWrite) ? GENERIC_WRITE : 0);
+    DWORD shareMode = ((share & kShareRead) ? FILE_SHARE_READ : 0) |
+                      ((share & kShareWrite) ? FILE_SHARE_WRITE : 0);
+    HANDLE h = CreateFileA(path, desired, shareMode, nullptr,
+                           mustExist ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    handle_ = reinterpret_cast<std::intptr_t>(h);
+    return true;
+}
+
+std::size_t File::Read(void* buffer, std::size_t bytes) {
+    if (!IsOpen() || buffer == nullptr || bytes > MAXDWORD) return 0;
+    DWORD done = 0;
+    if (!ReadFile(AsHandle(handle_), buffer, static_cast<DWORD>(bytes), &done, nullptr)) return 0;
+    return done;
+}
+
+std::size_t File::Write(const void* buffer, std::size_t bytes) {
+    if (!IsOpen() || buffer == nullptr || bytes > MAXDWORD) return 0;
+    DWORD done = 0;
+    if (!WriteFile(AsHandle(handle_), buffer, static_cast<DWORD>(bytes), &done, nullptr)) return 0;
+    return done;
+}
+
+bool File::Seek(std::int64_t offset, Origin origin) {
+    if (!IsOpen()) return false;
+    LARGE_INTEGER distance;
+    distance.QuadPart = offset;
+    DWORD method = origin == kBegin ? FILE_BEGIN : origin == kCurrent ? FILE_CURRENT : FILE_END;
+    return SetFilePointerEx(AsHandle(handle_), distance, nullptr, method) != FALSE;
+}
+
+bool File::Flush() { return IsOpen() && FlushFileBuffers(AsHandle(handle_)); }
+
+bool File::Close() {
+    if (!IsOpen()) return false;
+    CloseHandle(AsHandle(handle_));
+    handle_ = kInvalid;
+    return true;
+}
+
+void File::Detach() { handle_ = kInvalid; }
+
+bool GetVolumeInfo(const char* root, VolumeInfo& info) {
+    if (root == nullptr) return false;
+    DWORD serial = 0, maxComponent = 0, flags = 0;
+    if (!GetVolumeInformationA(root, info.label, sizeof(info.label), &serial, &maxComponent, &flags,
+                               info.fileSystem, sizeof(info.fileSystem)))
+        return false;
+    info.serial = serial;
+    return true;
+}
+
+std::uint32_t GetDriveType(const char* path) { return path ? GetDriveTypeA(path) : kDriveUnknown; }
+
+bool GetDiskSpace(const char* path, std::uint64_t& total, std::uint64_t& free) {
+    if (path == nullptr) return false;
+    // Looked up at run time: older systems only have the cluster query.
+    using FreeSpaceEx = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+    auto query = reinterpret_cast<FreeSpaceEx>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA")));
+    if (query != nullptr) {
+        ULARGE_INTEGER available, totalBytes, freeBytes;
+        if (query(path, &available, &totalBytes, &freeBytes)) {
+            total = totalBytes.QuadPart;
+            free = freeBytes.QuadPart;
+            return true;
+        }
+        if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
+    }
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+    if (!GetDiskFreeSpaceA(path, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
+        return false;
+    // The old query's results are 32-bit products, as the old system computed them.
+    DWORD cluster = sectorsPerCluster * bytesPerSector;
+    total = static_cast<DWORD>(cluster * totalClusters);
+    free = static_cast<DWORD>(cluster * freeClusters);
+    return true;
+}
+
+FileTime CurrentTime() {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    return ToFileTime(ft);
+}
+
+bool ToLocalTime(FileTime time, LocalTime& local) {
+    FILETIME utc{static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
+    FILETIME localFt;
+    SYSTEMTIME st;
+    if (!FileTimeToLocalFileTime(&utc, &localFt) || !FileTimeToSystemTime(&localFt, &st)) return false;
+    local = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+    return true;
+}
+
+}  // namespace cataloom::platform

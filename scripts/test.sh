@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds both trees once and runs every test: the native core tests (with
+# sanitizers), the Windows tests under Wine inside one Xvfb session, and a
+# bounded fuzz run.  Exits non-zero on any failure.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/wine-env.sh"
+fuzz_seconds=${CATALOOM_FUZZ_SECONDS:-60}
+
+"$root/scripts/build.sh" all || { echo "BUILD FAILED"; exit 1; }
+
+xvfb_pid= ; status=0 ; summary=()
+cleanup() {
+  wineserver -k >/dev/null 2>&1
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+
+# Host tests.
+out=$(cd "$root/build/host" && ctest --output-on-failure -j "$(nproc)" 2>&1); rc=$?
+echo "$out" | grep -v '^ *[0-9]*/[0-9]* Test' ; [ $rc = 0 ] || status=1
+summary+=("host:  $(echo "$out" | grep -E 'tests passed|tests failed' | tail -1)")
+
+# Windows tests: one Xvfb for the whole run, up before the first Wine call,
+# and one persistent wineserver so each program starts quickly.
+for n in $(seq 91 140); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=$n; break; }
+done
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+export DISPLAY=":$display"
+cataloom_wine_prefix
+wineserver -p
+out=$(cd "$root/build/win64" && ctest --output-on-failure 2>&1); rc=$?
+echo "$out" | grep -v '^ *[0-9]*/[0-9]* Test' ; [ $rc = 0 ] || status=1
+summary+=("win64: $(echo "$out" | grep -E 'tests passed|tests failed' | tail -1)")
+
+# Fuzzing: bounded, fails on any crash, leak or hang.
+fuzz="$root/build/fuzz/fuzz/fuzz_catalog"
+if [ -x "$fuzz" ]; then
+  "$root/scripts/fuzz.sh" "$fuzz_seconds" > "$root/build/fuzz/last-run.log" 2>&1; rc=$?
+  tail -3 "$root/build/fuzz/last-run.log"
+  [ $rc = 0 ] || status=1
+  summary+=("fuzz:  $(grep -E '^Done|^#[0-9]+.*DONE' "$root/build/fuzz/last-run.log" | tail -1) (exit $rc)")
+fi
+
+echo "==== summary ===="
+printf '%s\n' "${summary[@]}"
+[ $status = 0 ] && echo "ALL TESTS PASSED" || echo "SOME TESTS FAILED"
+exit $status

@@ -1,0 +1,18 @@
+# Sourced by the scripts that run Windows programs: the environment every Wine
+# run uses, and a helper that makes the throw-away prefix on first use.
+CATALOOM_ROOT=${CATALOOM_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export LANG=ja_JP.UTF-8
+export LC_ALL=ja_JP.UTF-8
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=${WINEPREFIX:-$CATALOOM_ROOT/build/wineprefix}
+export WINEARCH=win64
+
+# Creates the prefix when it is missing (about 15 s); later calls return at once.
+cataloom_wine_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+}
