@@ -203,10 +203,10 @@ bool GetFileStamp(const char* path, FileStamp& stamp) {
     return true;
 }
 
-bool CreateDirectory(const char* path) { return path && mkdir(ToNativePath(path).c_str(), 0777) == 0; }
-bool RemoveDirectory(const char* path) { return path && rmdir(ToNativePath(path).c_str()) == 0; }
-bool DeleteFile(const char* path) { return path && unlink(ToNativePath(path).c_str()) == 0; }
-bool ReplaceFile(const char* from, const char* to) {
+bool MakeDirectory(const char* path) { return path && mkdir(ToNativePath(path).c_str(), 0777) == 0; }
+bool DeleteDirectory(const char* path) { return path && rmdir(ToNativePath(path).c_str()) == 0; }
+bool RemoveFile(const char* path) { return path && unlink(ToNativePath(path).c_str()) == 0; }
+bool MoveReplacing(const char* from, const char* to) {
     return from && to && rename(ToNativePath(from).c_str(), ToNativePath(to).c_str()) == 0;
 }
 
@@ -379,7 +379,7 @@ bool GetVolumeInfo(const char* root, VolumeInfo& info) {
     return true;
 }
 
-std::uint32_t GetDriveType(const char* path) {
+std::uint32_t DriveTypeOf(const char* path) {
     if (path == nullptr || *path == '\0') return kDriveUnknown;
     std::string native = Trimmed(ToNativePath(path));
     struct stat st;

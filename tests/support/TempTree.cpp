@@ -33,7 +33,7 @@ TempTree::TempTree() {
     root_ = base + (base.find('\\') != std::string::npos ? "\\" : "/") + "cataloom-test-" +
             std::to_string(ProcessId()) + "-" + std::to_string(counter++);
     std::filesystem::remove_all(root_);
-    if (!platform::CreateDirectory(root_.c_str())) throw std::runtime_error("cannot create " + root_);
+    if (!platform::MakeDirectory(root_.c_str())) throw std::runtime_error("cannot create " + root_);
 }
 
 TempTree::~TempTree() {
@@ -56,7 +56,7 @@ std::string TempTree::Path(const std::string& relative) const {
 
 std::string TempTree::MakeDir(const std::string& relative) const {
     std::string p = Path(relative);
-    if (!platform::CreateDirectory(p.c_str())) throw std::runtime_error("cannot create " + p);
+    if (!platform::MakeDirectory(p.c_str())) throw std::runtime_error("cannot create " + p);
     return p;
 }
 
