@@ -1,0 +1,552 @@
+#include "namespace/CatalogFolder.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+#include <new>
+
+#include "core/CatalogFile.h"
+#include "core/CatalogReader.h"
+#include "core/ItemIdFactory.h"
+#include "namespace/ClassIds.h"
+#include "namespace/ComPtr.h"
+#include "namespace/ComResult.h"
+#include "namespace/FolderOperations.h"
+#include "namespace/IconExtractor.h"
+#include "namespace/ItemComparer.h"
+#include "namespace/ItemEnumerator.h"
+#include "namespace/ProcessObjects.h"
+#include "namespace/ShellUtil.h"
+#include "namespace/ViewList.h"
+#include "platform/Platform.h"
+#include "tools/SettingsStore.h"
+
+namespace cataloom {
+namespace {
+
+using Ids = ItemIdFactory;
+
+constexpr ULONG kFolderAttributes = SFGAO_HASSUBFOLDER | SFGAO_FOLDER | SFGAO_DROPTARGET;
+constexpr ULONG kCategoryAttributes = SFGAO_FOLDER | SFGAO_DROPTARGET | SFGAO_HASPROPSHEET | SFGAO_CANDELETE |
+                                      SFGAO_CANRENAME | SFGAO_CANMOVE;
+constexpr ULONG kMediaAttributes = SFGAO_FOLDER | SFGAO_HASPROPSHEET | SFGAO_CANDELETE | SFGAO_CANMOVE;
+constexpr std::size_t kNameCapacity = 520;  // display names and parsed names, in bytes
+constexpr char kNameSpaceKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\Desktop\\NameSpace\\"
+    "{82B07BC4-AD2A-4D64-9D02-731A84AC7151}";
+
+bool EndsWithCatalogExtension(const char* name) {
+    std::size_t length = std::strlen(name);
+    return length >= 4 && platform::CompareNoCase(name + length - 4, ".vmf") == 0;
+}
+
+// Appends a name to a path of `length` bytes, adding a backslash unless the
+// path is empty or ends in one; the new length, or -1 when it does not fit.
+int AppendName(char* buffer, int length, std::size_t capacity, const char* name) {
+    if (length < 0) return -1;
+    if (name == nullptr || name[0] == '\0') return length;
+    bool separator = length > 0 && !path::EndsWithBackslash(buffer);
+    std::size_t needed = static_cast<std::size_t>(length) + (separator ? 1 : 0) + std::strlen(name) + 1;
+    if (needed > capacity) return -1;
+    if (separator) buffer[length++] = '\\';
+    std::strcpy(buffer + length, name);
+    return static_cast<int>(needed - 1);
+}
+
+// Catalogue paths always separate with a backslash: an empty catalogue name
+// still stands for the root.
+int AppendCatalogueName(char* buffer, int length, std::size_t capacity, const char* name) {
+    if (length < 0) return -1;
+    std::size_t needed = static_cast<std::size_t>(length) + 1 + std::strlen(name) + 1;
+    if (needed > capacity) return -1;
+    buffer[length++] = '\\';
+    std::strcpy(buffer + length, name);
+    return static_cast<int>(needed - 1);
+}
+
+int CopyName(char* buffer, std::size_t capacity, const char* name) {
+    std::size_t length = std::strlen(name);
+    if (buffer == nullptr || length + 1 > capacity) return -1;
+    std::memcpy(buffer, name, length + 1);
+    return static_cast<int>(length);
+}
+
+const char* RecordName(const ItemId* record) {
+    switch (Ids::Kind(record)) {
+    case kKindCategory: return Ids::CategoryName(record);
+    case kKindMedia: return Ids::MediaFileName(record);
+    case kKindEntry: return Ids::Name(record);
+    default: return nullptr;
+    }
+}
+
+// The next component of a backslash-separated name, stepping over
+// double-byte characters; advances `cursor` past the separator.
+std::size_t NextComponent(const char*& cursor, char* component, std::size_t capacity) {
+    const char* start = cursor;
+    while (*cursor != '\0' && *cursor != '\\') cursor = text::Next(cursor);
+    std::size_t length = static_cast<std::size_t>(cursor - start);
+    if (*cursor == '\\') ++cursor;
+    if (length + 1 > capacity) return static_cast<std::size_t>(-1);
+    std::memcpy(component, start, length);
+    component[length] = '\0';
+    return length;
+}
+
+bool ReadCatalogHeader(const char* path, CatalogHeader& header) {
+    return ReadHeader(path, &header) && IsCatalogHeader(&header);
+}
+
+std::size_t HeaderName(const CatalogHeader& header, char* buffer, std::size_t capacity) {
+    char name[sizeof header.name];
+    std::memcpy(name, header.name, sizeof name);
+    name[sizeof name - 1] = '\0';
+    return text::CopyTruncated(buffer, capacity, name);
+}
+
+}  // namespace
+
+CatalogFolder::CatalogFolder(CatalogFolder* parent, const char* name) noexcept : parent_(parent), name_() {
+    if (parent_ != nullptr) parent_->AddRef();
+    text::CopyTruncated(name_, sizeof name_, name != nullptr ? name : "");
+}
+
+CatalogFolder::~CatalogFolder() {
+    ProcessObjects::Ids().Free(list_);
+    if (parent_ != nullptr) parent_->Release();
+}
+
+void* CatalogFolder::QueryExtra(REFIID iid) noexcept {
+    return IsEqualIID(iid, IID_IPersist) ? static_cast<IPersist*>(static_cast<IPersistFolder*>(this)) : nullptr;
+}
+
+// ---- Levels and paths ------------------------------------------------------
+
+bool CatalogFolder::IsFileSystemLevel() const noexcept {
+    if (IsTop()) return !EndsWithCatalogExtension(name_);
+    return Ids::KindOfLast(list_) == kKindCategory;
+}
+
+bool CatalogFolder::IsCatalogueLevel() const noexcept {
+    if (IsTop()) return EndsWithCatalogExtension(name_);
+    std::uint16_t kind = Ids::KindOfLast(list_);
+    return kind == kKindMedia || kind == kKindEntry;
+}
+
+int CatalogFolder::FileSystemPath(const ItemId* item, char* buffer, std::size_t capacity) const noexcept {
+    if (buffer == nullptr || capacity == 0) return -1;
+    int length = 0;
+    if (IsTop()) {
+        length = CopyName(buffer, capacity, name_);
+    } else {
+        length = parent_->FileSystemPath(nullptr, buffer, capacity);
+        // Inside a catalogue every folder has the catalogue file's path.
+        if (parent_->IsFileSystemLevel()) length = AppendName(buffer, length, capacity, name_);
+    }
+    switch (Ids::Kind(item)) {
+    case kKindCategory: return AppendName(buffer, length, capacity, Ids::CategoryName(item));
+    case kKindMedia: return AppendName(buffer, length, capacity, Ids::MediaFileName(item));
+    default: return length;
+    }
+}
+
+int CatalogFolder::CataloguePath(const ItemId* item, char* buffer, std::size_t capacity) const noexcept {
+    if (buffer == nullptr || capacity == 0) return -1;
+    buffer[0] = '\0';
+    int length = 0;
+    const ItemId* last = Ids::Last(list_);
+    if (IsTop()) {
+        CatalogHeader header;
+        if (EndsWithCatalogExtension(name_) && ReadCatalogHeader(name_, header)) {
+            char name[sizeof header.name];
+            HeaderName(header, name, sizeof name);
+            length = CopyName(buffer, capacity, name);
+        }
+    } else if (Ids::Kind(last) == kKindMedia) {
+        length = CopyName(buffer, capacity, Ids::MediaName(last));
+    } else if (Ids::Kind(last) == kKindEntry) {
+        length = AppendCatalogueName(buffer, parent_->CataloguePath(nullptr, buffer, capacity), capacity, name_);
+    } else {
+        return 0;
+    }
+    if (length >= 0 && Ids::Kind(item) == kKindEntry && Ids::Name(item)[0] != '\0')
+        length = AppendCatalogueName(buffer, length, capacity, Ids::Name(item));
+    return length;
+}
+
+ItemId* CatalogFolder::ChildIdList(const ItemId* item) const noexcept {
+    return ProcessObjects::Ids().Join(list_, item);
+}
+
+// ---- IPersistFolder --------------------------------------------------------
+
+STDMETHODIMP CatalogFolder::GetClassID(CLSID* clsid) noexcept {
+    if (clsid != nullptr) *clsid = kClsidFolder;
+    return S_OK;
+}
+
+STDMETHODIMP CatalogFolder::Initialize(PCIDLIST_ABSOLUTE list) noexcept {
+    const ItemIdFactory& ids = ProcessObjects::Ids();
+    ids.Free(list_);
+    list_ = ids.Copy(AsItemId(list));
+    if (list != nullptr && list_ == nullptr) return E_OUTOFMEMORY;
+    if (name_[0] != '\0') return S_OK;
+
+    // A top folder: rooted on a catalogue file, or the data folder.
+    char path[MAX_PATH] = {};
+    if (list != nullptr && SHGetPathFromIDListA(list, path)) text::CopyTruncated(name_, sizeof name_, path);
+    if (EndsWithCatalogExtension(name_)) return S_OK;
+    name_[0] = '\0';
+    ProcessObjects::Settings().GetDataRoot(name_, sizeof name_);
+    if (name_[0] == '\0') {
+        if (!SpecialFolderPath(CSIDL_APPDATA, name_)) GetWindowsDirectoryA(name_, sizeof name_);
+        path::Append(name_, "Cataloom");
+    }
+    CreateDirectoryA(name_, nullptr);  // an existing folder is fine
+    return S_OK;
+}
+
+// ---- IShellFolder ----------------------------------------------------------
+
+STDMETHODIMP CatalogFolder::ParseDisplayName(HWND, IBindCtx*, LPWSTR name, ULONG* eaten, PIDLIST_RELATIVE* list,
+                                             ULONG* attributes) noexcept {
+    if (list == nullptr) return E_POINTER;
+    *list = nullptr;
+    if (name == nullptr) return E_POINTER;
+    char ansi[kNameCapacity];
+    if (!WideToAnsi(name, ansi, sizeof ansi)) return E_INVALIDARG;
+    ItemId* result = nullptr;
+    HRESULT hr = ParseName(ansi, &result);
+    if (FAILED(hr)) return hr;
+    *list = AsIdList(result);
+    // The shell counts eaten characters in the string it gave.
+    if (eaten != nullptr) *eaten = static_cast<ULONG>(lstrlenW(name));
+    if (attributes != nullptr) {
+        PCUITEMID_CHILD child = reinterpret_cast<PCUITEMID_CHILD>(result);
+        GetAttributesOf(1, &child, attributes);
+    }
+    return S_OK;
+}
+
+HRESULT CatalogFolder::ParseName(const char* name, ItemId** result) const {
+    enum class State { kCategory, kMedia, kEntry };
+    char fileSystem[kMaxPath];
+    char catalogue[kNameCapacity];
+    if (FileSystemPath(nullptr, fileSystem, sizeof fileSystem) < 0 ||
+        CataloguePath(nullptr, catalogue, sizeof catalogue) < 0)
+        return E_FAIL;
+    // Inside a catalogue every name is an entry of the current directory.
+    State state = IsCatalogueLevel() ? State::kEntry : State::kCategory;
+    const ItemIdFactory& ids = ProcessObjects::Ids();
+    CatalogReader& reader = ProcessObjects::Reader();
+    TaskMemory<ItemId> parsed;
+    const char* cursor = name;
+    char component[kNameCapacity];
+    while (*cursor != '\0') {
+        std::size_t length = NextComponent(cursor, component, sizeof component);
+        if (length == static_cast<std::size_t>(-1)) return E_FAIL;
+        if (length == 0) continue;  // doubled or trailing backslash
+        TaskMemory<ItemId> record;
+        if (state == State::kCategory) {
+            if (!path::Append(fileSystem, component)) return E_FAIL;
+            DWORD found = GetFileAttributesA(fileSystem);
+            // A name that exists nowhere on disk names nothing.
+            if (found == INVALID_FILE_ATTRIBUTES) return E_FAIL;
+            if ((found & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                record.Reset(ids.MakeCategory(component));
+            } else {
+                state = State::kMedia;
+            }
+        }
+        if (state == State::kMedia) {
+            CatalogHeader header;
+            if (!ReadCatalogHeader(fileSystem, header)) return E_FAIL;
+            record.Reset(ids.MakeMedia(component, header));
+            HeaderName(header, catalogue, sizeof catalogue);
+            state = State::kEntry;
+        } else if (state == State::kEntry && record == nullptr) {
+            std::uint8_t* block = nullptr;
+            if (FAILED(reader.Open(fileSystem)) || FAILED(reader.ReadEntryList(catalogue, &block))) return E_FAIL;
+            TaskMemory<std::uint8_t> entries(block);
+            for (const std::uint8_t* entry = entries.Get(); EntryRecord::Size(entry) != 0;
+                 entry += EntryRecord::Size(entry)) {
+                if (platform::CompareCase(EntryRecord::Name(entry), component) != 0) continue;
+                record.Reset(ids.MakeEntry(entry));
+                break;
+            }
+            if (record == nullptr) return E_FAIL;
+            if (AppendCatalogueName(catalogue, static_cast<int>(std::strlen(catalogue)), sizeof catalogue,
+                                    component) < 0)
+                return E_FAIL;
+        }
+        if (record == nullptr) return E_OUTOFMEMORY;
+        TaskMemory<ItemId> joined(ids.Join(parsed.Get(), record.Get()));
+        if (joined == nullptr) return E_OUTOFMEMORY;
+        parsed = std::move(joined);
+    }
+    if (parsed == nullptr) return E_INVALIDARG;  // no name at all
+    *result = parsed.Release();
+    return S_OK;
+}
+
+STDMETHODIMP CatalogFolder::EnumObjects(HWND, SHCONTF flags, IEnumIDList** out) noexcept {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    return ComFirewall([&]() -> HRESULT {
+        char fileSystem[kMaxPath];
+        char catalogue[kNameCapacity];
+        if (FileSystemPath(nullptr, fileSystem, sizeof fileSystem) < 0 ||
+            CataloguePath(nullptr, catalogue, sizeof catalogue) < 0)
+            return E_FAIL;
+        auto* enumerator = new (std::nothrow) ItemEnumerator(flags, fileSystem, catalogue);
+        if (enumerator == nullptr) return E_OUTOFMEMORY;
+        HRESULT hr = enumerator->Listed() ? enumerator->QueryInterface(IID_IEnumIDList, reinterpret_cast<void**>(out))
+                                          : E_FAIL;
+        enumerator->Release();
+        return hr;
+    });
+}
+
+STDMETHODIMP CatalogFolder::BindToObject(PCUIDLIST_RELATIVE list, IBindCtx* context, REFIID iid,
+                                         void** out) noexcept {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    const ItemId* first = AsItemId(list);
+    if (!IsEqualIID(iid, IID_IShellFolder) || Ids::IsEnd(first)) return E_FAIL;
+    const char* name = RecordName(first);
+    if (name == nullptr) return E_FAIL;
+    auto* child = new (std::nothrow) CatalogFolder(this, name);
+    if (child == nullptr) return E_OUTOFMEMORY;
+    const ItemIdFactory& ids = ProcessObjects::Ids();
+    TaskMemory<ItemId> record(ids.CopyFirst(first));
+    TaskMemory<ItemId> absolute(ids.Join(list_, record.Get()));
+    HRESULT hr = absolute != nullptr ? child->Initialize(reinterpret_cast<PCIDLIST_ABSOLUTE>(absolute.Get()))
+                                     : E_OUTOFMEMORY;
+    if (SUCCEEDED(hr)) {
+        const ItemId* rest = Ids::Next(first);
+        hr = Ids::IsEnd(rest) ? child->QueryInterface(iid, out) : child->BindToObject(AsIdList(rest), context, iid, out);
+    }
+    child->Release();
+    return hr;
+}
+
+STDMETHODIMP CatalogFolder::BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void** out) noexcept {
+    if (out != nullptr) *out = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CatalogFolder::CompareIDs(LPARAM parameter, PCUIDLIST_RELATIVE first,
+                                       PCUIDLIST_RELATIVE second) noexcept {
+    return ComFirewall([&] { return ItemComparer::Compare(parameter, AsItemId(first), AsItemId(second)); });
+}
+
+STDMETHODIMP CatalogFolder::CreateViewObject(HWND, REFIID, void** out) noexcept {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    // The view, drop target, background menu and property sheet are not
+    // part of this library yet.
+    return E_NOINTERFACE;
+}
+
+ULONG CatalogFolder::AttributesOf(const ItemId* list) const {
+    const ItemId* last = Ids::Last(list);
+    switch (Ids::Kind(last)) {
+    case kKindCategory: {
+        // The category's folder is this folder's path followed by every
+        // record of the list.
+        char folder[kMaxPath];
+        int length = FileSystemPath(nullptr, folder, sizeof folder);
+        for (const ItemId* r = list; length >= 0 && !Ids::IsEnd(r); r = Ids::Next(r))
+            length = AppendName(folder, length, sizeof folder, RecordName(r));
+        bool hasItems = length > 0 && (path::HasSubdirectories(folder) || path::HasFiles(folder, "*.vmf"));
+        return kCategoryAttributes | (hasItems ? SFGAO_HASSUBFOLDER : 0);
+    }
+    case kKindMedia:
+        return kMediaAttributes | (Ids::MediaHasFolders(last) != 0 ? SFGAO_HASSUBFOLDER : 0);
+    case kKindEntry: {
+        ULONG sub = (Ids::EntryFlags(last) & itemid::kHasFoldersFlag) != 0 ? SFGAO_HASSUBFOLDER : 0;
+        return (Ids::EntryIsDirectory(last) ? SFGAO_FOLDER : 0) | sub;
+    }
+    default:
+        return 0;
+    }
+}
+
+STDMETHODIMP CatalogFolder::GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY lists, SFGAOF* attributes) noexcept {
+    if (attributes == nullptr) return E_INVALIDARG;
+    if (count == 0) {
+        *attributes = kFolderAttributes;
+        return S_OK;
+    }
+    if (lists == nullptr) return E_INVALIDARG;
+    ULONG result = *attributes;
+    for (UINT i = 0; i < count; ++i) {
+        const ItemId* list = AsItemId(lists[i]);
+        std::uint16_t kind = Ids::KindOfLast(list);
+        if (kind != kKindCategory && kind != kKindMedia && kind != kKindEntry) return E_FAIL;
+        // Looking for sub-items reads the disk: only when they were asked for.
+        if (kind == kKindCategory && (result & SFGAO_HASSUBFOLDER) == 0) {
+            result &= kCategoryAttributes;
+            continue;
+        }
+        result &= AttributesOf(list);
+    }
+    *attributes = result;
+    return S_OK;
+}
+
+STDMETHODIMP CatalogFolder::GetUIObjectOf(HWND, UINT count, PCUITEMID_CHILD_ARRAY lists, REFIID iid, UINT*,
+                                          void** out) noexcept {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    // The item menu, data object, drop target and property sheet are not
+    // part of this library yet.
+    if (!IsEqualIID(iid, IID_IExtractIconA) || count != 1 || lists == nullptr) return E_NOINTERFACE;
+    auto* extractor = new (std::nothrow) IconExtractor(this, AsItemId(lists[0]));
+    if (extractor == nullptr) return E_OUTOFMEMORY;
+    HRESULT hr = extractor->Valid() ? extractor->QueryInterface(iid, out) : E_OUTOFMEMORY;
+    extractor->Release();
+    return hr;
+}
+
+STDMETHODIMP CatalogFolder::GetDisplayNameOf(PCUITEMID_CHILD list, SHGDNF flags, STRRET* name) noexcept {
+    if (name == nullptr) return E_POINTER;
+    char text[kNameCapacity];
+    HRESULT hr = DisplayName(AsItemId(list), flags, text, sizeof text);
+    if (FAILED(hr)) return hr;
+    return MakeStrRet(text, name);
+}
+
+HRESULT CatalogFolder::DisplayName(const ItemId* list, SHGDNF flags, char* buffer, std::size_t capacity) const {
+    buffer[0] = '\0';
+    if ((flags & SHGDN_FORPARSING) == 0) {
+        switch (Ids::Kind(list)) {
+        case kKindCategory:
+            text::CopyTruncated(buffer, capacity, Ids::CategoryName(list));
+            return buffer[0] != '\0' ? S_OK : E_FAIL;
+        case kKindMedia:  // the catalogue's name, not its file name
+            text::CopyTruncated(buffer, capacity, Ids::MediaName(list));
+            return buffer[0] != '\0' ? S_OK : E_FAIL;
+        case kKindEntry: {
+            // As the system shows a file of that name (known extensions may
+            // be hidden).
+            SHFILEINFOA info = {};
+            if (SHGetFileInfoA(Ids::Name(list), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                               SHGFI_DISPLAYNAME | SHGFI_USEFILEATTRIBUTES) != 0)
+                text::CopyTruncated(buffer, capacity, info.szDisplayName);
+            return S_OK;
+        }
+        default:
+            return E_INVALIDARG;
+        }
+    }
+    if ((flags & SHGDN_INFOLDER) != 0) return Ids::PathOf(list, buffer, capacity) > 0 ? S_OK : E_FAIL;
+
+    // The full parsing name: this folder's own name as its parent gives it,
+    // then the names of the list.
+    HRESULT hr = ParentFolderDisplayName(flags, buffer, capacity);
+    if (FAILED(hr)) return hr;
+    if (Ids::IsEnd(list)) return S_OK;
+    std::size_t length = std::strlen(buffer);
+    if (length + 2 > capacity) return E_FAIL;
+    buffer[length++] = '\\';
+    Ids::PathOf(list, buffer + length, capacity - length);
+    path::RemoveBackslash(buffer);
+    return S_OK;
+}
+
+HRESULT CatalogFolder::ParentFolderDisplayName(SHGDNF flags, char* buffer, std::size_t capacity) const {
+    const ItemId* own = Ids::Last(list_);
+    if (!IsTop()) return parent_->DisplayName(own, flags, buffer, capacity);
+
+    ComPtr<IShellFolder> desktop;
+    ComPtr<IShellFolder> parent;
+    if (own != nullptr && SUCCEEDED(SHGetDesktopFolder(desktop.Put()))) {
+        TaskMemory<ItemId> parentList(ProcessObjects::Ids().Copy(list_));
+        if (parentList != nullptr) {
+            ILRemoveLastID(reinterpret_cast<PUIDLIST_RELATIVE>(parentList.Get()));
+            if (Ids::IsEnd(parentList.Get())) {
+                parent = std::move(desktop);
+            } else {
+                desktop->BindToObject(AsIdList(parentList.Get()), nullptr, IID_IShellFolder, parent.PutVoid());
+            }
+        }
+    }
+    if (parent) {
+        STRRET result = {};
+        HRESULT hr = parent->GetDisplayNameOf(reinterpret_cast<PCUITEMID_CHILD>(own), flags, &result);
+        if (FAILED(hr)) return hr;
+        return StrRetToAnsi(&result, AsIdList(own), buffer, capacity) ? S_OK : E_FAIL;
+    }
+    // No parent folder: the namespace's own name.
+    if ((flags & SHGDN_FORADDRESSBAR) != 0) {
+        LONG size = static_cast<LONG>(capacity);
+        if (RegQueryValueA(HKEY_LOCAL_MACHINE, kNameSpaceKey, buffer, &size) == ERROR_SUCCESS && buffer[0] != '\0')
+            return S_OK;
+    }
+    text::CopyTruncated(buffer, capacity, kFolderParsingName);
+    return S_OK;
+}
+
+STDMETHODIMP CatalogFolder::SetNameOf(HWND, PCUITEMID_CHILD list, LPCWSTR name, SHGDNF flags,
+                                      PITEMID_CHILD* newList) noexcept {
+    if (newList != nullptr) *newList = nullptr;
+    if (list == nullptr || name == nullptr) return E_POINTER;
+    if (flags != SHGDN_NORMAL) return E_INVALIDARG;
+    SFGAOF attributes = SFGAO_CANRENAME;
+    HRESULT hr = GetAttributesOf(1, &list, &attributes);
+    if (FAILED(hr)) return hr;
+    if ((attributes & SFGAO_CANRENAME) == 0) return E_NOTIMPL;  // only categories
+    char ansi[kMaxPath];
+    // The new name stays a name: no separators that would move the folder.
+    if (!WideToAnsi(name, ansi, sizeof ansi) || !path::IsValidName(ansi)) return E_INVALIDARG;
+    ItemId* renamed = nullptr;
+    hr = Rename(AsItemId(list), ansi, &renamed);
+    if (FAILED(hr)) return hr;
+    if (newList != nullptr) *newList = reinterpret_cast<PITEMID_CHILD>(renamed);
+    else ProcessObjects::Ids().Free(renamed);
+    return S_OK;
+}
+
+HRESULT CatalogFolder::Rename(const ItemId* item, const char* newName, ItemId** newItem) {
+    char oldPath[kMaxPath];
+    char newPath[kMaxPath];
+    if (FileSystemPath(item, oldPath, sizeof oldPath) < 0) return E_FAIL;
+    int length = FileSystemPath(nullptr, newPath, sizeof newPath);
+    if (AppendName(newPath, length, sizeof newPath, newName) < 0) return E_FAIL;
+    if (path::Exists(newPath)) return E_FAIL;
+    // Catalogues inside the folder move with it.
+    ProcessObjects::Reader().Release();
+    if (!MoveFileA(oldPath, newPath)) return E_FAIL;
+
+    const ItemIdFactory& ids = ProcessObjects::Ids();
+    TaskMemory<ItemId> renamed(ids.MakeCategory(newName));
+    if (renamed == nullptr) return E_OUTOFMEMORY;
+    TaskMemory<ItemId> oldFull(ChildIdList(item));
+    TaskMemory<ItemId> newFull(ChildIdList(renamed.Get()));
+    NotifyShellIdList(SHCNE_RENAMEFOLDER, oldFull.Get(), newFull.Get());
+    FlushShellNotifications();
+    ProcessObjects::Views().Notify(SHCNE_RENAMEFOLDER, list_, item, renamed.Get());
+    *newItem = renamed.Release();
+    return S_OK;
+}
+
+// ---- Folder operations -----------------------------------------------------
+
+HRESULT CatalogFolder::NewCategoryName(char* buffer, std::size_t capacity) noexcept {
+    return FolderOperations(*this).NewCategoryName(buffer, capacity);
+}
+
+HRESULT CatalogFolder::CreateCategory(const char* name, ItemId** newItem) noexcept {
+    return FolderOperations(*this).CreateCategory(name, newItem);
+}
+
+HRESULT CatalogFolder::DeleteItems(const ItemId* const* items, UINT count) noexcept {
+    return FolderOperations(*this).DeleteItems(items, count);
+}
+
+HRESULT CatalogFolder::RefreshItems(const ItemId* const* items, UINT count) noexcept {
+    return FolderOperations(*this).RefreshItems(items, count);
+}
+
+}  // namespace cataloom

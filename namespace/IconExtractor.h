@@ -1,0 +1,37 @@
+// The icon of one item of a folder: a category's chosen icon or a folder,
+// a catalogue's drive type, an entry's system icon by its name.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "core/ItemId.h"
+#include "core/TaskMemory.h"
+#include "namespace/ComObject.h"
+
+namespace cataloom {
+
+class CatalogFolder;
+
+class IconExtractor final : public ComObject<IconExtractor, IExtractIconA> {
+public:
+    // Holds a reference on the folder and a copy of the item (check Valid()).
+    IconExtractor(CatalogFolder* folder, const ItemId* item) noexcept;
+
+    bool Valid() const noexcept { return item_ != nullptr; }
+
+    STDMETHODIMP GetIconLocation(UINT flags, LPSTR file, UINT capacity, int* index, UINT* outFlags) noexcept override;
+    STDMETHODIMP Extract(LPCSTR file, UINT index, HICON* large, HICON* small, UINT size) noexcept override;
+
+private:
+    ~IconExtractor() override;
+
+    HRESULT Locate(UINT flags, LPSTR file, UINT capacity, int* index, UINT* outFlags);
+    // The "Icon" value of the category's category.ini; empty when none.
+    void ReadCategoryIcon(char* location, std::size_t capacity) const;
+
+    CatalogFolder* folder_;
+    TaskMemory<ItemId> item_;
+};
+
+}  // namespace cataloom

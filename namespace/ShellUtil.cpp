@@ -1,0 +1,79 @@
+#include "namespace/ShellUtil.h"
+
+#include <cstring>
+
+#include "core/PathUtil.h"
+#include "namespace/ProcessObjects.h"
+
+namespace cataloom {
+
+bool WideToAnsi(const wchar_t* text, char* buffer, std::size_t capacity) noexcept {
+    if (text == nullptr || buffer == nullptr || capacity == 0) return false;
+    int written = WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, static_cast<int>(capacity), nullptr, nullptr);
+    if (written == 0) {
+        buffer[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+HRESULT MakeStrRet(const char* text, STRRET* out) noexcept {
+    if (out == nullptr) return E_POINTER;
+    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (length <= 0) return E_FAIL;
+    auto* wide = static_cast<wchar_t*>(CoTaskMemAlloc(sizeof(wchar_t) * length));
+    if (wide == nullptr) return E_OUTOFMEMORY;
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide, length);
+    out->uType = STRRET_WSTR;
+    out->pOleStr = wide;
+    return S_OK;
+}
+
+bool StrRetToAnsi(STRRET* result, PCUIDLIST_RELATIVE item, char* buffer, std::size_t capacity) noexcept {
+    if (result == nullptr || buffer == nullptr || capacity == 0) return false;
+    buffer[0] = '\0';
+    switch (result->uType) {
+    case STRRET_WSTR: {
+        bool converted = WideToAnsi(result->pOleStr, buffer, capacity);
+        CoTaskMemFree(result->pOleStr);
+        result->pOleStr = nullptr;
+        return converted;
+    }
+    case STRRET_OFFSET:
+        if (item == nullptr) return false;
+        text::CopyTruncated(buffer, capacity, reinterpret_cast<const char*>(item) + result->uOffset);
+        return true;
+    case STRRET_CSTR:
+        text::CopyTruncated(buffer, capacity, result->cStr);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool SpecialFolderPath(int csidl, char* out) noexcept {
+    if (out == nullptr) return false;
+    PIDLIST_ABSOLUTE list = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &list)) || list == nullptr) return false;
+    char path[MAX_PATH] = {};
+    bool found = SHGetPathFromIDListA(list, path) != FALSE && path[0] != '\0';
+    CoTaskMemFree(list);
+    if (found) std::strcpy(out, path);
+    return found;
+}
+
+bool LoadResourceText(UINT id, char* buffer, int capacity) noexcept {
+    if (buffer == nullptr || capacity <= 0) return false;
+    buffer[0] = '\0';
+    return LoadStringA(ProcessObjects::Instance(), id, buffer, capacity) > 0;
+}
+
+void NotifyShellIdList(LONG event, const ItemId* first, const ItemId* second) noexcept {
+    SHChangeNotify(event, SHCNF_IDLIST, first, second);
+}
+
+void NotifyShellPath(LONG event, const char* path) noexcept { SHChangeNotify(event, SHCNF_PATHA, path, nullptr); }
+
+void FlushShellNotifications() noexcept { SHChangeNotify(0, SHCNF_FLUSH, nullptr, nullptr); }
+
+}  // namespace cataloom
