@@ -9,6 +9,10 @@
 #include "core/TaskMemory.h"
 #include "namespace/ComObject.h"
 
+// The system headers declare IExtractIconA without the uuid the object
+// pattern's interface table reads.
+__CRT_UUID_DECL(IExtractIconA, 0x000214eb, 0x0000, 0x0000, 0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46)
+
 namespace cataloom {
 
 class CatalogFolder;

@@ -4,6 +4,10 @@
 #include <memory>
 #include <new>
 
+#include "core/CatalogReader.h"
+#include "core/ItemIdFactory.h"
+#include "namespace/IconCache.h"
+#include "namespace/ViewList.h"
 #include "tools/SettingsStore.h"
 
 namespace cataloom {
@@ -11,6 +15,10 @@ namespace cataloom {
 namespace {
 HINSTANCE g_instance = nullptr;
 UINT g_fileMoveFormat = 0;
+std::unique_ptr<ItemIdFactory> g_ids;
+std::unique_ptr<CatalogReader> g_reader;
+std::unique_ptr<ViewList> g_views;
+std::unique_ptr<IconCache> g_icons;
 std::unique_ptr<SettingsStore> g_settings;
 
 constexpr char kFileMoveFormatName[] = "Cataloom_ClipboardFormat_FileMove";
@@ -19,6 +27,13 @@ template <class T, std::unique_ptr<T>& holder>
 bool Make() noexcept {
     holder.reset(new (std::nothrow) T());
     return holder != nullptr;
+}
+
+// The icon cache adds the library's own icons to the system image lists.
+bool MakeIconCache() noexcept {
+    g_icons.reset(new (std::nothrow) IconCache(g_instance));
+    if (g_icons != nullptr && !g_icons->IsReady()) g_icons.reset();
+    return g_icons != nullptr;
 }
 
 template <class T, std::unique_ptr<T>& holder>
@@ -31,10 +46,13 @@ struct ProcessObject {
     void (*destroy)();
 };
 
-// Creation order; destruction runs backwards.  The identifier factory (with
-// the shell allocator), the catalogue reader, the view list and the icon
-// cache each take one entry before the settings store, in that order.
+// Creation order; destruction runs backwards.  The identifier factory
+// allocates through the shell's task allocator itself.
 constexpr ProcessObject kObjects[] = {
+    {Make<ItemIdFactory, g_ids>, Drop<ItemIdFactory, g_ids>},
+    {Make<CatalogReader, g_reader>, Drop<CatalogReader, g_reader>},
+    {Make<ViewList, g_views>, Drop<ViewList, g_views>},
+    {MakeIconCache, Drop<IconCache, g_icons>},
     {Make<SettingsStore, g_settings>, Drop<SettingsStore, g_settings>},
 };
 constexpr std::size_t kObjectCount = sizeof kObjects / sizeof kObjects[0];
@@ -59,6 +77,14 @@ bool ProcessObjects::Create(HINSTANCE instance) noexcept {
 void ProcessObjects::Destroy() noexcept { DestroyFirst(kObjectCount); }
 
 HINSTANCE ProcessObjects::Instance() noexcept { return g_instance; }
+
+const ItemIdFactory& ProcessObjects::Ids() noexcept { return *g_ids; }
+
+CatalogReader& ProcessObjects::Reader() noexcept { return *g_reader; }
+
+ViewList& ProcessObjects::Views() noexcept { return *g_views; }
+
+IconCache& ProcessObjects::Icons() noexcept { return *g_icons; }
 
 SettingsStore& ProcessObjects::Settings() noexcept { return *g_settings; }
 

@@ -6,7 +6,11 @@
 
 namespace cataloom {
 
+class CatalogReader;
+class IconCache;
+class ItemIdFactory;
 class SettingsStore;
+class ViewList;
 
 class ProcessObjects {
 public:
@@ -19,6 +23,10 @@ public:
 
     // The library's own module, for every resource load.
     static HINSTANCE Instance() noexcept;
+    static const ItemIdFactory& Ids() noexcept;
+    static CatalogReader& Reader() noexcept;
+    static ViewList& Views() noexcept;
+    static IconCache& Icons() noexcept;
     static SettingsStore& Settings() noexcept;
     // The number of "Cataloom_ClipboardFormat_FileMove".
     static UINT FileMoveFormat() noexcept;

@@ -1,14 +1,26 @@
 #include "namespace/ServerClasses.h"
 
+#include <new>
+
+#include "namespace/CatalogFolder.h"
 #include "namespace/ClassIds.h"
 
 namespace cataloom {
+
+namespace {
+
+// The top folder: no parent and no name until Initialize.
+IUnknown* CreateTopFolder() {
+    return static_cast<IShellFolder*>(new (std::nothrow) CatalogFolder(nullptr, ""));
+}
+
+}  // namespace
 
 // A class whose object does not exist yet has no creation function and
 // answers CLASS_E_CLASSNOTAVAILABLE.  The folder's factory takes any
 // non-zero LockServer argument as a lock, the others only 1.
 const ServerClass kServerClasses[] = {
-    {&kClsidFolder, nullptr, LockRule::kAnyNonZeroLocks},         // top CatalogFolder
+    {&kClsidFolder, CreateTopFolder, LockRule::kAnyNonZeroLocks},   // top CatalogFolder
     {&kClsidCaptureMenu, nullptr, LockRule::kOnlyOneLocks},       // drive and directory context menu
     {&kClsidSearchMenu, nullptr, LockRule::kOnlyOneLocks},        // search context menu
     {&kClsidPropertyPage, nullptr, LockRule::kOnlyOneLocks},      // property sheet extension
