@@ -72,7 +72,7 @@ bool CatalogWriter::Create(const char* path) {
     failed_ = !file_.Open(path, platform::File::kReadWrite, platform::File::kShareNone, false);
     tableSize_ = 0;
     listAreaSize_ = 0;
-    entryCount_ = 0;
+    fileCount_ = 0;
     return !failed_;
 }
 
@@ -99,24 +99,48 @@ bool CatalogWriter::WriteHeaderAndTable(CatalogHeader& header, const std::vector
 
 bool CatalogWriter::WriteEntryList(DirectoryNode& node, const std::vector<EntryData>& entries) {
     if (failed_) return false;
+    std::uint64_t listStart = listAreaSize_;
     buffer_.clear();
-    for (const EntryData& entry : entries)
+    for (const EntryData& entry : entries) {
         if (!AppendEntryRecord(buffer_, entry)) return failed_ = true, false;
-    buffer_.insert(buffer_.end(), kTerminator, kTerminator + kTerminatorSize);
+        if (!entry.IsDirectory()) ++fileCount_;
+    }
+    return FlushList(node, listStart, true);
+}
+
+bool CatalogWriter::WriteEntryRecords(DirectoryNode& node, const std::uint8_t* const* records,
+                                      std::size_t count) {
+    constexpr std::size_t kPiece = 64 * 1024;
+    if (failed_) return false;
+    std::uint64_t listStart = listAreaSize_;
+    buffer_.clear();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* record = records[i];
+        buffer_.insert(buffer_.end(), record, record + EntryRecord::Size(record));
+        if (!EntryRecord::IsDirectory(record)) ++fileCount_;
+        if (buffer_.size() >= kPiece && !FlushList(node, listStart, false)) return false;
+    }
+    return FlushList(node, listStart, true);
+}
+
+bool CatalogWriter::FlushList(DirectoryNode& node, std::uint64_t listStart, bool final) {
+    if (final) buffer_.insert(buffer_.end(), kTerminator, kTerminator + kTerminatorSize);
     // Offsets and sizes are 32-bit, and the whole file must stay below 4 GiB.
     if (ListAreaStart() + listAreaSize_ + buffer_.size() > kMaxOffset) return failed_ = true, false;
     if (!WriteAt(ListAreaStart() + listAreaSize_, buffer_.data(), buffer_.size())) return false;
-    node.listOffset = static_cast<std::uint32_t>(listAreaSize_);
-    node.listSize = static_cast<std::uint32_t>(buffer_.size());
     listAreaSize_ += buffer_.size();
-    entryCount_ += entries.size();
+    buffer_.clear();
+    if (final) {
+        node.listOffset = static_cast<std::uint32_t>(listStart);
+        node.listSize = static_cast<std::uint32_t>(listAreaSize_ - listStart);
+    }
     return true;
 }
 
 bool CatalogWriter::WriteCounts(CatalogHeader& header, const std::vector<DirectoryNode>& table) {
     if (failed_ || table.empty()) return false;
     header.directoryCount = static_cast<std::uint32_t>(table.size() - 1);
-    header.fileCount = static_cast<std::uint32_t>(entryCount_ - header.directoryCount);
+    header.fileCount = static_cast<std::uint32_t>(fileCount_);
     std::uint32_t expectedTable = tableSize_;
     if (!WriteHeaderAndTable(header, table)) return false;
     return tableSize_ == expectedTable || (failed_ = true, false);

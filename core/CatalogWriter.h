@@ -59,8 +59,13 @@ public:
     // Writes the next directory's entry list (entries already sorted) and
     // records its offset and size in `node`.  Lists must come in table order.
     bool WriteEntryList(DirectoryNode& node, const std::vector<EntryData>& entries);
+    // The same for records already serialised (AppendEntryRecord), given in
+    // stored order; written in pieces, so a long list needs no second copy.
+    bool WriteEntryRecords(DirectoryNode& node, const std::uint8_t* const* records, std::size_t count);
     // Puts the directory and file counts into the header and writes the header
-    // and the table again.
+    // and the table again.  The file count is the number of file entries: a
+    // hidden directory has a record but no entry, so "entries minus
+    // directories" would miscount (and wrap below zero).
     bool WriteCounts(CatalogHeader& header, const std::vector<DirectoryNode>& table);
     // Replaces each directory entry's unknown size by the total of its own
     // list, deepest directories first.  `stop` is asked before each directory
@@ -73,13 +78,15 @@ public:
 
 private:
     bool WriteAt(std::uint64_t offset, const void* data, std::size_t size);
+    // Writes buffer_ at the end of the list area; `final` ends the current list.
+    bool FlushList(DirectoryNode& node, std::uint64_t listStart, bool final);
     std::uint64_t ListAreaStart() const { return kHeaderSize + static_cast<std::uint64_t>(tableSize_); }
 
     platform::File file_;
     bool failed_ = false;
     std::uint32_t tableSize_ = 0;
     std::uint64_t listAreaSize_ = 0;  // bytes of entry lists written so far
-    std::uint64_t entryCount_ = 0;
+    std::uint64_t fileCount_ = 0;  // entries without the directory attribute
     std::vector<std::uint8_t> buffer_;
 };
 

@@ -48,6 +48,8 @@ int CompareNoCase(const char* a, const char* b);
 int CompareCase(const char* a, const char* b);
 // True for a lead byte of a double-byte character in code page 932.
 bool IsLeadByte(unsigned char c);
+// The system's upper-casing of one single-byte character (CharUpperA).
+unsigned char UpperChar(unsigned char c);
 
 // ---- The shell's task allocator --------------------------------------------
 

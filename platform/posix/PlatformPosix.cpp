@@ -128,6 +128,8 @@ int CompareCase(const char* a, const char* b) {
 
 bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
+unsigned char UpperChar(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c; }
+
 void* TaskAlloc(std::size_t bytes) { return std::malloc(bytes == 0 ? 1 : bytes); }
 void TaskFree(void* block) { std::free(block); }
 

@@ -30,6 +30,12 @@ int CompareNoCase(const char* a, const char* b) { return lstrcmpiA(a, b); }
 int CompareCase(const char* a, const char* b) { return lstrcmpA(a, b); }
 bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
 
+unsigned char UpperChar(unsigned char c) {
+    // CharUpperA takes a single character in the low word of the pointer.
+    return static_cast<unsigned char>(reinterpret_cast<UINT_PTR>(CharUpperA(reinterpret_cast<LPSTR>(
+        static_cast<UINT_PTR>(c)))));
+}
+
 void* TaskAlloc(std::size_t bytes) { return CoTaskMemAlloc(bytes); }
 void TaskFree(void* block) { CoTaskMemFree(block); }
 

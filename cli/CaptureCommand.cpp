@@ -1,0 +1,157 @@
+#include "cli/Commands.h"
+#include "cli/Terminal.h"
+#include "core/CaptureTask.h"
+#include "core/CaptureTexts.h"
+#include "core/PathUtil.h"
+#include "core/VolumeCapture.h"
+#include "platform/Console.h"
+
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace cataloom::cli {
+namespace {
+
+// Keeps the latest texts of the worker for the main thread, which draws
+// them on one updating terminal line.
+class TerminalProgress : public CaptureSink {
+public:
+    void SetPhase(const char* text) override { Set(phase_, text); }
+    void SetDetail(const char* text) override { Set(detail_, text); }
+    void Finished(bool) override {}
+
+    // Redraws the line if the texts changed since the last call.
+    void Draw(bool force) {
+        std::string phase, detail;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!changed_ && !force) return;
+            changed_ = false;
+            phase = phase_;
+            detail = detail_;
+        }
+        std::string line = phase + (detail.empty() ? "" : " " + detail);
+        for (char& c : line)
+            if (c == '\n') c = ' ';
+        char shown[512];
+        int width = platform::console::TerminalWidth(stderr);
+        text::CopyTruncated(shown, static_cast<std::size_t>(std::max(2, std::min(width, 200))) - 1, line.c_str());
+        std::string out = "\r\x1b[K" + platform::console::ToTerminal(shown);
+        std::fwrite(out.data(), 1, out.size(), stderr);
+        std::fflush(stderr);
+    }
+
+    std::string Phase() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return phase_;
+    }
+    std::string Detail() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return detail_;
+    }
+
+private:
+    void Set(std::string& field, const char* text) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        field = text ? text : "";
+        changed_ = true;
+    }
+
+    std::mutex mutex_;
+    std::string phase_, detail_;
+    bool changed_ = false;
+};
+
+struct CaptureOptions {
+    const char* source = nullptr;
+    const char* output = nullptr;
+    const char* name = nullptr;
+};
+
+bool ParseOptions(const Arguments& args, CaptureOptions& options) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const char* a = args[i];
+        bool hasValue = i + 1 < args.size();
+        if (std::strcmp(a, "-o") == 0 && hasValue && options.output == nullptr) options.output = args[++i];
+        else if (std::strcmp(a, "--name") == 0 && hasValue && options.name == nullptr) options.name = args[++i];
+        else if (a[0] != '-' && options.source == nullptr) options.source = a;
+        else return false;
+    }
+    return options.source != nullptr;
+}
+
+}  // namespace
+
+int CaptureCommand(const Arguments& args) {
+    CaptureOptions options;
+    if (!ParseOptions(args, options)) {
+        Error("usage: cataloom capture SOURCE [-o FILE.vmf] [--name NAME]");
+        return kExitUsage;
+    }
+    std::string given = platform::console::ArgumentPath(options.source);
+    std::string source;
+    if (!platform::console::AbsolutePath(given, source) || source.size() >= kMaxPath ||
+        !path::IsDirectory(source.c_str())) {
+        Error("no such directory: " + ShowPath(given));
+        return kExitFailure;
+    }
+    CatalogHeader header;
+    if (!VolumeCapture(source.c_str(), &header)) {
+        Error(capture_text::kNoMediaInfo);
+        return kExitFailure;
+    }
+    std::string name = options.name ? platform::console::ArgumentText(options.name) : header.name;
+    if (!path::IsValidName(name.c_str()) || name.size() > kMaxCatalogNameLength) {
+        Error("the catalogue name \"" + name + "\" is empty or invalid (at most 255 characters, none of \" * / : ; "
+              "< > ? \\ |): give one with --name NAME");
+        return kExitUsage;
+    }
+    std::string target = options.output ? platform::console::ArgumentPath(options.output) : name + ".vmf";
+    if (target.size() >= kMaxPath || path::IsDirectory(target.c_str())) {
+        Error("cannot write the catalogue to " + ShowPath(target));
+        return kExitUsage;
+    }
+    text::CopyTruncated(header.name, sizeof(header.name), name.c_str());
+
+    TerminalProgress progress;
+    CaptureTask task(source.c_str(), target.c_str(), header, progress);
+    bool interactive = platform::console::IsTerminal(stderr);
+    platform::console::CatchInterrupt();
+    if (!task.Start()) {
+        Error("the capture could not be started");
+        return kExitFailure;
+    }
+    while (task.IsRunning()) {
+        if (platform::console::Interrupted()) task.RequestStop();
+        if (interactive) progress.Draw(false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    task.Wait();
+    if (interactive) {
+        progress.Draw(true);
+        std::fputs("\n", stderr);
+    }
+
+    switch (task.Result()) {
+    case CaptureTask::Outcome::kSucceeded: {
+        const CatalogHeader& written = task.Header();
+        Print("captured " + ShowPath(source) + " into " + ShowPath(target) + ": " +
+              std::to_string(written.directoryCount) + " directories, " + std::to_string(written.fileCount) +
+              " files\n");
+        return kExitOk;
+    }
+    case CaptureTask::Outcome::kStopped:
+        Error("capture stopped; nothing was written");
+        return kExitFailure;
+    case CaptureTask::Outcome::kCannotCreate:
+        Error(progress.Detail() + " (" + ShowPath(target) + ")");
+        return kExitFailure;
+    default:
+        Error(progress.Phase() + " writing " + ShowPath(target) + " failed; nothing was written");
+        return kExitFailure;
+    }
+}
+
+}  // namespace cataloom::cli

@@ -1,0 +1,30 @@
+// The commands of the cataloom tool.  Each takes the arguments after its
+// name and returns the process exit status: 0 for success, 1 for a failure
+// or a damaged catalogue, 2 for bad arguments.
+#pragma once
+
+#include "core/CatalogFile.h"
+
+#include <string>
+#include <vector>
+
+namespace cataloom::cli {
+
+using Arguments = std::vector<const char*>;
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+int CaptureCommand(const Arguments& args);
+int InfoCommand(const Arguments& args);
+int LsCommand(const Arguments& args);
+int FindCommand(const Arguments& args);
+int CheckCommand(const Arguments& args);
+
+// Reads the header of the catalogue named by a command-line argument into
+// `path` (code page 932) and `header`; reports on stderr and returns false
+// when the file is missing or is not a catalogue.
+bool OpenCatalogArgument(const char* argument, std::string& path, CatalogHeader& header);
+
+}  // namespace cataloom::cli

@@ -1,0 +1,80 @@
+#include "cli/Commands.h"
+#include "cli/Terminal.h"
+#include "core/CatalogSearch.h"
+#include "core/DisplayText.h"
+#include "core/PathUtil.h"
+#include "platform/Console.h"
+
+#include <cstring>
+
+namespace cataloom::cli {
+namespace {
+
+// Prints one line per hit: its location below the data folder, its size (for
+// a file) and its date, tab-separated.
+class HitPrinter : public SearchSink {
+public:
+    explicit HitPrinter(const std::string& dataRoot) : rootLength_(dataRoot.size()) {}
+
+    void Found(const SearchHit& hit) override {
+        std::string location = hit.path + std::min(rootLength_, std::strlen(hit.path));
+        while (!location.empty() && location[0] == '\\') location.erase(0, 1);
+        std::string size, date;
+        if (hit.kind == SearchHit::Kind::kEntry) {
+            // The first component of the inner path is the catalogue's name.
+            const char* below = text::FindChar(hit.inner, '\\');
+            if (below != nullptr) location += below;
+            if (!EntryRecord::IsDirectory(hit.entry)) size = std::to_string(EntryRecord::FileSize(hit.entry));
+            date = FormatListTime(EntryRecord::WriteTime(hit.entry));
+        } else if (hit.kind == SearchHit::Kind::kCatalog) {
+            date = FormatListTime(hit.header->captureTime);
+        }
+        Print(ShowPath(location) + "\t" + size + "\t" + date + "\n");
+        ++count_;
+    }
+
+    std::size_t Count() const { return count_; }
+
+private:
+    std::size_t rootLength_;
+    std::size_t count_ = 0;
+};
+
+}  // namespace
+
+int FindCommand(const Arguments& args) {
+    std::vector<const char*> operands;
+    bool matchCase = false;
+    const char* location = nullptr;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (std::strcmp(args[i], "--case") == 0) matchCase = true;
+        else if (std::strcmp(args[i], "--in") == 0 && i + 1 < args.size() && location == nullptr) location = args[++i];
+        else operands.push_back(args[i]);
+    }
+    if (operands.size() != 2) {
+        Error("usage: cataloom find DATAFOLDER PATTERN [--case] [--in LOCATION]");
+        return kExitUsage;
+    }
+    std::string dataRoot = platform::console::ArgumentPath(operands[0]);
+    while (dataRoot.size() > 1 && path::EndsWithBackslash(dataRoot.c_str())) dataRoot.pop_back();
+    if (dataRoot.size() >= kMaxPath || !path::IsDirectory(dataRoot.c_str())) {
+        Error("no such data folder: " + ShowPath(dataRoot));
+        return kExitFailure;
+    }
+    std::string pattern = platform::console::ArgumentText(operands[1]);
+    std::string relative = location ? platform::console::ArgumentPath(location) : "";
+    char start[kMaxPath];
+    char inner[kMaxPath];
+    if (!CatalogSearch::ResolveLocation(dataRoot.c_str(), relative.c_str(), start, inner)) {
+        Error("no such location in the data folder: " + ShowPath(relative));
+        return kExitFailure;
+    }
+    NameMatcher matcher(pattern.c_str(), matchCase);
+    CatalogReader reader;
+    HitPrinter printer(dataRoot);
+    CatalogSearch search(matcher, reader, printer, nullptr);
+    search.Walk(start, inner);
+    return kExitOk;
+}
+
+}  // namespace cataloom::cli

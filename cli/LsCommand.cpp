@@ -1,0 +1,90 @@
+#include "cli/Commands.h"
+#include "cli/Terminal.h"
+#include "core/CatalogReader.h"
+#include "core/DisplayText.h"
+#include "core/PathUtil.h"
+#include "core/TaskMemory.h"
+#include "platform/Console.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace cataloom::cli {
+namespace {
+
+std::string AttributeLetters(std::uint32_t a) {
+    std::string s = "------";
+    if (a & platform::kAttrDirectory) s[0] = 'd';
+    if (a & platform::kAttrReadOnly) s[1] = 'r';
+    if (a & platform::kAttrHidden) s[2] = 'h';
+    if (a & platform::kAttrSystem) s[3] = 's';
+    if (a & platform::kAttrArchive) s[4] = 'a';
+    if (a & platform::kAttrReparsePoint) s[5] = 'l';
+    return s;
+}
+
+}  // namespace
+
+int LsCommand(const Arguments& args) {
+    std::vector<const char*> operands;
+    bool longForm = false;
+    for (const char* a : args) {
+        if (std::strcmp(a, "-l") == 0) longForm = true;
+        else operands.push_back(a);
+    }
+    if (operands.empty() || operands.size() > 2) {
+        Error("usage: cataloom ls FILE.vmf [PATH] [-l]");
+        return kExitUsage;
+    }
+    std::string path;
+    CatalogHeader header;
+    if (!OpenCatalogArgument(operands[0], path, header)) return kExitFailure;
+
+    // The reader's first component stands for the root: the catalogue name.
+    char directory[kMaxPath];
+    text::CopyTruncated(directory, sizeof(directory), header.name);
+    std::string relative = operands.size() > 1 ? platform::console::ArgumentPath(operands[1]) : "";
+    while (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
+    if (!path::Append(directory, relative.c_str())) {
+        Error("path too long: " + ShowPath(relative));
+        return kExitUsage;
+    }
+
+    CatalogReader reader;
+    if (!Succeeded(reader.Open(path.c_str()))) {
+        Error("damaged catalogue (the directory table cannot be read): " + ShowPath(path));
+        return kExitFailure;
+    }
+    std::uint64_t offset = 0;
+    std::uint32_t size = 0;
+    if (!reader.FindDirectory(directory, &offset, &size)) {
+        Error("no directory \"" + ShowPath(relative) + "\" in " + ShowPath(path));
+        return kExitFailure;
+    }
+    std::uint8_t* block = nullptr;
+    if (!Succeeded(reader.ReadEntryList(directory, &block))) {
+        Error("damaged entry list of \"" + ShowPath(relative) + "\" in " + ShowPath(path));
+        return kExitFailure;
+    }
+    TaskMemory<std::uint8_t> list(block);
+    for (const std::uint8_t* e = list.Get(); EntryRecord::Size(e) != 0; e += EntryRecord::Size(e)) {
+        std::string name = EntryRecord::Name(e);
+        if (EntryRecord::IsDirectory(e)) name += kPathSeparator;
+        if (!longForm) {
+            Print(name + "\n");
+            continue;
+        }
+        std::uint64_t bytes = EntryRecord::FileSize(e);
+        char line[128];
+        std::snprintf(line, sizeof(line), "%s %15s  %s  %s  ", AttributeLetters(EntryRecord::Attributes(e)).c_str(),
+                      bytes == kUnknownTotal ? "?" : std::to_string(bytes).c_str(),
+                      FormatListTime(EntryRecord::CreationTime(e)).c_str(),
+                      FormatListTime(EntryRecord::WriteTime(e)).c_str());
+        Print(line + name + "\n");
+    }
+    return kExitOk;
+}
+
+}  // namespace cataloom::cli

@@ -1,0 +1,64 @@
+// cataloom: captures a directory tree into a catalogue and shows, searches and
+// checks catalogues from the command line.
+#include "cli/Commands.h"
+#include "cli/Terminal.h"
+#include "core/PathUtil.h"
+#include "platform/Console.h"
+
+#include <cstring>
+
+namespace cataloom::cli {
+
+bool OpenCatalogArgument(const char* argument, std::string& path, CatalogHeader& header) {
+    path = platform::console::ArgumentPath(argument);
+    if (path.empty() || path.size() >= kMaxPath || !path::Exists(path.c_str()) || path::IsDirectory(path.c_str())) {
+        Error("no such file: " + ShowPath(path));
+        return false;
+    }
+    if (!ReadHeader(path.c_str(), &header) || !IsCatalogHeader(&header)) {
+        Error("not a catalogue (no \"!vmf\" header): " + ShowPath(path));
+        return false;
+    }
+    header.name[sizeof(header.name) - 1] = '\0';
+    header.fileSystem[sizeof(header.fileSystem) - 1] = '\0';
+    return true;
+}
+
+namespace {
+
+const char kUsage[] =
+    "usage:\n"
+    "  cataloom capture SOURCE [-o FILE.vmf] [--name NAME]\n"
+    "  cataloom info FILE.vmf\n"
+    "  cataloom ls FILE.vmf [PATH] [-l]\n"
+    "  cataloom find DATAFOLDER PATTERN [--case] [--in LOCATION]\n"
+    "  cataloom check FILE.vmf\n";
+
+}  // namespace
+}  // namespace cataloom::cli
+
+int main(int argc, char** argv) {
+    using namespace cataloom::cli;
+    std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+    if (argc < 2) {
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+    Arguments args(argv + 2, argv + argc);
+    const char* command = argv[1];
+    int status = kExitUsage;
+    if (std::strcmp(command, "capture") == 0) status = CaptureCommand(args);
+    else if (std::strcmp(command, "info") == 0) status = InfoCommand(args);
+    else if (std::strcmp(command, "ls") == 0) status = LsCommand(args);
+    else if (std::strcmp(command, "find") == 0) status = FindCommand(args);
+    else if (std::strcmp(command, "check") == 0) status = CheckCommand(args);
+    else if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
+        std::fputs(kUsage, stdout);
+        status = kExitOk;
+    } else {
+        Error(std::string("unknown command \"") + command + "\"");
+        std::fputs(kUsage, stderr);
+    }
+    std::fflush(stdout);
+    return status;
+}

@@ -1,0 +1,25 @@
+// Printing code page 932 text from the command-line tool: every line goes
+// through the conversion to the terminal's encoding.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace cataloom::cli {
+
+// The separator users write in paths on this system.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// Prints `text` (code page 932) to stdout, converted.
+void Print(const std::string& text);
+// Prints "cataloom: " + `text` and a newline to stderr, converted.
+void Error(const std::string& text);
+// A code page 932 path with the separators users write on this system
+// (still code page 932: Print converts it).
+std::string ShowPath(const std::string& path);
+
+}  // namespace cataloom::cli

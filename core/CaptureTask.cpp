@@ -1,0 +1,101 @@
+#include "core/CaptureTask.h"
+
+#include "core/CaptureTexts.h"
+#include "core/CaptureTree.h"
+#include "core/CatalogWriter.h"
+#include "core/PathUtil.h"
+
+#include <atomic>
+#include <cstdio>
+#include <new>
+
+namespace cataloom {
+
+CaptureTask::CaptureTask(const char* source, const char* target, const CatalogHeader& header, CaptureSink& sink)
+    : source_(source ? source : ""), target_(target ? target : ""), header_(header), sink_(sink) {}
+
+CaptureTask::~CaptureTask() { StopAndWait(); }
+
+std::uint32_t CaptureTask::Run() {
+    Outcome outcome = Outcome::kWriteFailed;
+    try {
+        outcome = Capture();
+    } catch (const std::bad_alloc&) {
+        // Out of memory ends the job like a failed write.
+    }
+    if (outcome != Outcome::kSucceeded && !temporary_.empty()) platform::RemoveFile(temporary_.c_str());
+    Finish(outcome);
+    return 0;
+}
+
+// A name in the target's folder that no file has yet.
+bool CaptureTask::MakeTemporaryPath() {
+    char folder[kMaxPath];
+    if (text::CopyTruncated(folder, sizeof(folder), target_.c_str()) != target_.size()) return false;
+    if (!path::RemoveLastComponent(folder)) folder[0] = '\0';
+    static std::atomic<unsigned> counter{0};
+    auto seed = static_cast<unsigned>(platform::CurrentTime() / 10000);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof(name), "~vmf%08X.tmp", seed + (counter++) * 7919u);
+        char candidate[kMaxPath];
+        if (!path::Combine(candidate, folder, name)) return false;
+        if (!path::Exists(candidate)) {
+            temporary_ = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+CaptureTask::Outcome CaptureTask::Capture() {
+    auto stop = [this] { return StopRequested(); };
+    auto detail = [this](const char* name) { sink_.SetDetail(name); };
+    if (StopRequested()) return Outcome::kStopped;
+
+    sink_.SetPhase(capture_text::kBuildingIndex);
+    CaptureTree tree(source_.c_str());
+    if (!tree.ScanTree(header_.name, stop, detail)) {
+        sink_.SetDetail(capture_text::kIndexFailed);
+        return Outcome::kStopped;
+    }
+    entryCount_ = tree.EntryCount();
+
+    sink_.SetPhase(capture_text::kCreatingFile);
+    CatalogWriter writer;
+    if (target_.empty() || !MakeTemporaryPath() || !writer.Create(temporary_.c_str())) {
+        sink_.SetDetail(capture_text::kCannotOpenFile);
+        return Outcome::kCannotCreate;
+    }
+
+    sink_.SetPhase(capture_text::kWritingFile);
+    if (!writer.WriteHeaderAndTable(header_, tree.Table())) return Outcome::kWriteFailed;
+    CaptureTree::WriteResult lists = tree.WriteEntryLists(writer, stop, detail);
+    if (lists == CaptureTree::WriteResult::kFailed) return Outcome::kWriteFailed;
+    if (lists == CaptureTree::WriteResult::kStopped) return Outcome::kStopped;
+    tree.ReleaseEntries();
+    if (!writer.WriteCounts(header_, tree.Table())) return Outcome::kWriteFailed;
+    if (StopRequested()) return Outcome::kStopped;
+
+    // A stop here only ends the totals early: the catalogue is complete.
+    sink_.SetPhase(capture_text::kComputingSizes);
+    if (!writer.WriteTotals(tree.Table(), stop, detail)) return Outcome::kWriteFailed;
+    sink_.SetDetail("");
+    if (!writer.Close() || !platform::MoveReplacing(temporary_.c_str(), target_.c_str()))
+        return Outcome::kWriteFailed;
+    return Outcome::kSucceeded;
+}
+
+void CaptureTask::Finish(Outcome outcome) {
+    outcome_ = outcome;
+    bool success = outcome == Outcome::kSucceeded;
+    if (success) {
+        sink_.SetPhase(capture_text::kCaptureComplete);
+        sink_.SetDetail(capture_text::kPressF5);
+    } else {
+        sink_.SetPhase(capture_text::kCaptureFailed);
+    }
+    sink_.Finished(success);
+}
+
+}  // namespace cataloom

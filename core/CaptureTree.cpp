@@ -1,0 +1,169 @@
+#include "core/CaptureTree.h"
+
+#include "core/PathUtil.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace cataloom {
+namespace {
+
+// Entry records live in blocks of this size; a reference is the block
+// number times the block size plus the position in the block.
+constexpr unsigned kBlockBits = 20;
+constexpr std::size_t kBlockSize = std::size_t{1} << kBlockBits;
+constexpr std::size_t kMaxBlocks = (std::size_t{1} << 32) >> kBlockBits;
+
+constexpr std::uint32_t kHiddenOrSystem = platform::kAttrHidden | platform::kAttrSystem;
+
+}  // namespace
+
+CaptureTree::CaptureTree(const char* source) { text::CopyTruncated(source_, sizeof(source_), source); }
+
+std::uint8_t* CaptureTree::Entry(std::uint32_t ref) {
+    return blocks_[ref >> kBlockBits].get() + (ref & (kBlockSize - 1));
+}
+
+std::uint32_t CaptureTree::AppendEntry(const platform::FindData& found) {
+    bool directory = (found.attributes & platform::kAttrDirectory) != 0;
+    std::size_t nameLength = std::strlen(found.name);
+    std::size_t size = kEntryFixedSize + nameLength + 1;
+    if (blocks_.empty() || blockUsed_ + size > kBlockSize) {
+        if (blocks_.size() == kMaxBlocks) throw std::bad_alloc();
+        // Not zero-filled: pages are only touched as records are written.
+        blocks_.push_back(std::unique_ptr<std::uint8_t[]>(new std::uint8_t[kBlockSize]));
+        blockUsed_ = 0;
+    }
+    auto ref = static_cast<std::uint32_t>(((blocks_.size() - 1) << kBlockBits) + blockUsed_);
+    std::uint8_t* r = blocks_.back().get() + blockUsed_;
+    blockUsed_ += size;
+    // The same layout as AppendEntryRecord; has-sub-directories is filled in
+    // when the directory itself is listed.
+    std::memset(r, 0, kEntryFixedSize);
+    Store16(r + EntryRecord::kSize, static_cast<std::uint16_t>(size));
+    Store32(r + EntryRecord::kAttributes, found.attributes);
+    Store64(r + EntryRecord::kFileSize, directory ? kUnknownTotal : found.size);
+    Store64(r + EntryRecord::kCreationTime, found.creationTime);
+    Store64(r + EntryRecord::kWriteTime, found.lastWriteTime);
+    std::memcpy(r + EntryRecord::kName, found.name, nameLength + 1);
+    return ref;
+}
+
+bool CaptureTree::DirectoryPath(std::size_t index, char* out) const {
+    if (index >= table_.size()) return false;
+    // Collect the chain up to the root, then join from the top.
+    std::size_t chain[platform::kMaxPath];
+    std::size_t depth = 0;
+    for (std::size_t i = index; i != 0; i = table_[i].parentId - 1) {
+        if (depth == platform::kMaxPath) return false;
+        chain[depth++] = i;
+    }
+    char path[platform::kMaxPath];
+    std::strcpy(path, source_);
+    while (depth > 0)
+        if (!path::Append(path, table_[chain[--depth]].name.c_str())) return false;
+    std::strcpy(out, path);
+    return true;
+}
+
+bool CaptureTree::ScanTree(const char* rootName, const StopCheck& stop, const DetailSink& detail) {
+    table_.clear();
+    listings_.clear();
+    order_.clear();
+    blocks_.clear();
+    DirectoryNode root;
+    root.name = rootName ? rootName : "";
+    root.id = 1;
+    root.depth = 1;
+    table_.push_back(root);
+    listings_.emplace_back();
+
+    char path[platform::kMaxPath];
+    char pattern[platform::kMaxPath];
+    // The table grows while it is walked: children go to its end.
+    for (std::size_t i = 0; i < table_.size(); ++i) {
+        if (stop && stop()) return false;
+        listings_[i].first = static_cast<std::uint32_t>(order_.size());
+        if (listings_[i].enter && DirectoryPath(i, path) && path::Combine(pattern, path, "*.*") &&
+            !ListDirectory(i, pattern, stop))
+            return false;
+        if (detail) detail(table_[i].name.c_str());
+    }
+    return true;
+}
+
+bool CaptureTree::ListDirectory(std::size_t index, const char* pattern, const StopCheck& stop) {
+    platform::DirectorySearch search(pattern);
+    if (!search.IsOpen()) return true;  // nothing to list: no children, an empty list
+    children_.clear();
+    platform::FindData found;
+    while (search.Next(found)) {
+        if (path::IsDotEntry(found.name)) continue;
+        if (stop && stop()) return false;
+        bool directory = (found.attributes & platform::kAttrDirectory) != 0;
+        std::uint32_t entry = kNoEntry;
+        if ((found.attributes & kHiddenOrSystem) == 0) {
+            entry = AppendEntry(found);
+            order_.push_back(entry);
+        }
+        if (directory)
+            children_.push_back({found.name, entry, (found.attributes & platform::kAttrReparsePoint) == 0});
+    }
+
+    Listing& listing = listings_[index];
+    listing.count = static_cast<std::uint32_t>(order_.size() - listing.first);
+    auto first = order_.begin() + listing.first;
+    std::stable_sort(first, order_.end(), [this](std::uint32_t a, std::uint32_t b) {
+        const std::uint8_t* ra = Entry(a);
+        const std::uint8_t* rb = Entry(b);
+        int order = platform::CompareNoCase(EntryRecord::Name(ra), EntryRecord::Name(rb));
+        if (order != 0) return order < 0;
+        return EntryRecord::IsDirectory(ra) && !EntryRecord::IsDirectory(rb);
+    });
+    if (children_.empty()) return true;
+
+    if (listing.entryInParent != kNoEntry) Store32(Entry(listing.entryInParent) + EntryRecord::kHasFolders, 1);
+    std::stable_sort(children_.begin(), children_.end(), [](const Child& a, const Child& b) {
+        return platform::CompareNoCase(a.name.c_str(), b.name.c_str()) < 0;
+    });
+    const DirectoryNode parent = table_[index];
+    for (Child& child : children_) {
+        DirectoryNode node;
+        node.name = std::move(child.name);
+        node.id = static_cast<std::uint32_t>(table_.size() + 1);
+        node.parentId = parent.id;
+        node.depth = static_cast<std::uint8_t>(parent.depth + 1);
+        table_.push_back(std::move(node));
+        Listing childListing;
+        childListing.entryInParent = child.entry;
+        childListing.enter = child.enter;
+        listings_.push_back(childListing);
+    }
+    return true;
+}
+
+CaptureTree::WriteResult CaptureTree::WriteEntryLists(CatalogWriter& writer, const StopCheck& stop,
+                                                      const DetailSink& detail) {
+    std::vector<const std::uint8_t*> records;
+    for (std::size_t i = 0; i < table_.size(); ++i) {
+        if (stop && stop()) return WriteResult::kStopped;
+        if (detail) detail(table_[i].name.c_str());
+        const Listing& listing = listings_[i];
+        records.clear();
+        for (std::uint32_t k = 0; k < listing.count; ++k) records.push_back(Entry(order_[listing.first + k]));
+        if (!writer.WriteEntryRecords(table_[i], records.data(), records.size())) return WriteResult::kFailed;
+    }
+    return WriteResult::kDone;
+}
+
+void CaptureTree::ReleaseEntries() {
+    blocks_.clear();
+    blocks_.shrink_to_fit();
+    order_.clear();
+    order_.shrink_to_fit();
+    listings_.clear();
+    listings_.shrink_to_fit();
+}
+
+}  // namespace cataloom

@@ -1,0 +1,90 @@
+// The captured tree of one source: the directory records in breadth-first
+// order and every directory's entry list.  Each directory is listed once:
+// the listing yields both the sub-directories that become records and the
+// entries of the directory's own list, so the file written is the same as
+// when the tree is scanned first and every directory listed again while
+// writing.  Entry records are kept serialised in large blocks (about 40
+// bytes plus the name per entry) until they are written.
+#pragma once
+
+#include "core/CatalogWriter.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace cataloom {
+
+class CaptureTree {
+public:
+    using StopCheck = std::function<bool()>;
+    using DetailSink = std::function<void(const char*)>;
+
+    enum class WriteResult { kDone, kStopped, kFailed };
+
+    // `source` is the captured path as given (at most kMaxPath - 1 bytes).
+    explicit CaptureTree(const char* source);
+    CaptureTree(const CaptureTree&) = delete;
+    CaptureTree& operator=(const CaptureTree&) = delete;
+
+    // Builds the directory records breadth first, the root named `rootName`,
+    // and lists every directory.  `stop` is asked before each directory and
+    // each entry; `detail` receives each directory's name.  False when stopped.
+    //
+    // A hidden or system entry gets no place in its parent's list, but a
+    // hidden or system directory still gets its record and its own list.  A
+    // directory reparse point (junction, symbolic link) is recorded and
+    // listed in its parent but never entered, so every capture ends.  A
+    // directory whose path would not fit the path limit, or that cannot be
+    // listed, has no sub-directories and an empty list.
+    bool ScanTree(const char* rootName, const StopCheck& stop, const DetailSink& detail);
+
+    // Full path of directory `index` on the source; false if it does not fit
+    // kMaxPath bytes.
+    bool DirectoryPath(std::size_t index, char* out) const;
+
+    // Writes every directory's entry list in table order through `writer`,
+    // which has written the header and the table already.
+    WriteResult WriteEntryLists(CatalogWriter& writer, const StopCheck& stop, const DetailSink& detail);
+
+    // Frees the entry records once they are written.
+    void ReleaseEntries();
+
+    std::vector<DirectoryNode>& Table() { return table_; }
+    const std::vector<DirectoryNode>& Table() const { return table_; }
+    std::size_t EntryCount() const { return order_.size(); }
+
+private:
+    static constexpr std::uint32_t kNoEntry = 0xFFFFFFFFu;
+
+    struct Listing {
+        std::uint32_t first = 0;        // first of this directory's slots in order_
+        std::uint32_t count = 0;
+        std::uint32_t entryInParent = kNoEntry;  // its record in the parent's list, if listed there
+        bool enter = true;              // false for reparse points
+    };
+
+    struct Child {
+        std::string name;
+        std::uint32_t entry;
+        bool enter;
+    };
+
+    // Lists directory `index` (its path + "*.*"); false when stopped.
+    bool ListDirectory(std::size_t index, const char* pattern, const StopCheck& stop);
+    std::uint32_t AppendEntry(const platform::FindData& found);
+    std::uint8_t* Entry(std::uint32_t ref);
+
+    char source_[platform::kMaxPath];
+
+    std::vector<DirectoryNode> table_;
+    std::vector<Listing> listings_;
+    std::vector<std::uint32_t> order_;  // entry references, each directory's slice in stored order
+    std::vector<std::unique_ptr<std::uint8_t[]>> blocks_;
+    std::size_t blockUsed_ = 0;
+    std::vector<Child> children_;  // scratch of one listing
+};
+
+}  // namespace cataloom

@@ -1,0 +1,235 @@
+#include "core/CatalogCheck.h"
+
+#include "core/PathUtil.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace cataloom {
+namespace {
+
+std::string Key(std::uint32_t parentId, const char* name) { return std::to_string(parentId) + '\\' + name; }
+
+std::string Number(std::uint64_t value) { return std::to_string(value); }
+
+}  // namespace
+
+void CatalogCheck::Problem(const std::string& where, const std::string& what) {
+    problems_.push_back(where + ": " + what);
+}
+
+bool CatalogCheck::Run(const char* path) {
+    *this = CatalogCheck();
+    platform::File file;
+    if (path == nullptr || !file.Open(path, platform::File::kRead, platform::File::kShareRead, true)) {
+        Problem("file", "cannot be opened");
+        return false;
+    }
+    platform::FileStamp stamp;
+    if (!platform::GetFileStamp(path, stamp) || stamp.size > 0xFFFFFFFFull) {
+        Problem("file", "size cannot be read or exceeds 4 GiB");
+        return false;
+    }
+    file_.resize(static_cast<std::size_t>(stamp.size));
+    if (!file_.empty() && file.Read(file_.data(), file_.size()) != file_.size()) {
+        Problem("file", "cannot be read");
+        return false;
+    }
+    if (CheckHeader() && CheckTable()) {
+        CheckLists();
+        CheckCounts();
+    }
+    return problems_.empty();
+}
+
+bool CatalogCheck::CheckHeader() {
+    if (file_.size() < kHeaderSize) {
+        Problem("header", "the file is shorter than the 496-byte header (" + Number(file_.size()) + " bytes)");
+        return false;
+    }
+    std::memcpy(&header_, file_.data(), kHeaderSize);
+    if (!IsCatalogHeader(&header_)) {
+        Problem("header", "magic is not \"!vmf\"");
+        return false;
+    }
+    bool ok = true;
+    if (header_.tableOffset != kHeaderSize) {
+        Problem("header", "directory table offset is " + Number(header_.tableOffset) + ", not 496");
+        ok = false;
+    }
+    if (header_.tableSize < kTerminatorSize ||
+        static_cast<std::uint64_t>(header_.tableOffset) + header_.tableSize > file_.size()) {
+        Problem("header", "directory table size " + Number(header_.tableSize) + " does not fit the file");
+        ok = false;
+    }
+    if (std::memchr(header_.name, 0, sizeof(header_.name)) == nullptr) Problem("header", "name is not terminated");
+    if (std::memchr(header_.fileSystem, 0, sizeof(header_.fileSystem)) == nullptr)
+        Problem("header", "file system name is not terminated");
+    return ok && problems_.empty();
+}
+
+bool CatalogCheck::CheckTable() {
+    const std::uint8_t* table = file_.data() + kHeaderSize;
+    std::size_t size = header_.tableSize;
+    std::size_t pos = 0;
+    for (;;) {
+        std::string where = "directory table at offset " + Number(kHeaderSize + pos);
+        if (pos + kTerminatorSize > size) {
+            Problem(where, "table ends without its terminator");
+            return false;
+        }
+        const std::uint8_t* r = table + pos;
+        std::size_t recordSize = DirectoryRecord::Size(r);
+        if (recordSize == 0) {
+            if (pos + kTerminatorSize != size) {
+                Problem(where, "terminator found " + Number(size - pos - kTerminatorSize) +
+                                   " bytes before the end the header gives");
+                return false;
+            }
+            break;
+        }
+        if (recordSize < kDirectoryFixedSize + 1 || recordSize > size - pos) {
+            Problem(where, "record size " + Number(recordSize) + " out of range");
+            return false;
+        }
+        const char* name = DirectoryRecord::Name(r);
+        const void* end = std::memchr(name, 0, recordSize - kDirectoryFixedSize);
+        if (end == nullptr || static_cast<const char*>(end) - name + 1 + kDirectoryFixedSize != recordSize) {
+            Problem(where, "record size does not match its name");
+            return false;
+        }
+        records_.push_back({kHeaderSize + pos, DirectoryRecord::ParentId(r), DirectoryRecord::Id(r),
+                            DirectoryRecord::ListOffset(r), DirectoryRecord::ListSize(r), DirectoryRecord::Depth(r),
+                            name});
+        pos += recordSize;
+    }
+    if (records_.empty()) {
+        Problem("directory table", "holds no root record");
+        return false;
+    }
+
+    childCount_.assign(records_.size(), 0);
+    bool ok = true;
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        const Record& r = records_[i];
+        std::string where = "directory record " + Number(i + 1) + " at offset " + Number(r.offset);
+        if (r.id != i + 1) {
+            Problem(where, "id " + Number(r.id) + " is not its position " + Number(i + 1));
+            ok = false;
+            continue;
+        }
+        if (i == 0) {
+            if (r.depth != 1 || r.parentId != 0) Problem(where, "the root must have depth 1 and parent 0");
+            if (std::strcmp(r.name, header_.name) != 0) Problem(where, "root name differs from the header's name");
+            continue;
+        }
+        if (r.parentId == 0 || r.parentId >= r.id || records_[r.parentId - 1].depth + 1u != r.depth) {
+            Problem(where, "parent id " + Number(r.parentId) + " does not name a directory one level up");
+            ok = false;
+            continue;
+        }
+        const Record& before = records_[i - 1];
+        if (r.depth < before.depth || (r.depth == before.depth && r.parentId < before.parentId)) {
+            Problem(where, "out of (depth, parent) order; lookups would miss it");
+            ok = false;
+        }
+        ++childCount_[r.parentId - 1];
+        if (!byParentAndName_.emplace(Key(r.parentId, r.name), i).second)
+            Problem(where, "a second directory named \"" + std::string(r.name) + "\" in the same parent");
+    }
+    return ok;
+}
+
+std::string CatalogCheck::Where(std::size_t index) const {
+    std::string path;
+    for (std::size_t i = index;; i = records_[i].parentId - 1) {
+        path = path.empty() ? std::string(records_[i].name) : std::string(records_[i].name) + "\\" + path;
+        if (i == 0 || records_[i].parentId == 0 || records_[i].parentId > records_.size()) break;
+    }
+    return "entry list of \"" + path + "\"";
+}
+
+long CatalogCheck::FindChild(std::size_t parent, const char* name) const {
+    auto it = byParentAndName_.find(Key(records_[parent].id, name));
+    return it == byParentAndName_.end() ? -1 : static_cast<long>(it->second);
+}
+
+void CatalogCheck::CheckLists() {
+    std::uint64_t areaStart = kHeaderSize + static_cast<std::uint64_t>(header_.tableSize);
+    std::uint64_t expected = 0;
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        const Record& r = records_[i];
+        std::uint64_t start = areaStart + r.listOffset;
+        if (r.listOffset != expected)
+            Problem(Where(i), "starts at " + Number(r.listOffset) + ", not after the previous list at " +
+                                  Number(expected));
+        if (r.listSize < kTerminatorSize || start + r.listSize > file_.size()) {
+            Problem(Where(i), "size " + Number(r.listSize) + " at offset " + Number(start) + " does not fit the file");
+            listsSound_ = false;
+            expected = r.listOffset + static_cast<std::uint64_t>(r.listSize);
+            continue;
+        }
+        expected = r.listOffset + static_cast<std::uint64_t>(r.listSize);
+        const std::uint8_t* list = file_.data() + start;
+        if (!IsWellFormedEntryList(list, r.listSize)) {
+            Problem(Where(i), "records or terminator damaged");
+            listsSound_ = false;
+            continue;
+        }
+        CheckEntries(i, list);
+    }
+    if (listsSound_ && areaStart + expected != file_.size())
+        notes_.push_back("file: " + Number(file_.size() - (areaStart + expected)) + " bytes after the last list");
+}
+
+void CatalogCheck::CheckEntries(std::size_t index, const std::uint8_t* list) {
+    for (const std::uint8_t* e = list; EntryRecord::Size(e) != 0; e += EntryRecord::Size(e)) {
+        ++allEntries_;
+        const char* name = EntryRecord::Name(e);
+        std::string where = Where(index) + ", entry \"" + name + "\"";
+        if (EntryRecord::Size(e) != kEntryFixedSize + std::strlen(name) + 1)
+            Problem(where, "record size does not match its name");
+        if (!EntryRecord::IsDirectory(e)) {
+            ++fileEntries_;
+            continue;
+        }
+        long child = FindChild(index, name);
+        if (child < 0) {
+            Problem(where, "directory has no directory record");
+            continue;
+        }
+        bool hasFolders = childCount_[static_cast<std::size_t>(child)] > 0;
+        if ((EntryRecord::HasFolders(e) != 0) != hasFolders)
+            Problem(where, std::string("has-sub-directories flag is ") + (hasFolders ? "0" : "set") +
+                               " but the directory has " + (hasFolders ? "some" : "none"));
+        std::uint64_t total = EntryRecord::FileSize(e);
+        if (total == kUnknownTotal) {
+            notes_.push_back(where + ": total size not computed");
+            continue;
+        }
+        const Record& c = records_[static_cast<std::size_t>(child)];
+        std::uint64_t start = kHeaderSize + static_cast<std::uint64_t>(header_.tableSize) + c.listOffset;
+        if (c.listSize < kTerminatorSize || start + c.listSize > file_.size() ||
+            !IsWellFormedEntryList(file_.data() + start, c.listSize))
+            continue;  // reported with that list
+        std::uint64_t sum = 0;
+        for (const std::uint8_t* s = file_.data() + start; EntryRecord::Size(s) != 0; s += EntryRecord::Size(s))
+            if (EntryRecord::FileSize(s) != kUnknownTotal) sum += EntryRecord::FileSize(s);
+        if (sum != total) Problem(where, "total size " + Number(total) + " but its list adds up to " + Number(sum));
+    }
+}
+
+void CatalogCheck::CheckCounts() {
+    if (header_.directoryCount != records_.size() - 1)
+        Problem("header", "directory count " + Number(header_.directoryCount) + " but the table holds " +
+                              Number(records_.size() - 1) + " directories below the root");
+    if (!listsSound_) return;
+    // Older writers counted "all entries minus directories"; both agree
+    // unless hidden directories were captured.
+    std::uint64_t older = allEntries_ - (records_.size() - 1);
+    if (header_.fileCount != fileEntries_ && header_.fileCount != static_cast<std::uint32_t>(older))
+        Problem("header", "file count " + Number(header_.fileCount) + " but the lists hold " +
+                              Number(fileEntries_) + " files");
+}
+
+}  // namespace cataloom

@@ -1,0 +1,54 @@
+#include "platform/Thread.h"
+
+#include <atomic>
+#include <system_error>
+#include <thread>
+
+namespace cataloom::platform {
+
+struct ManualResetEvent::State {
+    std::atomic<bool> signalled;
+};
+
+ManualResetEvent::ManualResetEvent(bool signalled) : state_(new State{{signalled}}) {}
+ManualResetEvent::~ManualResetEvent() { delete state_; }
+bool ManualResetEvent::IsValid() const { return true; }
+void ManualResetEvent::Set() { state_->signalled.store(true); }
+void ManualResetEvent::Reset() { state_->signalled.store(false); }
+bool ManualResetEvent::IsSet() const { return state_->signalled.load(); }
+
+struct Thread::State {
+    std::thread thread;
+    std::atomic<bool> running{false};
+};
+
+Thread::Thread() : state_(new State) {}
+
+Thread::~Thread() {
+    Wait();
+    delete state_;
+}
+
+bool Thread::Start(Body body, void* context) {
+    if (state_->thread.joinable()) return false;
+    state_->running.store(true);
+    try {
+        state_->thread = std::thread([this, body, context] {
+            body(context);
+            state_->running.store(false);
+        });
+    } catch (const std::system_error&) {
+        state_->running.store(false);
+        return false;
+    }
+    return true;
+}
+
+bool Thread::IsRunning() const { return state_->running.load(); }
+
+void Thread::Wait() {
+    if (state_->thread.joinable() && state_->thread.get_id() != std::this_thread::get_id())
+        state_->thread.join();
+}
+
+}  // namespace cataloom::platform
