@@ -1,0 +1,178 @@
+// Changes made from inside the namespace: new categories, renames, deletion
+// to the Recycle Bin and refreshes, each reaching the open views of the
+// folder that changed and no others.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include "core/ItemIdFactory.h"
+#include "namespace/CatalogFolder.h"
+#include "namespace/ProcessObjects.h"
+#include "namespace/ViewList.h"
+#include "tests/namespace/ShellTestSupport.h"
+
+namespace cataloom::test {
+namespace {
+
+using Ids = ItemIdFactory;
+using Calls = std::vector<std::string>;
+
+bool IsFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The root folder, a view on it and a view on one of its categories.
+class FolderOperationsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = OpenFolder("");
+        ASSERT_TRUE(root);
+        folder = static_cast<CatalogFolder*>(root.Get());
+        items = Enumerate(root.Get());
+    }
+    const ItemId* Item(const char* name) { return Find(items, name).Id(); }
+
+    DataFolder data;
+    ComPtr<IShellFolder> root;
+    CatalogFolder* folder = nullptr;
+    std::vector<IdList> items;
+    IdList rootList = ParseFromDesktop("");
+    IdList otherList = ParseFromDesktop("音楽");
+    RecordingView rootView{rootList.Get()};
+    RecordingView otherView{otherList.Get()};
+};
+
+TEST_F(FolderOperationsTest, NewCategoryNamesCountUpPastTakenOnes) {
+    char name[MAX_PATH] = {};
+    EXPECT_EQ(folder->NewCategoryName(nullptr, 0), E_POINTER);
+    ASSERT_EQ(folder->NewCategoryName(name, sizeof name), S_OK);
+    EXPECT_EQ(std::string(name), "新しいカテゴリ");
+    data.Tree().WriteFile("新しいカテゴリ", "a file takes the name too");
+    data.Tree().MakeDir("新しいカテゴリ(1)");
+    ASSERT_EQ(folder->NewCategoryName(name, sizeof name), S_OK);
+    EXPECT_EQ(std::string(name), "新しいカテゴリ(2)");
+}
+
+TEST_F(FolderOperationsTest, CreateCategoryReachesTheViewsOfItsFolderOnly) {
+    ItemId* created = nullptr;
+    ASSERT_EQ(folder->CreateCategory("新規", &created), S_OK);
+    IdList owned(created);
+    EXPECT_EQ(Ids::Kind(created), kKindCategory);
+    EXPECT_EQ(std::string(Ids::CategoryName(created)), "新規");
+    EXPECT_TRUE(IsFolder(data.Path("新規")));
+    EXPECT_EQ(rootView.calls, Calls{"Add 新規"});
+    EXPECT_TRUE(otherView.calls.empty());
+    EXPECT_EQ(NamesOf(Enumerate(root.Get())).size(), items.size() + 1);
+
+    EXPECT_EQ(folder->CreateCategory("新規", nullptr), E_INVALIDARG);
+    EXPECT_EQ(folder->CreateCategory("c.txt", nullptr), E_INVALIDARG);  // a file is there
+    EXPECT_EQ(folder->CreateCategory("a\\b", nullptr), E_INVALIDARG);
+    EXPECT_EQ(folder->CreateCategory(nullptr, nullptr), E_POINTER);
+    EXPECT_EQ(rootView.calls.size(), 1u);
+}
+
+TEST_F(FolderOperationsTest, SetNameOfRenamesCategoriesOnly) {
+    PCUITEMID_CHILD documents = Find(items, "書類").Child();
+    PITEMID_CHILD renamed = nullptr;
+    ASSERT_EQ(root->SetNameOf(nullptr, documents, L"文書", SHGDN_NORMAL, &renamed), S_OK);
+    IdList owned(renamed);
+    EXPECT_EQ(std::string(Ids::CategoryName(owned.Id())), "文書");
+    EXPECT_TRUE(IsFolder(data.Path("文書")));
+    EXPECT_FALSE(IsFolder(data.Path("書類")));
+    EXPECT_EQ(rootView.calls, Calls{"Rename 書類 文書"});
+    EXPECT_TRUE(otherView.calls.empty());
+
+    // To a name that exists: nothing moves.
+    PCUITEMID_CHILD music = Find(items, "音楽").Child();
+    EXPECT_EQ(root->SetNameOf(nullptr, owned.Child(), L"音楽", SHGDN_NORMAL, nullptr), E_FAIL);
+    EXPECT_TRUE(IsFolder(data.Path("文書")));
+    EXPECT_TRUE(IsFolder(data.Path("音楽")));
+    EXPECT_EQ(root->SetNameOf(nullptr, music, L"..\\外", SHGDN_NORMAL, nullptr), E_INVALIDARG);
+    EXPECT_EQ(root->SetNameOf(nullptr, music, L"x", SHGDN_INFOLDER, nullptr), E_INVALIDARG);
+    EXPECT_EQ(root->SetNameOf(nullptr, nullptr, L"x", SHGDN_NORMAL, nullptr), E_POINTER);
+    EXPECT_EQ(root->SetNameOf(nullptr, Find(items, "disc.VMF").Child(), L"x.vmf", SHGDN_NORMAL, nullptr), E_NOTIMPL);
+    EXPECT_EQ(rootView.calls.size(), 1u);
+}
+
+TEST_F(FolderOperationsTest, DeleteItemsSendsCategoriesAndCataloguesToTheRecycleBin) {
+    const ItemId* both[] = {Item("書類"), Item("disc.VMF")};
+    ASSERT_EQ(folder->DeleteItems(both, 2), S_OK);
+    EXPECT_FALSE(IsFolder(data.Path("書類")));
+    EXPECT_EQ(GetFileAttributesA(data.Path("disc.VMF").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(rootView.calls, (Calls{"Remove 書類", "Remove disc.VMF"}));
+    EXPECT_TRUE(otherView.calls.empty());
+
+    // The catalogue is in the shell's Recycle Bin.
+    ComPtr<IShellFolder> bin;
+    IdList binList;
+    {
+        PIDLIST_ABSOLUTE list = nullptr;
+        ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &list), S_OK);
+        binList = IdList(list);
+    }
+    ASSERT_EQ(Desktop()->BindToObject(binList.Get(), nullptr, IID_IShellFolder, bin.PutVoid()), S_OK);
+    bool recycled = false;
+    for (const IdList& item : Enumerate(bin.Get(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN))
+        recycled = recycled || DisplayName(bin.Get(), item.Child(), SHGDN_INFOLDER) == "disc.VMF";
+    EXPECT_TRUE(recycled);
+
+    ComPtr<IShellFolder> catalogue = OpenFolder("音楽\\アルバム.vmf");
+    ASSERT_TRUE(catalogue);
+    std::vector<IdList> entries = Enumerate(catalogue.Get());
+    const ItemId* entry[] = {entries.front().Id()};
+    EXPECT_EQ(static_cast<CatalogFolder*>(catalogue.Get())->DeleteItems(entry, 1), E_INVALIDARG);
+    EXPECT_TRUE(IsFolder(data.Path("音楽")));
+    EXPECT_EQ(folder->DeleteItems(nullptr, 1), E_POINTER);
+    const ItemId* missing[] = {Find(items, "書類").Id()};
+    EXPECT_EQ(folder->DeleteItems(missing, 1), E_FAIL);  // already gone: nothing is sent
+    EXPECT_EQ(rootView.calls.size(), 2u);
+}
+
+TEST_F(FolderOperationsTest, RefreshItemsUpdatesTheViewsOfItsFolder) {
+    const ItemId* music[] = {Item("音楽")};
+    EXPECT_EQ(folder->RefreshItems(music, 0), S_OK);
+    EXPECT_TRUE(rootView.calls.empty());
+    EXPECT_EQ(folder->RefreshItems(nullptr, 1), E_POINTER);
+    ASSERT_EQ(folder->RefreshItems(music, 1), S_OK);
+    EXPECT_EQ(rootView.calls, Calls{"Update 音楽"});
+    EXPECT_TRUE(otherView.calls.empty());
+
+    // A category's own folder reaches the view on it.
+    ComPtr<IShellFolder> category = OpenFolder("音楽");
+    ASSERT_TRUE(category);
+    std::vector<IdList> media = Enumerate(category.Get());
+    const ItemId* album[] = {media.front().Id()};
+    ASSERT_EQ(static_cast<CatalogFolder*>(category.Get())->RefreshItems(album, 1), S_OK);
+    EXPECT_EQ(otherView.calls, Calls{"Update アルバム.vmf"});
+    EXPECT_EQ(rootView.calls.size(), 1u);
+}
+
+TEST_F(FolderOperationsTest, ViewListWalksAddsRemovesAndRefreshes) {
+    ViewList& views = ProcessObjects::Views();
+    EXPECT_EQ(views.Next(nullptr), &rootView);
+    EXPECT_EQ(views.Next(&rootView), &otherView);
+    EXPECT_EQ(views.Next(&otherView), nullptr);
+    {
+        RecordingView third(rootList.Get());
+        EXPECT_EQ(views.Next(&otherView), &third);
+        EXPECT_TRUE(views.Notify(0, nullptr, nullptr, nullptr));
+        EXPECT_EQ(third.calls, Calls{"Refresh"});
+    }
+    EXPECT_EQ(views.Next(&otherView), nullptr);
+    EXPECT_EQ(rootView.calls, Calls{"Refresh"});
+    EXPECT_EQ(otherView.calls, Calls{"Refresh"});
+    // No item: the concerned view refreshes; unknown events do nothing.
+    EXPECT_TRUE(views.Notify(SHCNE_UPDATEDIR, reinterpret_cast<const ItemId*>(otherList.Get()), nullptr, nullptr));
+    EXPECT_EQ(otherView.calls, (Calls{"Refresh", "Refresh"}));
+    EXPECT_TRUE(views.Notify(SHCNE_CREATE, reinterpret_cast<const ItemId*>(otherList.Get()), Item("音楽"), nullptr));
+    EXPECT_EQ(otherView.calls.size(), 2u);
+    EXPECT_EQ(rootView.calls.size(), 1u);
+    views.Remove(&otherView);
+    EXPECT_EQ(views.Next(&rootView), nullptr);
+    views.Add(&otherView);  // listed again for its destructor
+}
+
+}  // namespace
+}  // namespace cataloom::test
