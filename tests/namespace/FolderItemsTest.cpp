@@ -272,3 +272,37 @@ TEST_F(IconTest, CataloguesByDriveTypeAndEntriesByTheSystemIconOfTheirName) {
 
 }  // namespace
 }  // namespace cataloom::test
+
+namespace cataloom::test {
+namespace {
+
+TEST(NamespaceColumns, TextsOfTheColumnsBesidesTheName) {
+    char text[64];
+    std::vector<std::pair<std::uint64_t, std::string>> sizes = {
+        {0, "0KB"}, {1, "1KB"}, {1000, "1KB"}, {1001, "2KB"}, {1234567890, "1,234,568KB"}};
+    for (const auto& size : sizes) {
+        ItemColumns::Kilobytes(size.first, text, sizeof text);
+        EXPECT_EQ(std::string(text), size.second) << size.first;
+    }
+    char small[6] = "12345";
+    EXPECT_EQ(ItemColumns::GroupThousands(small, sizeof small), 7u);  // "12,345" does not fit
+    EXPECT_EQ(std::string(small), "12345");
+
+    IdList media = Media("x.vmf", "x", 0x1A2B, 1001, 0, 0);
+    ItemColumns::Text(Listing::kMedia, 3, media.Id(), text, sizeof text);
+    EXPECT_EQ(std::string(text), "00001A2B");
+    ItemColumns::Text(Listing::kMedia, 1, media.Id(), text, sizeof text);
+    EXPECT_EQ(std::string(text), "2KB");
+    ItemColumns::Text(Listing::kMedia, 4, media.Id(), text, sizeof text);
+    EXPECT_EQ(std::string(text), "（不明）");
+    ItemColumns::Text(Listing::kMedia, 2, Category("c").Id(), text, sizeof text);
+    EXPECT_EQ(std::string(text), "");
+    ItemColumns::Text(Listing::kEntry, 1, Entry("d", 5000, FILE_ATTRIBUTE_DIRECTORY, 1).Id(), text, sizeof text);
+    EXPECT_EQ(std::string(text), "");
+    ItemColumns::Text(Listing::kEntry, 3, Entry("f", 1, 0, 0x01DA000000000000ULL).Id(), text, sizeof text);
+    EXPECT_EQ(std::strlen(text), 16u);  // yyyy/mm/dd hh:mm
+    EXPECT_EQ(text[4], '/');
+}
+
+}  // namespace
+}  // namespace cataloom::test
