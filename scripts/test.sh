@@ -37,8 +37,7 @@ Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
 export DISPLAY=":$display"
-cataloom_wine_prefix
-wineserver -p
+cataloom_wine_start
 out=$(cd "$root/build/win64" && ctest --output-on-failure 2>&1); rc=$?
 report "$out" $rc || status=1
 summary+=("win64: $(echo "$out" | grep -E 'tests passed|tests failed' | tail -1)")
