@@ -4,6 +4,8 @@
 #include <memory>
 #include <new>
 
+#include "core/CatalogReader.h"
+#include "core/ItemIdFactory.h"
 #include "tools/SettingsStore.h"
 
 namespace cataloom {
@@ -11,6 +13,8 @@ namespace cataloom {
 namespace {
 HINSTANCE g_instance = nullptr;
 UINT g_fileMoveFormat = 0;
+std::unique_ptr<ItemIdFactory> g_itemIds;
+std::unique_ptr<CatalogReader> g_catalogReader;
 std::unique_ptr<SettingsStore> g_settings;
 
 constexpr char kFileMoveFormatName[] = "Cataloom_ClipboardFormat_FileMove";
@@ -31,10 +35,13 @@ struct ProcessObject {
     void (*destroy)();
 };
 
-// Creation order; destruction runs backwards.  The identifier factory (with
-// the shell allocator), the catalogue reader, the view list and the icon
-// cache each take one entry before the settings store, in that order.
+// Creation order; destruction runs backwards.  The identifier factory
+// allocates through the shell's task allocator (CoTaskMemAlloc), which needs
+// no object of its own.  The view list and the icon cache take their entries
+// between the catalogue reader and the settings store.
 constexpr ProcessObject kObjects[] = {
+    {Make<ItemIdFactory, g_itemIds>, Drop<ItemIdFactory, g_itemIds>},
+    {Make<CatalogReader, g_catalogReader>, Drop<CatalogReader, g_catalogReader>},
     {Make<SettingsStore, g_settings>, Drop<SettingsStore, g_settings>},
 };
 constexpr std::size_t kObjectCount = sizeof kObjects / sizeof kObjects[0];
@@ -59,6 +66,10 @@ bool ProcessObjects::Create(HINSTANCE instance) noexcept {
 void ProcessObjects::Destroy() noexcept { DestroyFirst(kObjectCount); }
 
 HINSTANCE ProcessObjects::Instance() noexcept { return g_instance; }
+
+ItemIdFactory& ProcessObjects::ItemIds() noexcept { return *g_itemIds; }
+
+CatalogReader& ProcessObjects::Reader() noexcept { return *g_catalogReader; }
 
 SettingsStore& ProcessObjects::Settings() noexcept { return *g_settings; }
 

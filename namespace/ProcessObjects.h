@@ -6,6 +6,8 @@
 
 namespace cataloom {
 
+class CatalogReader;
+class ItemIdFactory;
 class SettingsStore;
 
 class ProcessObjects {
@@ -19,6 +21,9 @@ public:
 
     // The library's own module, for every resource load.
     static HINSTANCE Instance() noexcept;
+    static ItemIdFactory& ItemIds() noexcept;
+    // The one cache of the most recently opened catalogue.
+    static CatalogReader& Reader() noexcept;
     static SettingsStore& Settings() noexcept;
     // The number of "Cataloom_ClipboardFormat_FileMove".
     static UINT FileMoveFormat() noexcept;

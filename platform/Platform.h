@@ -93,11 +93,11 @@ struct FileStamp {
 // Size and last write time of a file; false if the file cannot be examined.
 bool GetFileStamp(const char* path, FileStamp& stamp);
 
-bool CreateDirectory(const char* path);
-bool RemoveDirectory(const char* path);
-bool DeleteFile(const char* path);
+bool MakeDirectory(const char* path);
+bool DeleteDirectory(const char* path);
+bool RemoveFile(const char* path);
 // Renames `from` to `to`, replacing an existing file of that name.
-bool ReplaceFile(const char* from, const char* to);
+bool MoveReplacing(const char* from, const char* to);
 
 // An owned file handle.
 class File {
@@ -140,7 +140,7 @@ struct VolumeInfo {
 // Volume information for a root path ending in a backslash.
 bool GetVolumeInfo(const char* root, VolumeInfo& info);
 // The system's drive type for a path as given.
-std::uint32_t GetDriveType(const char* path);
+std::uint32_t DriveTypeOf(const char* path);
 // Total and free bytes of the volume holding `path`; false if both the
 // 64-bit query and the cluster fallback fail.
 bool GetDiskSpace(const char* path, std::uint64_t& total, std::uint64_t& free);

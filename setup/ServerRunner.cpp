@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "namespace/ModulePath.h"
+#include "core/PathUtil.h"
 
 namespace cataloom {
 
@@ -24,7 +24,7 @@ std::vector<std::string> RunServers(const std::vector<std::string>& libraries, S
     const char* exportName = mode == SetupMode::kRegister ? "DllRegisterServer" : "DllUnregisterServer";
     std::vector<std::string> failed;
     for (const std::string& library : libraries) {
-        if (!RunOne(library, exportName)) failed.push_back(library.substr(LastBackslash(library.c_str()) + 1));
+        if (!RunOne(library, exportName)) failed.push_back(path::LastComponent(library.c_str()));
     }
     return failed;
 }

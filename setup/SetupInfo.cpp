@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/PathUtil.h"
 #include "namespace/ModulePath.h"
 
 namespace cataloom {
@@ -12,11 +13,12 @@ constexpr char kCaptionKey[] = "AppCaption";
 constexpr char kServersSection[] = "Servers";
 constexpr DWORD kCaptionBuffer = 64;
 
-// The offset of the extension's dot in the last component, -1 without one.
+// The offset of the last dot in the file name, -1 without one: the program's
+// extension is what follows it.
 int ExtensionDot(const char* path) {
-    const int nameStart = LastBackslash(path) + 1;
+    const char* name = path::LastComponent(path);
     int dot = -1;
-    for (const char* p = path + nameStart; *p != '\0'; p = CharNextA(p)) {
+    for (const char* p = name; *p != '\0'; p = text::Next(p)) {
         if (*p == '.') dot = static_cast<int>(p - path);
     }
     return dot;
@@ -26,9 +28,7 @@ int ExtensionDot(const char* path) {
 bool SetupInfo::Locate(HMODULE program) {
     char path[MAX_PATH];
     if (!GetModulePath(program, path, sizeof path)) return false;
-    const int cut = LastBackslash(path);
-    if (cut < 0) return false;
-    folder_.assign(path, cut + 1);
+    folder_.assign(path, path::LastComponent(path) - path);
     const int dot = ExtensionDot(path);
     path_ = dot < 0 ? std::string(path) : std::string(path, dot);
     path_ += ".ini";

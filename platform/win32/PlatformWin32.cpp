@@ -82,10 +82,10 @@ bool GetFileStamp(const char* path, FileStamp& stamp) {
     return true;
 }
 
-bool CreateDirectory(const char* path) { return path && CreateDirectoryA(path, nullptr); }
-bool RemoveDirectory(const char* path) { return path && RemoveDirectoryA(path); }
-bool DeleteFile(const char* path) { return path && DeleteFileA(path); }
-bool ReplaceFile(const char* from, const char* to) {
+bool MakeDirectory(const char* path) { return path && CreateDirectoryA(path, nullptr); }
+bool DeleteDirectory(const char* path) { return path && RemoveDirectoryA(path); }
+bool RemoveFile(const char* path) { return path && DeleteFileA(path); }
+bool MoveReplacing(const char* from, const char* to) {
     return from && to && MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
@@ -146,7 +146,7 @@ bool GetVolumeInfo(const char* root, VolumeInfo& info) {
     return true;
 }
 
-std::uint32_t GetDriveType(const char* path) { return path ? GetDriveTypeA(path) : kDriveUnknown; }
+std::uint32_t DriveTypeOf(const char* path) { return path ? GetDriveTypeA(path) : kDriveUnknown; }
 
 bool GetDiskSpace(const char* path, std::uint64_t& total, std::uint64_t& free) {
     if (path == nullptr) return false;

@@ -8,7 +8,9 @@
 
 #include <string>
 
+#include "core/PathUtil.h"
 #include "tests/support/ServerLibrary.h"
+#include "tests/support/TempTree.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace cataloom::test {
@@ -80,12 +82,12 @@ protected:
     void TearDown() override { RemoveRegistration(); }
 
     void Copy(const char* built, const std::string& as) {
-        ASSERT_TRUE(CopyFileA((ProgramFolder() + built).c_str(), (folder / as).c_str(), FALSE)) << built;
+        ASSERT_TRUE(CopyFileA((ProgramFolder() + built).c_str(), folder.Path(as).c_str(), FALSE)) << built;
     }
-    void WriteSettings(const std::string& text) { WriteTextFile(folder / "TarnwickSetup.ini", text); }
-    std::string Program() const { return folder / "TarnwickSetup.exe"; }
+    void WriteSettings(const std::string& text) { folder.WriteFile("TarnwickSetup.ini", text); }
+    std::string Program() const { return folder.Path("TarnwickSetup.exe"); }
 
-    TempFolder folder{"tarnwick"};
+    TempTree folder;
 };
 
 TEST_F(SetupWizardTest, RegistersThroughThePages) {
@@ -106,7 +108,7 @@ TEST_F(SetupWizardTest, RegistersThroughThePages) {
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(ControlText(page, 1000), kDoneText);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, 1012)));
-    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).text, folder / "Cataloom.dll");
+    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).text, folder.Path("Cataloom.dll"));
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, ".vmf", nullptr).text, "Virtual.Media.File");
 
     Press(sheet, PSBTN_FINISH);
@@ -116,7 +118,7 @@ TEST_F(SetupWizardTest, RegistersThroughThePages) {
 TEST_F(SetupWizardTest, UnregisterAnsweredNoStaysOnTheFirstPageAndYesUnregisters) {
     WriteSettings("[Install]\r\nAppCaption=Cataloom\r\n[Servers]\r\n1=Cataloom.dll\r\n");
     {
-        ServerLibrary library(folder, "Cataloom.dll");
+        ServerLibrary library(folder.Root(), "Cataloom.dll");
         ASSERT_EQ(library.Register(), S_OK);
     }
     SetupProcess setup(Program());
@@ -136,7 +138,7 @@ TEST_F(SetupWizardTest, UnregisterAnsweredNoStaysOnTheFirstPageAndYesUnregisters
     PressDialogButton(question, IDNO);
     Sleep(500);
     EXPECT_EQ(WaitForPage(sheet, 1009), page);
-    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).text, folder / "Cataloom.dll");
+    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).text, folder.Path("Cataloom.dll"));
 
     Press(sheet, PSBTN_NEXT);
     question = setup.WaitForWindow("Tarnwick Setup");
@@ -197,8 +199,8 @@ TEST_F(SetupWizardTest, TheListEndsAtTheFirstMissingNumber) {
     EXPECT_EQ(ControlText(page, 1000), kDoneText);
     Press(sheet, PSBTN_FINISH);
     EXPECT_EQ(setup.WaitForExit(), 0u);
-    EXPECT_EQ(ReadTextFile(folder / "probe1.dll.log"), "DllRegisterServer\n");
-    EXPECT_FALSE(FileExists(folder / "probe3.dll.log"));
+    EXPECT_EQ(ReadWholeFile(folder.Path("probe1.dll.log")), "DllRegisterServer\n");
+    EXPECT_FALSE(path::Exists(folder.Path("probe3.dll.log").c_str()));
 }
 
 TEST_F(SetupWizardTest, FailedLibrariesAreNamedAndTheExitCodeSaysSo) {
@@ -206,7 +208,7 @@ TEST_F(SetupWizardTest, FailedLibrariesAreNamedAndTheExitCodeSaysSo) {
     Copy("NoExports.dll", "noexports.dll");
     Copy("ProbeServer.dll", "probefail.dll");
     Copy("ProbeServer.dll", "probe5.dll");
-    WriteTextFile(folder / "broken.dll", "not a library");
+    folder.WriteFile("broken.dll", "not a library");
     WriteSettings(
         "[Install]\r\nAppCaption=Cataloom\r\n[Servers]\r\n1=probe1.dll\r\n2=missing.dll\r\n3=noexports.dll\r\n"
         "4=probefail.dll\r\n5=broken.dll\r\n6=probe5.dll\r\n");
@@ -222,9 +224,9 @@ TEST_F(SetupWizardTest, FailedLibrariesAreNamedAndTheExitCodeSaysSo) {
     Press(sheet, PSBTN_FINISH);
     EXPECT_EQ(setup.WaitForExit(), 1u);
     // Every listed library was tried, failures or not.
-    EXPECT_EQ(ReadTextFile(folder / "probe1.dll.log"), "DllRegisterServer\n");
-    EXPECT_EQ(ReadTextFile(folder / "probefail.dll.log"), "DllRegisterServer\n");
-    EXPECT_EQ(ReadTextFile(folder / "probe5.dll.log"), "DllRegisterServer\n");
+    EXPECT_EQ(ReadWholeFile(folder.Path("probe1.dll.log")), "DllRegisterServer\n");
+    EXPECT_EQ(ReadWholeFile(folder.Path("probefail.dll.log")), "DllRegisterServer\n");
+    EXPECT_EQ(ReadWholeFile(folder.Path("probe5.dll.log")), "DllRegisterServer\n");
 }
 
 }  // namespace

@@ -1,0 +1,52 @@
+// Keeps one catalogue's directory table in memory and reads the entry list of
+// one directory from disk when asked.  Everything read from the file is
+// validated first: a damaged catalogue fails cleanly and is never walked.
+#pragma once
+
+#include "core/CatalogFile.h"
+#include "core/Result.h"
+#include "core/TaskMemory.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace cataloom {
+
+class CatalogReader {
+public:
+    CatalogReader() = default;
+    CatalogReader(const CatalogReader&) = delete;
+    CatalogReader& operator=(const CatalogReader&) = delete;
+
+    // Makes the catalogue at `path` the current one.  The path already loaded
+    // is read again only when the file's size or last write time changed.
+    HResult Open(const char* path);
+    void Release();
+    // Absolute file offset and size of a directory's entry list.  The first
+    // path component stands for the root and is not compared.
+    bool FindDirectory(const char* path, std::uint64_t* offset, std::uint32_t* size) const;
+    // Reads and validates a directory's entry list; the caller frees `*list`
+    // with the task allocator.
+    HResult ReadEntryList(const char* path, std::uint8_t** list) const;
+
+    bool IsLoaded() const { return table_ != nullptr; }
+    const char* CurrentPath() const { return path_; }
+    std::size_t DirectoryCount() const { return index_.size(); }
+    // Bytes the reader keeps: the table and its index.
+    std::size_t MemoryFootprint() const;
+
+private:
+    HResult Load(const char* path);
+    bool BuildIndex();
+    // Index of the child of index_[parent] named `name`; -1 if none.
+    long FindChild(std::size_t parent, const char* name) const;
+
+    char path_[platform::kMaxPath] = {};
+    platform::FileStamp stamp_;
+    TaskMemory<std::uint8_t> table_;
+    std::uint32_t tableSize_ = 0;
+    std::uint64_t fileSize_ = 0;
+    std::vector<const std::uint8_t*> index_;
+};
+
+}  // namespace cataloom

@@ -1,0 +1,86 @@
+// Writes a catalogue file in the order the capture drives it: header and
+// directory table, one entry list per directory, then the counts with the
+// header and table again, then the directory totals.  The caller may stop
+// between any two steps.  Every write is checked: a failed write, or an
+// offset or size beyond the format's 32-bit limits, makes the writer fail
+// instead of leaving a damaged file that looks whole.
+#pragma once
+
+#include "core/CatalogFile.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace cataloom {
+
+// One directory of the captured tree, in directory table order.
+struct DirectoryNode {
+    std::string name;
+    std::uint32_t id = 0;
+    std::uint32_t parentId = 0;
+    std::uint8_t depth = 0;
+    std::uint32_t listOffset = 0;  // filled in by the writer
+    std::uint32_t listSize = 0;    // filled in by the writer
+};
+
+// One file or sub-directory of a directory's entry list.
+struct EntryData {
+    std::string name;
+    std::uint32_t attributes = 0;
+    std::uint32_t hasFolders = 0;
+    std::uint64_t size = 0;  // kUnknownTotal for a directory until the totals pass
+    platform::FileTime creationTime = 0;
+    platform::FileTime writeTime = 0;
+
+    bool IsDirectory() const { return (attributes & platform::kAttrDirectory) != 0; }
+};
+
+// Sorts an entry list as catalogues store it: by name in the case-insensitive
+// collation, a directory before a file whose name compares equal (stable).
+void SortEntries(std::vector<EntryData>& entries);
+// Serialises one entry record onto `out`; false if the name is too long.
+bool AppendEntryRecord(std::vector<std::uint8_t>& out, const EntryData& entry);
+// Serialises one directory record onto `out`; false if the name is too long.
+bool AppendDirectoryRecord(std::vector<std::uint8_t>& out, const DirectoryNode& node);
+
+class CatalogWriter {
+public:
+    CatalogWriter() = default;
+    CatalogWriter(const CatalogWriter&) = delete;
+    CatalogWriter& operator=(const CatalogWriter&) = delete;
+
+    // Creates or truncates the target file.
+    bool Create(const char* path);
+    // Sets the header's table offset and size, writes the header and the table
+    // (entry list fields still 0).
+    bool WriteHeaderAndTable(CatalogHeader& header, const std::vector<DirectoryNode>& table);
+    // Writes the next directory's entry list (entries already sorted) and
+    // records its offset and size in `node`.  Lists must come in table order.
+    bool WriteEntryList(DirectoryNode& node, const std::vector<EntryData>& entries);
+    // Puts the directory and file counts into the header and writes the header
+    // and the table again.
+    bool WriteCounts(CatalogHeader& header, const std::vector<DirectoryNode>& table);
+    // Replaces each directory entry's unknown size by the total of its own
+    // list, deepest directories first.  `stop` is asked before each directory
+    // and each entry; `progress` receives each entry's name.  Returns false on
+    // a write or read failure; a stop is not a failure.
+    bool WriteTotals(const std::vector<DirectoryNode>& table, const std::function<bool()>& stop,
+                     const std::function<void(const char*)>& progress);
+    // Flushes and closes the file; false if anything failed on the way.
+    bool Close();
+
+private:
+    bool WriteAt(std::uint64_t offset, const void* data, std::size_t size);
+    std::uint64_t ListAreaStart() const { return kHeaderSize + static_cast<std::uint64_t>(tableSize_); }
+
+    platform::File file_;
+    bool failed_ = false;
+    std::uint32_t tableSize_ = 0;
+    std::uint64_t listAreaSize_ = 0;  // bytes of entry lists written so far
+    std::uint64_t entryCount_ = 0;
+    std::vector<std::uint8_t> buffer_;
+};
+
+}  // namespace cataloom

@@ -1,0 +1,422 @@
+// The platform seam on Linux: POSIX calls, with names converted between the
+// disk's UTF-8 and the catalogue's code page 932.
+#include "platform/Platform.h"
+#include "platform/posix/Cp932.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace cataloom::platform {
+namespace {
+
+constexpr std::uint64_t kEpochDifference = 11644473600ULL;  // 1601 to 1970, seconds
+
+FileTime ToFileTime(const struct timespec& ts) {
+    if (ts.tv_sec < -static_cast<std::int64_t>(kEpochDifference)) return 0;
+    return (static_cast<std::uint64_t>(ts.tv_sec) + kEpochDifference) * 10000000ULL +
+           static_cast<std::uint64_t>(ts.tv_nsec) / 100;
+}
+
+unsigned char Fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
+
+// Reads the next character as one unit: a double-byte character compares as
+// the 16-bit value of its two bytes, a single byte as itself.
+unsigned NextUnit(const unsigned char*& p, bool fold) {
+    unsigned c = *p++;
+    if (IsLeadByte(static_cast<unsigned char>(c)) && *p != '\0') return 0x100u + ((c << 8) | *p++);
+    return fold ? Fold(static_cast<unsigned char>(c)) : c;
+}
+
+int CompareUnits(const char* a, const char* b, bool fold) {
+    auto pa = reinterpret_cast<const unsigned char*>(a ? a : "");
+    auto pb = reinterpret_cast<const unsigned char*>(b ? b : "");
+    while (*pa != '\0' || *pb != '\0') {
+        unsigned ua = *pa ? NextUnit(pa, fold) : 0;
+        unsigned ub = *pb ? NextUnit(pb, fold) : 0;
+        if (ua != ub) return ua < ub ? -1 : 1;
+    }
+    return 0;
+}
+
+std::uint32_t AttributesOf(const struct stat& st, const std::string& name, bool isLink, bool targetIsDir) {
+    std::uint32_t a = 0;
+    if (S_ISDIR(st.st_mode) || targetIsDir) a |= kAttrDirectory;
+    else a |= kAttrArchive;
+    if (isLink) a |= kAttrReparsePoint;
+    // A dot file is hidden, as Wine shows such files to Windows programs.
+    if (!name.empty() && name[0] == '.' && name != "." && name != "..") a |= kAttrHidden;
+    if (!isLink && (st.st_mode & S_IWUSR) == 0) a |= kAttrReadOnly;
+    return a;
+}
+
+bool MatchWildcard(const char* pattern, const char* name) {
+    // Case-insensitive for ASCII, as file name matching is on Windows.
+    if (*pattern == '\0') return *name == '\0';
+    if (*pattern == '*') {
+        for (const char* n = name;; ++n) {
+            if (MatchWildcard(pattern + 1, n)) return true;
+            if (*n == '\0') return false;
+        }
+    }
+    if (*name == '\0') return false;
+    if (*pattern != '?' && Fold(static_cast<unsigned char>(*pattern)) != Fold(static_cast<unsigned char>(*name)))
+        return false;
+    return MatchWildcard(pattern + 1, name + 1);
+}
+
+// Fills `out` for the entry `name` of the open directory `dirFd`; false if the
+// entry vanished.
+bool Describe(int dirFd, const std::string& utf8Name, FindData& out) {
+    struct stat st;
+    if (fstatat(dirFd, utf8Name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+    bool isLink = S_ISLNK(st.st_mode);
+    bool targetIsDir = false;
+    if (isLink) {
+        struct stat target;
+        targetIsDir = fstatat(dirFd, utf8Name.c_str(), &target, 0) == 0 && S_ISDIR(target.st_mode);
+    }
+    out.attributes = AttributesOf(st, utf8Name, isLink, targetIsDir);
+    out.size = (S_ISREG(st.st_mode)) ? static_cast<std::uint64_t>(st.st_size) : 0;
+    out.lastWriteTime = ToFileTime(st.st_mtim);
+    // Linux keeps no creation time in struct stat; the status change time is
+    // the closest it offers.
+    out.creationTime = ToFileTime(st.st_ctim);
+    std::string name = Utf8ToCp932(utf8Name);
+    std::snprintf(out.name, sizeof(out.name), "%s", name.c_str());
+    return true;
+}
+
+void SplitPattern(const std::string& path, std::string& dir, std::string& pattern) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        dir = ".";
+        pattern = path;
+    } else {
+        dir = slash == 0 ? "/" : path.substr(0, slash);
+        pattern = path.substr(slash + 1);
+    }
+}
+
+bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
+
+std::string Trimmed(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+}  // namespace
+
+int CompareNoCase(const char* a, const char* b) { return CompareUnits(a, b, true); }
+
+int CompareCase(const char* a, const char* b) {
+    // Case only breaks ties, so names that differ by more than case are
+    // ordered exactly as the case-insensitive collation orders them.
+    int r = CompareUnits(a, b, true);
+    return r != 0 ? r : CompareUnits(a, b, false);
+}
+
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+void* TaskAlloc(std::size_t bytes) { return std::malloc(bytes == 0 ? 1 : bytes); }
+void TaskFree(void* block) { std::free(block); }
+
+struct DirectorySearch::State {
+    DIR* dir = nullptr;
+    std::string pattern;  // UTF-8; "*.*" and "*" list everything
+    bool single = false;  // a pattern without wildcards names one entry
+    bool singleDone = false;
+    std::string singleDir, singleName;
+};
+
+DirectorySearch::DirectorySearch(const char* pattern) : state_(new State) {
+    if (pattern == nullptr || *pattern == '\0') return;
+    std::string dir, last;
+    SplitPattern(ToNativePath(pattern), dir, last);
+    if (last.empty()) return;  // "folder\" finds nothing, as on Windows
+    if (!HasWildcard(last)) {
+        struct stat st;
+        std::string full = dir == "/" ? "/" + last : dir + "/" + last;
+        if (lstat(full.c_str(), &st) != 0) return;
+        state_->single = true;
+        state_->singleDir = dir;
+        state_->singleName = last;
+        state_->dir = opendir(dir.c_str());
+        if (state_->dir == nullptr) state_->single = false;
+        return;
+    }
+    state_->pattern = (last == "*.*") ? "*" : last;
+    state_->dir = opendir(dir.c_str());
+}
+
+DirectorySearch::~DirectorySearch() {
+    if (state_->dir != nullptr) closedir(state_->dir);
+    delete state_;
+}
+
+bool DirectorySearch::IsOpen() const { return state_->dir != nullptr; }
+
+bool DirectorySearch::Next(FindData& out) {
+    if (state_->dir == nullptr) return false;
+    if (state_->single) {
+        if (state_->singleDone) return false;
+        state_->singleDone = true;
+        return Describe(dirfd(state_->dir), state_->singleName, out);
+    }
+    while (struct dirent* e = readdir(state_->dir)) {
+        if (state_->pattern != "*" && !MatchWildcard(state_->pattern.c_str(), e->d_name)) continue;
+        if (Describe(dirfd(state_->dir), e->d_name, out)) return true;
+    }
+    return false;
+}
+
+bool GetAttributes(const char* path, std::uint32_t& attributes) {
+    if (path == nullptr || *path == '\0') return false;
+    std::string native = Trimmed(ToNativePath(path));
+    struct stat st;
+    if (lstat(native.c_str(), &st) != 0) return false;
+    bool isLink = S_ISLNK(st.st_mode);
+    struct stat target;
+    bool targetIsDir = isLink && stat(native.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+    size_t slash = native.rfind('/');
+    attributes = AttributesOf(st, slash == std::string::npos ? native : native.substr(slash + 1), isLink,
+                              targetIsDir);
+    return true;
+}
+
+bool GetFileStamp(const char* path, FileStamp& stamp) {
+    if (path == nullptr || *path == '\0') return false;
+    struct stat st;
+    if (stat(ToNativePath(path).c_str(), &st) != 0) return false;
+    stamp.size = static_cast<std::uint64_t>(st.st_size);
+    stamp.lastWriteTime = ToFileTime(st.st_mtim);
+    return true;
+}
+
+bool MakeDirectory(const char* path) { return path && mkdir(ToNativePath(path).c_str(), 0777) == 0; }
+bool DeleteDirectory(const char* path) { return path && rmdir(ToNativePath(path).c_str()) == 0; }
+bool RemoveFile(const char* path) { return path && unlink(ToNativePath(path).c_str()) == 0; }
+bool MoveReplacing(const char* from, const char* to) {
+    return from && to && rename(ToNativePath(from).c_str(), ToNativePath(to).c_str()) == 0;
+}
+
+// Linux has no share modes; a file is opened without them.
+bool File::Open(const char* path, unsigned access, unsigned /*share*/, bool mustExist) {
+    Close();
+    if (path == nullptr || *path == '\0') return false;
+    int flags = (access & kWrite) ? ((access & kRead) ? O_RDWR : O_WRONLY) : O_RDONLY;
+    if (!mustExist) flags |= O_CREAT | O_TRUNC;
+    int fd = open(ToNativePath(path).c_str(), flags | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        close(fd);
+        return false;
+    }
+    handle_ = fd;
+    return true;
+}
+
+std::size_t File::Read(void* buffer, std::size_t bytes) {
+    if (!IsOpen() || buffer == nullptr) return 0;
+    std::size_t done = 0;
+    while (done < bytes) {
+        ssize_t n = read(static_cast<int>(handle_), static_cast<char*>(buffer) + done, bytes - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return 0;
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+std::size_t File::Write(const void* buffer, std::size_t bytes) {
+    if (!IsOpen() || buffer == nullptr) return 0;
+    std::size_t done = 0;
+    while (done < bytes) {
+        ssize_t n = write(static_cast<int>(handle_), static_cast<const char*>(buffer) + done, bytes - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return 0;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+bool File::Seek(std::int64_t offset, Origin origin) {
+    if (!IsOpen()) return false;
+    int whence = origin == kBegin ? SEEK_SET : origin == kCurrent ? SEEK_CUR : SEEK_END;
+    return lseek(static_cast<int>(handle_), offset, whence) >= 0;
+}
+
+bool File::Flush() { return IsOpen() && fsync(static_cast<int>(handle_)) == 0; }
+
+bool File::Close() {
+    if (!IsOpen()) return false;
+    close(static_cast<int>(handle_));
+    handle_ = kInvalid;
+    return true;
+}
+
+void File::Detach() { handle_ = kInvalid; }
+
+namespace {
+
+struct MountEntry {
+    std::string mountPoint, fsType, source;
+};
+
+std::string Unescape(const std::string& s) {
+    // /proc/self/mountinfo writes spaces and the like as \ooo.
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 3 < s.size()) {
+            out += static_cast<char>(std::strtol(s.substr(i + 1, 3).c_str(), nullptr, 8));
+            i += 3;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+// The mount that holds `path` (the longest mount point that prefixes it).
+bool FindMount(const std::string& path, MountEntry& found) {
+    char* real = realpath(path.c_str(), nullptr);
+    if (real == nullptr) return false;
+    std::string resolved = real;
+    std::free(real);
+    std::ifstream in("/proc/self/mountinfo");
+    std::string line;
+    size_t best = 0;
+    bool any = false;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string id, parent, devno, root, mountPoint, options, field;
+        fields >> id >> parent >> devno >> root >> mountPoint >> options;
+        while (fields >> field && field != "-") {
+        }
+        MountEntry entry;
+        fields >> entry.fsType >> entry.source;
+        entry.mountPoint = Unescape(mountPoint);
+        const std::string& mp = entry.mountPoint;
+        bool prefix = resolved == mp || mp == "/" ||
+                      (resolved.compare(0, mp.size(), mp) == 0 && resolved[mp.size()] == '/');
+        if (prefix && mp.size() >= best) {
+            best = mp.size();
+            found = entry;
+            any = true;
+        }
+    }
+    return any;
+}
+
+std::string Basename(const std::string& p) {
+    size_t slash = p.rfind('/');
+    return slash == std::string::npos ? p : p.substr(slash + 1);
+}
+
+// The label of a block device, from the links the system keeps in
+// /dev/disk/by-label; empty when it has none.
+std::string LabelOf(const std::string& device) {
+    char* realDevice = realpath(device.c_str(), nullptr);
+    if (realDevice == nullptr) return "";
+    std::string target = realDevice;
+    std::free(realDevice);
+    std::string label;
+    if (DIR* dir = opendir("/dev/disk/by-label")) {
+        while (struct dirent* e = readdir(dir)) {
+            std::string link = std::string("/dev/disk/by-label/") + e->d_name;
+            char* resolved = realpath(link.c_str(), nullptr);
+            if (resolved == nullptr) continue;
+            bool match = target == resolved;
+            std::free(resolved);
+            if (match) {
+                label = Unescape(e->d_name);
+                break;
+            }
+        }
+        closedir(dir);
+    }
+    return label;
+}
+
+bool IsRemovableDevice(const std::string& device) {
+    std::string name = Basename(device);
+    // A partition's removable flag lives on its disk: sdb1 -> sdb.
+    for (std::string candidate = name; !candidate.empty(); candidate.pop_back()) {
+        std::ifstream flag("/sys/block/" + candidate + "/removable");
+        int value = 0;
+        if (flag >> value) return value == 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool GetVolumeInfo(const char* root, VolumeInfo& info) {
+    if (root == nullptr || *root == '\0') return false;
+    std::string native = Trimmed(ToNativePath(root));
+    struct statvfs vfs;
+    if (statvfs(native.c_str(), &vfs) != 0) return false;
+    info = VolumeInfo();
+    info.serial = static_cast<std::uint32_t>(vfs.f_fsid);
+    MountEntry mount;
+    if (FindMount(native, mount)) {
+        std::snprintf(info.fileSystem, sizeof(info.fileSystem), "%s", mount.fsType.c_str());
+        std::string label = Utf8ToCp932(LabelOf(mount.source));
+        std::snprintf(info.label, sizeof(info.label), "%s", label.c_str());
+    }
+    return true;
+}
+
+std::uint32_t DriveTypeOf(const char* path) {
+    if (path == nullptr || *path == '\0') return kDriveUnknown;
+    std::string native = Trimmed(ToNativePath(path));
+    struct stat st;
+    if (stat(native.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return kDriveNoRootDir;
+    MountEntry mount;
+    if (!FindMount(native, mount)) return kDriveUnknown;
+    const std::string& fs = mount.fsType;
+    if (fs == "iso9660" || fs == "udf") return kDriveCdRom;
+    if (fs == "nfs" || fs == "nfs4" || fs == "cifs" || fs == "smb3" || fs == "smbfs" || fs == "9p" ||
+        fs == "afs" || fs == "ceph" || fs == "fuse.sshfs" || fs == "sshfs" || fs == "davfs")
+        return kDriveRemote;
+    if (fs == "tmpfs" || fs == "ramfs") return kDriveRamDisk;
+    if (mount.source.rfind("/dev/", 0) == 0 && IsRemovableDevice(mount.source)) return kDriveRemovable;
+    return kDriveFixed;
+}
+
+bool GetDiskSpace(const char* path, std::uint64_t& total, std::uint64_t& free) {
+    if (path == nullptr || *path == '\0') return false;
+    struct statvfs vfs;
+    if (statvfs(Trimmed(ToNativePath(path)).c_str(), &vfs) != 0) return false;
+    total = static_cast<std::uint64_t>(vfs.f_blocks) * vfs.f_frsize;
+    free = static_cast<std::uint64_t>(vfs.f_bfree) * vfs.f_frsize;
+    return true;
+}
+
+FileTime CurrentTime() {
+    struct timespec ts;
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return ToFileTime(ts);
+}
+
+bool ToLocalTime(FileTime time, LocalTime& local) {
+    time_t seconds = static_cast<time_t>(time / 10000000ULL) - static_cast<time_t>(kEpochDifference);
+    struct tm tm;
+    if (localtime_r(&seconds, &tm) == nullptr) return false;
+    local = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+    return true;
+}
+
+}  // namespace cataloom::platform

@@ -1,0 +1,180 @@
+#include "core/CatalogReader.h"
+#include "tests/core/CatalogBuilder.h"
+#include "tests/support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace cataloom {
+namespace {
+
+using test::Dir;
+using test::File;
+
+#define SO "\x83\x5C"  // "ソ": trail byte 0x5C
+
+std::vector<std::string> Names(const CatalogReader& reader, const char* path) {
+    std::vector<std::string> names;
+    std::uint8_t* list = nullptr;
+    if (reader.ReadEntryList(path, &list) != kOk) return {"<failed>"};
+    for (const std::uint8_t* e = list; EntryRecord::Size(e) != 0; e += EntryRecord::Size(e))
+        names.emplace_back(EntryRecord::Name(e));
+    platform::TaskFree(list);
+    return names;
+}
+
+class CatalogReaderTest : public testing::Test {
+protected:
+    void SetUp() override {
+        file_ = tmp_.Path("disc.vmf");
+        header_ = test::MakeHeader("DISC");
+        // A case-sensitive source with the sibling directories "Dir" and "dir",
+        // and a directory whose double-byte name ends in a 0x5C trail byte.
+        std::vector<test::TreeDirectory> tree = {
+            {"", 0, {Dir("b", 1), Dir("Dir"), Dir("dir"), Dir(SO), File("f", 1)}},
+            {"b", 0, {Dir("c")}},
+            {"Dir", 0, {File("upper", 1)}},
+            {"dir", 0, {File("lower", 2)}},
+            {SO, 0, {File(SO "x", 3)}},
+            {"c", 1, {File("leaf", 4)}},
+        };
+        ASSERT_TRUE(test::WriteCatalog(file_, header_, tree));
+    }
+
+    test::TempTree tmp_;
+    std::string file_;
+    CatalogHeader header_;
+};
+
+TEST_F(CatalogReaderTest, LooksUpDirectoriesByPath) {
+    CatalogReader reader;
+    ASSERT_EQ(reader.Open(file_.c_str()), kOk);
+    EXPECT_EQ(reader.DirectoryCount(), 6u);
+    EXPECT_EQ(Names(reader, "DISC"), (std::vector<std::string>{"b", "Dir", "dir", "f", SO}));
+    EXPECT_EQ(Names(reader, ""), Names(reader, "DISC"));
+    EXPECT_EQ(Names(reader, "anything-names-the-root"), Names(reader, "DISC"));
+    EXPECT_EQ(Names(reader, "DISC\\b\\c"), std::vector<std::string>{"leaf"});
+    EXPECT_EQ(Names(reader, "DISC\\b\\c\\"), std::vector<std::string>{"leaf"});
+    EXPECT_EQ(Names(reader, "DISC\\Dir"), std::vector<std::string>{"upper"});
+    EXPECT_EQ(Names(reader, "DISC\\dir"), std::vector<std::string>{"lower"});
+    EXPECT_EQ(Names(reader, "DISC\\" SO), std::vector<std::string>{SO "x"});
+
+    std::uint64_t offset = 0;
+    std::uint32_t size = 0;
+    EXPECT_FALSE(reader.FindDirectory("DISC\\DIR", &offset, &size));
+    EXPECT_FALSE(reader.FindDirectory("DISC\\a", &offset, &size));  // greater names exist under the parent
+    EXPECT_FALSE(reader.FindDirectory("DISC\\c", &offset, &size));  // exists, but one level deeper
+    EXPECT_FALSE(reader.FindDirectory("DISC\\b\\c\\zz", &offset, &size));
+    EXPECT_FALSE(reader.FindDirectory("DISC\\b", nullptr, &size));
+    EXPECT_EQ(reader.ReadEntryList("DISC\\missing", nullptr), kPointer);
+    std::uint8_t* list = nullptr;
+    EXPECT_EQ(reader.ReadEntryList("DISC\\missing", &list), kFail);
+    EXPECT_EQ(list, nullptr);
+}
+
+TEST_F(CatalogReaderTest, OpenRules) {
+    CatalogReader reader;
+    EXPECT_EQ(reader.Open(nullptr), kPointer);
+    EXPECT_EQ(reader.Open(tmp_.Path("none.vmf").c_str()), kInvalidArg);
+    EXPECT_FALSE(reader.IsLoaded());
+    std::string notCatalog = tmp_.WriteFile("plain.vmf", std::string(1000, 'x'));
+    EXPECT_EQ(reader.Open(notCatalog.c_str()), kFail);
+
+    ASSERT_EQ(reader.Open(file_.c_str()), kOk);
+    std::uint64_t offset = 0;
+    std::uint32_t size = 0;
+    EXPECT_TRUE(reader.FindDirectory("DISC\\b", &offset, &size));
+    reader.Release();
+    EXPECT_FALSE(reader.IsLoaded());
+    EXPECT_FALSE(reader.FindDirectory("DISC\\b", &offset, &size));
+}
+
+TEST_F(CatalogReaderTest, ReloadsAPathWhoseFileChanged) {
+    CatalogReader reader;
+    ASSERT_EQ(reader.Open(file_.c_str()), kOk);
+    // Another process rewrites the catalogue with a different tree.
+    CatalogHeader other = test::MakeHeader("DISC");
+    ASSERT_TRUE(test::WriteCatalog(file_, other, {{"", 0, {Dir("new")}}, {"new", 0, {File("n", 1)}}}));
+    ASSERT_EQ(reader.Open(file_.c_str()), kOk);
+    EXPECT_EQ(Names(reader, "DISC\\new"), std::vector<std::string>{"n"});
+    EXPECT_EQ(Names(reader, "DISC"), std::vector<std::string>{"new"});
+}
+
+// Damaged copies of a sound catalogue: each must fail cleanly.
+class DamagedCatalogTest : public CatalogReaderTest {
+protected:
+    std::string Damaged(const std::string& name, std::string bytes) { return tmp_.WriteFile(name, bytes); }
+    std::string Sound() { return test::ReadWholeFile(file_); }
+};
+
+TEST_F(DamagedCatalogTest, BrokenTablesFailToOpen) {
+    std::string sound = Sound();
+    std::uint32_t tableSize = Load32(sound.data() + 24);
+    std::vector<std::pair<std::string, std::string>> cases;
+
+    cases.emplace_back("truncated-header", sound.substr(0, 300));
+    cases.emplace_back("truncated-table", sound.substr(0, 496 + tableSize / 2));
+    std::string huge = sound;
+    Store32(&huge[24], 0xFFFFFFF0u);
+    cases.emplace_back("table-beyond-file", huge);
+    std::string tiny = sound;
+    Store16(&tiny[496], 10);  // record smaller than its fixed part
+    cases.emplace_back("short-record", tiny);
+    std::string overlong = sound;
+    Store16(&overlong[496], static_cast<std::uint16_t>(tableSize + 5));
+    cases.emplace_back("record-past-table", overlong);
+    std::string unterminated = sound;
+    Store32(&unterminated[24], tableSize - 2);  // drop the terminator from the table
+    cases.emplace_back("no-terminator", unterminated);
+    std::string noName = sound;
+    std::uint16_t rootSize = Load16(&noName[496]);
+    noName[496 + rootSize - 1] = 'X';  // the root's name runs into the next record
+    cases.emplace_back("name-not-terminated", noName);
+    std::string unsorted = sound;
+    unsorted[496 + 2] = 7;  // the root claims depth 7: the table is no longer sorted
+    cases.emplace_back("unsorted", unsorted);
+
+    for (const auto& [name, bytes] : cases) {
+        CatalogReader reader;
+        std::string path = Damaged(name + ".vmf", bytes);
+        EXPECT_EQ(reader.Open(path.c_str()), kFail) << name;
+        EXPECT_FALSE(reader.IsLoaded()) << name;
+    }
+}
+
+TEST_F(DamagedCatalogTest, BrokenEntryListsFailToRead) {
+    std::string sound = Sound();
+    std::uint32_t tableSize = Load32(sound.data() + 24);
+    std::size_t listArea = 496 + tableSize;
+    std::size_t rootList = listArea + Load32(sound.data() + 496 + 16);
+
+    std::vector<std::pair<std::string, std::string>> cases;
+    cases.emplace_back("list-cut-off", sound.substr(0, sound.size() - 3));
+    std::string badEntry = sound;
+    Store16(&badEntry[rootList], 20);
+    cases.emplace_back("short-entry", badEntry);
+    std::string longEntry = sound;
+    Store16(&longEntry[rootList], 0x7FFF);
+    cases.emplace_back("entry-past-list", longEntry);
+    std::string offsetOut = sound;
+    Store32(&offsetOut[496 + 16], 0x7FFFFFFF);  // the root's list lies beyond the file
+    cases.emplace_back("offset-beyond-file", offsetOut);
+    std::string noTerminator = sound;
+    Store32(&noTerminator[496 + 20], Load32(sound.data() + 496 + 20) - 2);
+    cases.emplace_back("list-without-terminator", noTerminator);
+
+    for (const auto& [name, bytes] : cases) {
+        CatalogReader reader;
+        std::string path = Damaged(name + ".vmf", bytes);
+        if (reader.Open(path.c_str()) != kOk) continue;  // refusing to open is fine too
+        std::uint8_t* list = nullptr;
+        HResult hr = reader.ReadEntryList(name == "list-cut-off" ? "DISC\\b\\c" : "DISC", &list);
+        EXPECT_EQ(hr, kFail) << name;
+        EXPECT_EQ(list, nullptr) << name;
+    }
+}
+
+}  // namespace
+}  // namespace cataloom

@@ -1,0 +1,94 @@
+#include "tests/support/TempTree.h"
+
+#include "platform/Platform.h"
+
+#include <atomic>
+#include <filesystem>
+#include <stdexcept>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace cataloom::test {
+namespace {
+
+std::atomic<unsigned> counter{0};
+
+unsigned ProcessId() {
+#ifdef _WIN32
+    return GetCurrentProcessId();
+#else
+    return static_cast<unsigned>(getpid());
+#endif
+}
+
+}  // namespace
+
+TempTree::TempTree() {
+    std::string base = std::filesystem::temp_directory_path().string();
+    while (!base.empty() && (base.back() == '\\' || base.back() == '/')) base.pop_back();
+    root_ = base + (base.find('\\') != std::string::npos ? "\\" : "/") + "cataloom-test-" +
+            std::to_string(ProcessId()) + "-" + std::to_string(counter++);
+    std::filesystem::remove_all(root_);
+    if (!platform::MakeDirectory(root_.c_str())) throw std::runtime_error("cannot create " + root_);
+}
+
+TempTree::~TempTree() {
+    std::error_code ignored;
+#ifndef _WIN32
+    // Unreadable test directories would stop the removal.
+    for (auto it = std::filesystem::recursive_directory_iterator(
+             root_, std::filesystem::directory_options::skip_permission_denied, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored))
+        if (it->is_directory(ignored) && !it->is_symlink(ignored))
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ignored);
+#endif
+    std::filesystem::remove_all(root_, ignored);
+}
+
+std::string TempTree::Path(const std::string& relative) const {
+    return relative.empty() ? root_ : root_ + "\\" + relative;
+}
+
+std::string TempTree::MakeDir(const std::string& relative) const {
+    std::string p = Path(relative);
+    if (!platform::MakeDirectory(p.c_str())) throw std::runtime_error("cannot create " + p);
+    return p;
+}
+
+std::string TempTree::MakeFile(const std::string& relative, std::size_t bytes) const {
+    return WriteFile(relative, std::string(bytes, 'x'));
+}
+
+std::string TempTree::WriteFile(const std::string& relative, const std::string& content) const {
+    std::string p = Path(relative);
+    platform::File file;
+    if (!file.Open(p.c_str(), platform::File::kWrite, platform::File::kShareNone, false) ||
+        (!content.empty() && file.Write(content.data(), content.size()) != content.size()))
+        throw std::runtime_error("cannot write " + p);
+    return p;
+}
+
+void TempTree::Hide(const std::string& relative) const {
+#ifdef _WIN32
+    std::string p = Path(relative);
+    SetFileAttributesA(p.c_str(), GetFileAttributesA(p.c_str()) | FILE_ATTRIBUTE_HIDDEN);
+#else
+    (void)relative;
+#endif
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    platform::File file;
+    std::string content;
+    if (!file.Open(path.c_str(), platform::File::kRead, platform::File::kShareRead, true)) return content;
+    char buffer[65536];
+    while (std::size_t n = file.Read(buffer, sizeof(buffer))) content.append(buffer, n);
+    return content;
+}
+
+}  // namespace cataloom::test

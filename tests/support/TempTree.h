@@ -1,0 +1,34 @@
+// A temporary directory for one test, removed with everything in it when the
+// test ends.  Names are code page 932, as the catalogue core takes them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace cataloom::test {
+
+class TempTree {
+public:
+    TempTree();
+    ~TempTree();
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
+
+    // The root, without a trailing separator.
+    const std::string& Root() const { return root_; }
+    // `relative` uses backslashes; returns the full path.
+    std::string Path(const std::string& relative) const;
+    std::string MakeDir(const std::string& relative) const;
+    std::string MakeFile(const std::string& relative, std::size_t bytes) const;
+    std::string WriteFile(const std::string& relative, const std::string& content) const;
+    // Marks a path hidden, as each system does it (a leading dot on Linux
+    // cannot be added afterwards, so Linux callers name hidden entries ".x").
+    void Hide(const std::string& relative) const;
+
+private:
+    std::string root_;
+};
+
+std::string ReadWholeFile(const std::string& path);
+
+}  // namespace cataloom::test
