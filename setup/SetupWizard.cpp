@@ -11,7 +11,7 @@ namespace {
 constexpr char kMessageCaption[] = "Tarnwick Setup";
 constexpr UINT_PTR kWorkTimer = 1;
 constexpr UINT kWorkDelayMs = 300;
-// Posted by the first page to itself to set the wizard title again.
+// Posted by a page to itself to set the wizard title again.
 constexpr UINT kRetitleMessage = WM_APP + 1;
 
 SetupWizard* WizardOf(HWND page) { return reinterpret_cast<SetupWizard*>(GetWindowLongPtrA(page, DWLP_USER)); }
@@ -21,6 +21,16 @@ SetupWizard* Attach(HWND page, LPARAM lParam) {
     auto* sheetPage = reinterpret_cast<PROPSHEETPAGEA*>(lParam);
     SetWindowLongPtrA(page, DWLP_USER, sheetPage->lParam);
     return reinterpret_cast<SetupWizard*>(sheetPage->lParam);
+}
+
+// Wine's sheet writes its own caption (empty: neither header nor pages have
+// one) after the first page's WM_INITDIALOG and on every page change; each
+// page sets the wizard title again once it is shown.
+void KeepTitle(HWND page) { PostMessageA(page, kRetitleMessage, 0, 0); }
+
+INT_PTR Retitle(HWND page) {
+    WizardOf(page)->SetTitle(GetParent(page));
+    return TRUE;
 }
 
 // A notification's answer goes through DWLP_MSGRESULT.
@@ -85,9 +95,6 @@ void SetupWizard::InitChoosePage(HWND page) const {
     HWND sheet = GetParent(page);
     CentreOnDesktop(sheet);
     SetTitle(sheet);
-    // Wine's sheet writes its own caption (empty: the header has none) after
-    // the first page's WM_INITDIALOG; set ours again once that is done.
-    PostMessageA(page, kRetitleMessage, 0, 0);
     SetDlgItemTextA(page, IDC_HEADING, CaptionText(IDS_HEADING).c_str());
     SetDlgItemTextA(page, IDC_REGISTER, CaptionText(IDS_REGISTER).c_str());
     SetDlgItemTextA(page, IDC_UNREGISTER, CaptionText(IDS_UNREGISTER).c_str());
@@ -124,13 +131,11 @@ INT_PTR CALLBACK SetupWizard::ChoosePage(HWND page, UINT message, WPARAM, LPARAM
         Attach(page, lParam)->InitChoosePage(page);
         return TRUE;
     }
-    if (message == kRetitleMessage) {
-        WizardOf(page)->SetTitle(GetParent(page));
-        return TRUE;
-    }
+    if (message == kRetitleMessage) return Retitle(page);
     if (message != WM_NOTIFY) return FALSE;
     switch (reinterpret_cast<NMHDR*>(lParam)->code) {
     case PSN_SETACTIVE:
+        KeepTitle(page);
         PropSheet_SetWizButtons(GetParent(page), PSWIZB_NEXT);
         return Answer(page, 0);
     case PSN_WIZNEXT:
@@ -148,6 +153,8 @@ INT_PTR CALLBACK SetupWizard::WorkingPage(HWND page, UINT message, WPARAM wParam
     case WM_INITDIALOG:
         Attach(page, lParam);
         return TRUE;
+    case kRetitleMessage:
+        return Retitle(page);
     case WM_TIMER: {
         if (wParam != kWorkTimer) return FALSE;
         KillTimer(page, kWorkTimer);
@@ -159,6 +166,7 @@ INT_PTR CALLBACK SetupWizard::WorkingPage(HWND page, UINT message, WPARAM wParam
     case WM_NOTIFY:
         switch (reinterpret_cast<NMHDR*>(lParam)->code) {
         case PSN_SETACTIVE:
+            KeepTitle(page);
             PropSheet_SetWizButtons(GetParent(page), 0);
             // The page shows itself before the work starts.
             SetTimer(page, kWorkTimer, kWorkDelayMs, nullptr);
@@ -178,9 +186,11 @@ INT_PTR CALLBACK SetupWizard::DonePage(HWND page, UINT message, WPARAM, LPARAM l
         Attach(page, lParam)->InitDonePage(page);
         return TRUE;
     }
+    if (message == kRetitleMessage) return Retitle(page);
     if (message != WM_NOTIFY) return FALSE;
     switch (reinterpret_cast<NMHDR*>(lParam)->code) {
     case PSN_SETACTIVE:
+        KeepTitle(page);
         PropSheet_SetWizButtons(GetParent(page), PSWIZB_FINISH);
         return Answer(page, 0);
     case PSN_WIZFINISH:

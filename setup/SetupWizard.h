@@ -19,6 +19,8 @@ public:
     void Run();
     // True when some library failed to register or unregister.
     bool HadFailures() const { return !failed_.empty(); }
+    // Sets the wizard's title: the product name and " のセットアップ".
+    void SetTitle(HWND sheet) const;
 
 private:
     static INT_PTR CALLBACK ChoosePage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
@@ -26,7 +28,6 @@ private:
     static INT_PTR CALLBACK DonePage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
     void InitChoosePage(HWND page) const;
-    void SetTitle(HWND sheet) const;
     // False when the user did not confirm an unregistration.
     bool TakeChoice(HWND page);
     void InitDonePage(HWND page) const;

@@ -108,6 +108,9 @@ TEST_F(SetupWizardTest, RegistersThroughThePages) {
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(ControlText(page, 1000), kDoneText);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, 1012)));
+    // The title stays through the page changes.
+    Sleep(300);
+    EXPECT_EQ(WindowText(sheet), "Cataloom のセットアップ");
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).text, folder.Path("Cataloom.dll"));
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, ".vmf", nullptr).text, "Virtual.Media.File");
 
