@@ -27,10 +27,13 @@ int ExtensionDot(const char* path) {
 
 bool SetupInfo::Locate(HMODULE program) {
     char path[MAX_PATH];
-    if (!GetModulePath(program, path, sizeof path)) return false;
-    folder_.assign(path, path::LastComponent(path) - path);
-    const int dot = ExtensionDot(path);
-    path_ = dot < 0 ? std::string(path) : std::string(path, dot);
+    return GetModulePath(program, path, sizeof path) && LocateFor(path);
+}
+
+bool SetupInfo::LocateFor(const char* programPath) {
+    folder_.assign(programPath, path::LastComponent(programPath) - programPath);
+    const int dot = ExtensionDot(programPath);
+    path_ = dot < 0 ? std::string(programPath) : std::string(programPath, dot);
     path_ += ".ini";
     return path_.size() < MAX_PATH;
 }

@@ -16,13 +16,16 @@ public:
     // Finds the settings file of `program` (null: this program).  False when
     // the program's path cannot be had.
     bool Locate(HMODULE program = nullptr);
+    // The same for a program's full path.  False when the settings file's
+    // path would not fit in MAX_PATH.
+    bool LocateFor(const char* programPath);
 
     bool Exists() const;
     const std::string& Path() const { return path_; }
     // The program's folder with a trailing backslash.
     const std::string& Folder() const { return folder_; }
 
-    // At most 63 characters; empty when not given.
+    // At most 63 bytes; empty when not given.
     std::string Caption() const;
     // Full paths of the listed libraries, in number order.
     std::vector<std::string> Servers() const;
