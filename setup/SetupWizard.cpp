@@ -39,6 +39,17 @@ INT_PTR Answer(HWND page, LONG_PTR result) {
     return TRUE;
 }
 
+// No C++ exception may unwind through the system's dialog code: one that
+// reaches a page procedure leaves the message unhandled.
+template <DLGPROC procedure>
+INT_PTR CALLBACK Guarded(HWND page, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    try {
+        return procedure(page, message, wParam, lParam);
+    } catch (...) {
+        return FALSE;
+    }
+}
+
 void CentreOnDesktop(HWND window) {
     RECT own = {};
     RECT desktop = {};
@@ -66,7 +77,9 @@ void SetupWizard::Run() {
     const struct {
         UINT templateId;
         DLGPROC procedure;
-    } layout[3] = {{IDD_PAGE_CHOOSE, ChoosePage}, {IDD_PAGE_WORKING, WorkingPage}, {IDD_PAGE_DONE, DonePage}};
+    } layout[3] = {{IDD_PAGE_CHOOSE, Guarded<ChoosePage>},
+                   {IDD_PAGE_WORKING, Guarded<WorkingPage>},
+                   {IDD_PAGE_DONE, Guarded<DonePage>}};
     HPROPSHEETPAGE handles[3] = {};
     for (int i = 0; i < 3; ++i) {
         pages[i].dwSize = sizeof pages[i];
