@@ -19,6 +19,7 @@
 #include "namespace/ShellUtil.h"
 #include "namespace/ViewList.h"
 #include "platform/Platform.h"
+#include "platform/win32/SpecialFolder.h"
 #include "tools/SettingsStore.h"
 
 namespace cataloom {
@@ -112,7 +113,7 @@ CatalogFolder::CatalogFolder(CatalogFolder* parent, const char* name) noexcept :
 }
 
 CatalogFolder::~CatalogFolder() {
-    ProcessObjects::Ids().Free(list_);
+    ProcessObjects::ItemIds().Free(list_);
     if (parent_ != nullptr) parent_->Release();
 }
 
@@ -175,7 +176,7 @@ int CatalogFolder::CataloguePath(const ItemId* item, char* buffer, std::size_t c
 }
 
 ItemId* CatalogFolder::ChildIdList(const ItemId* item) const noexcept {
-    return ProcessObjects::Ids().Join(list_, item);
+    return ProcessObjects::ItemIds().Join(list_, item);
 }
 
 // ---- IPersistFolder --------------------------------------------------------
@@ -186,7 +187,7 @@ STDMETHODIMP CatalogFolder::GetClassID(CLSID* clsid) noexcept {
 }
 
 STDMETHODIMP CatalogFolder::Initialize(PCIDLIST_ABSOLUTE list) noexcept {
-    const ItemIdFactory& ids = ProcessObjects::Ids();
+    const ItemIdFactory& ids = ProcessObjects::ItemIds();
     ids.Free(list_);
     list_ = ids.Copy(AsItemId(list));
     if (list != nullptr && list_ == nullptr) return E_OUTOFMEMORY;
@@ -199,7 +200,7 @@ STDMETHODIMP CatalogFolder::Initialize(PCIDLIST_ABSOLUTE list) noexcept {
     name_[0] = '\0';
     ProcessObjects::Settings().GetDataRoot(name_, sizeof name_);
     if (name_[0] == '\0') {
-        if (!SpecialFolderPath(CSIDL_APPDATA, name_)) GetWindowsDirectoryA(name_, sizeof name_);
+        if (!platform::SpecialFolderPath(CSIDL_APPDATA, name_)) GetWindowsDirectoryA(name_, sizeof name_);
         path::Append(name_, "Cataloom");
     }
     CreateDirectoryA(name_, nullptr);  // an existing folder is fine
@@ -237,7 +238,7 @@ HRESULT CatalogFolder::ParseName(const char* name, ItemId** result) const {
         return E_FAIL;
     // Inside a catalogue every name is an entry of the current directory.
     State state = IsCatalogueLevel() ? State::kEntry : State::kCategory;
-    const ItemIdFactory& ids = ProcessObjects::Ids();
+    const ItemIdFactory& ids = ProcessObjects::ItemIds();
     CatalogReader& reader = ProcessObjects::Reader();
     TaskMemory<ItemId> parsed;
     const char* cursor = name;
@@ -317,7 +318,7 @@ STDMETHODIMP CatalogFolder::BindToObject(PCUIDLIST_RELATIVE list, IBindCtx* cont
     if (name == nullptr) return E_FAIL;
     auto* child = new (std::nothrow) CatalogFolder(this, name);
     if (child == nullptr) return E_OUTOFMEMORY;
-    const ItemIdFactory& ids = ProcessObjects::Ids();
+    const ItemIdFactory& ids = ProcessObjects::ItemIds();
     TaskMemory<ItemId> record(ids.CopyFirst(first));
     TaskMemory<ItemId> absolute(ids.Join(list_, record.Get()));
     HRESULT hr = absolute != nullptr ? child->Initialize(reinterpret_cast<PCIDLIST_ABSOLUTE>(absolute.Get()))
@@ -462,7 +463,7 @@ HRESULT CatalogFolder::ParentFolderDisplayName(SHGDNF flags, char* buffer, std::
     ComPtr<IShellFolder> desktop;
     ComPtr<IShellFolder> parent;
     if (own != nullptr && SUCCEEDED(SHGetDesktopFolder(desktop.Put()))) {
-        TaskMemory<ItemId> parentList(ProcessObjects::Ids().Copy(list_));
+        TaskMemory<ItemId> parentList(ProcessObjects::ItemIds().Copy(list_));
         if (parentList != nullptr) {
             ILRemoveLastID(reinterpret_cast<PUIDLIST_RELATIVE>(parentList.Get()));
             if (Ids::IsEnd(parentList.Get())) {
@@ -504,7 +505,7 @@ STDMETHODIMP CatalogFolder::SetNameOf(HWND, PCUITEMID_CHILD list, LPCWSTR name, 
     hr = Rename(AsItemId(list), ansi, &renamed);
     if (FAILED(hr)) return hr;
     if (newList != nullptr) *newList = reinterpret_cast<PITEMID_CHILD>(renamed);
-    else ProcessObjects::Ids().Free(renamed);
+    else ProcessObjects::ItemIds().Free(renamed);
     return S_OK;
 }
 
@@ -519,7 +520,7 @@ HRESULT CatalogFolder::Rename(const ItemId* item, const char* newName, ItemId** 
     ProcessObjects::Reader().Release();
     if (!MoveFileA(oldPath, newPath)) return E_FAIL;
 
-    const ItemIdFactory& ids = ProcessObjects::Ids();
+    const ItemIdFactory& ids = ProcessObjects::ItemIds();
     TaskMemory<ItemId> renamed(ids.MakeCategory(newName));
     if (renamed == nullptr) return E_OUTOFMEMORY;
     TaskMemory<ItemId> oldFull(ChildIdList(item));

@@ -55,7 +55,7 @@ HRESULT FolderOperations::CreateCategory(const char* name, ItemId** newItem) noe
     if (path::Exists(path)) return E_INVALIDARG;
     if (!CreateDirectoryA(path, nullptr)) return E_FAIL;
 
-    const ItemIdFactory& ids = ProcessObjects::Ids();
+    const ItemIdFactory& ids = ProcessObjects::ItemIds();
     TaskMemory<ItemId> item(ids.MakeCategory(name));
     if (item == nullptr) {
         RemoveDirectoryA(path);

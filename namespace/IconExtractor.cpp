@@ -25,7 +25,7 @@ int EntryIcon(const ItemId* entry, bool open) {
 }  // namespace
 
 IconExtractor::IconExtractor(CatalogFolder* folder, const ItemId* item) noexcept
-    : folder_(folder), item_(ProcessObjects::Ids().Copy(item)) {
+    : folder_(folder), item_(ProcessObjects::ItemIds().Copy(item)) {
     folder_->AddRef();
 }
 

@@ -33,7 +33,7 @@ bool ItemEnumerator::ListFolder(const char* path) {
     if (!path::Combine(pattern, path, "*.*")) return false;
     platform::DirectorySearch search(pattern);
     if (!search.IsOpen()) return false;
-    const ItemIdFactory& ids = ProcessObjects::Ids();
+    const ItemIdFactory& ids = ProcessObjects::ItemIds();
     platform::FindData found;
     while (search.Next(found)) {
         if (path::IsDotEntry(found.name)) continue;
@@ -57,7 +57,7 @@ bool ItemEnumerator::ListCatalogue(SHCONTF flags, const char* file, const char* 
     std::uint8_t* block = nullptr;
     if (FAILED(reader.ReadEntryList(directory, &block))) return false;
     TaskMemory<std::uint8_t> list(block);
-    const ItemIdFactory& ids = ProcessObjects::Ids();
+    const ItemIdFactory& ids = ProcessObjects::ItemIds();
     // Directories first, then files, each in the catalogue's stored order.
     for (bool directories : {true, false}) {
         if ((flags & (directories ? SHCONTF_FOLDERS : SHCONTF_NONFOLDERS)) == 0) continue;
@@ -77,7 +77,7 @@ void ItemEnumerator::Append(ItemId* item) {
 STDMETHODIMP ItemEnumerator::Next(ULONG count, PITEMID_CHILD* items, ULONG* fetched) noexcept {
     if (count > 1 && fetched == nullptr) return E_INVALIDARG;
     if (count > 0 && items == nullptr) return E_POINTER;
-    const ItemIdFactory& ids = ProcessObjects::Ids();
+    const ItemIdFactory& ids = ProcessObjects::ItemIds();
     ULONG handedOut = 0;
     while (handedOut < count && cursor_ < items_.size()) {
         ItemId* copy = ids.Copy(items_[cursor_].Get());

@@ -13,11 +13,6 @@ namespace cataloom {
 // not fit in `size` bytes.
 bool GetModulePath(HMODULE module, char* path, std::size_t size) noexcept;
 
-// The offset of the last backslash of `path`, stepping over double-byte
-// characters so that a trail byte equal to a backslash is not taken for a
-// separator; -1 when there is none.
-int LastBackslash(const char* path) noexcept;
-
 // Writes the folder of `module` with a trailing backslash.  False when it
 // does not fit in `size` bytes.
 bool GetModuleFolder(HMODULE module, char* folder, std::size_t size) noexcept;

@@ -15,8 +15,8 @@ namespace cataloom {
 namespace {
 HINSTANCE g_instance = nullptr;
 UINT g_fileMoveFormat = 0;
-std::unique_ptr<ItemIdFactory> g_ids;
-std::unique_ptr<CatalogReader> g_reader;
+std::unique_ptr<ItemIdFactory> g_itemIds;
+std::unique_ptr<CatalogReader> g_catalogReader;
 std::unique_ptr<ViewList> g_views;
 std::unique_ptr<IconCache> g_icons;
 std::unique_ptr<SettingsStore> g_settings;
@@ -47,10 +47,11 @@ struct ProcessObject {
 };
 
 // Creation order; destruction runs backwards.  The identifier factory
-// allocates through the shell's task allocator itself.
+// allocates through the shell's task allocator (CoTaskMemAlloc), which needs
+// no object of its own.
 constexpr ProcessObject kObjects[] = {
-    {Make<ItemIdFactory, g_ids>, Drop<ItemIdFactory, g_ids>},
-    {Make<CatalogReader, g_reader>, Drop<CatalogReader, g_reader>},
+    {Make<ItemIdFactory, g_itemIds>, Drop<ItemIdFactory, g_itemIds>},
+    {Make<CatalogReader, g_catalogReader>, Drop<CatalogReader, g_catalogReader>},
     {Make<ViewList, g_views>, Drop<ViewList, g_views>},
     {MakeIconCache, Drop<IconCache, g_icons>},
     {Make<SettingsStore, g_settings>, Drop<SettingsStore, g_settings>},
@@ -78,9 +79,9 @@ void ProcessObjects::Destroy() noexcept { DestroyFirst(kObjectCount); }
 
 HINSTANCE ProcessObjects::Instance() noexcept { return g_instance; }
 
-const ItemIdFactory& ProcessObjects::Ids() noexcept { return *g_ids; }
+ItemIdFactory& ProcessObjects::ItemIds() noexcept { return *g_itemIds; }
 
-CatalogReader& ProcessObjects::Reader() noexcept { return *g_reader; }
+CatalogReader& ProcessObjects::Reader() noexcept { return *g_catalogReader; }
 
 ViewList& ProcessObjects::Views() noexcept { return *g_views; }
 

@@ -23,9 +23,12 @@ public:
 
     // The library's own module, for every resource load.
     static HINSTANCE Instance() noexcept;
-    static const ItemIdFactory& Ids() noexcept;
+    static ItemIdFactory& ItemIds() noexcept;
+    // The one cache of the most recently opened catalogue.
     static CatalogReader& Reader() noexcept;
+    // The open folder views, told of every change.
     static ViewList& Views() noexcept;
+    // The icons of the namespace in the system image lists.
     static IconCache& Icons() noexcept;
     static SettingsStore& Settings() noexcept;
     // The number of "Cataloom_ClipboardFormat_FileMove".

@@ -51,17 +51,6 @@ bool StrRetToAnsi(STRRET* result, PCUIDLIST_RELATIVE item, char* buffer, std::si
     }
 }
 
-bool SpecialFolderPath(int csidl, char* out) noexcept {
-    if (out == nullptr) return false;
-    PIDLIST_ABSOLUTE list = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &list)) || list == nullptr) return false;
-    char path[MAX_PATH] = {};
-    bool found = SHGetPathFromIDListA(list, path) != FALSE && path[0] != '\0';
-    CoTaskMemFree(list);
-    if (found) std::strcpy(out, path);
-    return found;
-}
-
 bool LoadResourceText(UINT id, char* buffer, int capacity) noexcept {
     if (buffer == nullptr || capacity <= 0) return false;
     buffer[0] = '\0';

@@ -25,8 +25,6 @@ HRESULT MakeStrRet(const char* text, STRRET* out) noexcept;
 // The text of a STRRET in the ANSI code page; a wide form is freed.
 // `item` is the identifier an offset form points into.
 bool StrRetToAnsi(STRRET* result, PCUIDLIST_RELATIVE item, char* buffer, std::size_t capacity) noexcept;
-// The file-system path of a shell special folder (CSIDL_*).
-bool SpecialFolderPath(int csidl, char* out) noexcept;
 // Loads a string of this library's string table; empty when it is missing.
 bool LoadResourceText(UINT id, char* buffer, int capacity) noexcept;
 

@@ -15,7 +15,6 @@
 #include "namespace/ComResult.h"
 #include "namespace/LockedCounter.h"
 #include "namespace/ObjectCount.h"
-#include "namespace/TaskMemory.h"
 #include "namespace/UniqueHandle.h"
 #include "tests/support/WinTestSupport.h"
 
@@ -251,16 +250,6 @@ TEST(HandleWrappersTest, UniqueHandleClosesAndMoves) {
     DWORD flags = 0;
     EXPECT_FALSE(GetHandleInformation(raw, &flags));
     EXPECT_FALSE(UniqueHandle(INVALID_HANDLE_VALUE).IsValid());
-}
-
-TEST(HandleWrappersTest, TaskMemoryIsZeroedAndCanBeHandedOver) {
-    TaskMemory<unsigned char> block = TaskMemory<unsigned char>::Allocate(64);
-    ASSERT_TRUE(block);
-    for (int i = 0; i < 64; ++i) ASSERT_EQ(block.Get()[i], 0);
-    unsigned char* handedOver = block.Release();
-    EXPECT_FALSE(block);
-    // The receiver frees it with the task allocator.
-    CoTaskMemFree(handedOver);
 }
 
 }  // namespace

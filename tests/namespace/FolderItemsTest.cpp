@@ -43,7 +43,7 @@ IdList Media(const char* file, const char* name, std::uint32_t serial, std::uint
     header.freeBytes = free;
     header.captureTime = captured;
     header.driveType = driveType;
-    return IdList(ProcessObjects::Ids().MakeMedia(file, header));
+    return IdList(ProcessObjects::ItemIds().MakeMedia(file, header));
 }
 
 IdList Entry(const char* name, std::uint64_t size, std::uint32_t attributes, std::uint64_t written) {
@@ -53,10 +53,10 @@ IdList Entry(const char* name, std::uint64_t size, std::uint32_t attributes, std
     Store64(record + EntryRecord::kFileSize, size);
     Store64(record + EntryRecord::kWriteTime, written);
     std::strcpy(reinterpret_cast<char*>(record + EntryRecord::kName), name);
-    return IdList(ProcessObjects::Ids().MakeEntry(record));
+    return IdList(ProcessObjects::ItemIds().MakeEntry(record));
 }
 
-IdList Category(const char* name) { return IdList(ProcessObjects::Ids().MakeCategory(name)); }
+IdList Category(const char* name) { return IdList(ProcessObjects::ItemIds().MakeCategory(name)); }
 
 // The order CompareIDs gives, or the failure code.
 int Order(IShellFolder* folder, LPARAM parameter, const IdList& a, const IdList& b) {

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "core/PathUtil.h"
 #include "tests/support/ServerLibrary.h"
+#include "tests/support/TempTree.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace cataloom::test {
@@ -104,8 +106,6 @@ void ExpectUnregistered() {
     }
 }
 
-std::string WithoutSlash(const std::string& folder) { return folder.substr(0, folder.size() - 1); }
-
 class RegistrationTest : public ::testing::Test {
 protected:
     void SetUp() override { RemoveRegistration(); }
@@ -113,23 +113,23 @@ protected:
 };
 
 TEST_F(RegistrationTest, WritesEveryValueAndTheDataFolder) {
-    TempFolder folder("cataloom_reg");
+    TempTree folder;
     {
-        ServerLibrary library(folder, "Cataloom.dll");
+        ServerLibrary library(folder.Root(), "Cataloom.dll");
         ASSERT_EQ(library.Register(), S_OK);
     }
-    ExpectRegistered(folder / "Cataloom.dll");
+    ExpectRegistered(folder.Path("Cataloom.dll"));
     const StoredValue dataRoot = ReadStoredValue(HKEY_CURRENT_USER, kSettings, "DataRoot");
     EXPECT_EQ(dataRoot.type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(dataRoot.text, folder / "DataRoot");
-    const DWORD attributes = GetFileAttributesA((folder / "DataRoot").c_str());
+    EXPECT_EQ(dataRoot.text, folder.Path("DataRoot"));
+    const DWORD attributes = GetFileAttributesA((folder.Path("DataRoot")).c_str());
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 TEST_F(RegistrationTest, RegisteringAgainResetsTheDataFolderAndKeepsTheRest) {
-    TempFolder folder("cataloom_reg");
-    ServerLibrary library(folder, "Cataloom.dll");
+    TempTree folder;
+    ServerLibrary library(folder.Root(), "Cataloom.dll");
     ASSERT_EQ(library.Register(), S_OK);
     HKEY settings = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettings, 0, KEY_ALL_ACCESS, &settings), ERROR_SUCCESS);
@@ -140,23 +140,23 @@ TEST_F(RegistrationTest, RegisteringAgainResetsTheDataFolderAndKeepsTheRest) {
     RegCloseKey(settings);
 
     ASSERT_EQ(library.Register(), S_OK);
-    ExpectRegistered(folder / "Cataloom.dll");
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettings, "DataRoot").text, folder / "DataRoot");
+    ExpectRegistered(folder.Path("Cataloom.dll"));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettings, "DataRoot").text, folder.Path("DataRoot"));
     EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettings, "BgColor").number, colour);
 }
 
 TEST_F(RegistrationTest, ACopyUnderAnotherNameStillNamesCataloomDll) {
-    TempFolder folder("cataloom_reg");
-    ServerLibrary library(folder, "Renamed.dll");
+    TempTree folder;
+    ServerLibrary library(folder.Root(), "Renamed.dll");
     ASSERT_EQ(library.Register(), S_OK);
-    ExpectRegistered(folder / "Cataloom.dll");
+    ExpectRegistered(folder.Path("Cataloom.dll"));
 }
 
 TEST_F(RegistrationTest, UnregisterAnsweredNoKeepsTheSettings) {
-    TempFolder folder("cataloom_reg");
-    ServerLibrary library(folder, "Cataloom.dll");
+    TempTree folder;
+    ServerLibrary library(folder.Root(), "Cataloom.dll");
     ASSERT_EQ(library.Register(), S_OK);
-    WriteTextFile(folder / "DataRoot\\disc.vmf", "!vmf");
+    folder.WriteFile("DataRoot\\disc.vmf", "!vmf");
 
     DialogAnswerer answer("Cataloom", IDNO);
     EXPECT_EQ(library.Unregister(), S_OK);
@@ -166,15 +166,15 @@ TEST_F(RegistrationTest, UnregisterAnsweredNoKeepsTheSettings) {
               "「いいえ」をお選びください。");
 
     ExpectUnregistered();
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettings, "DataRoot").text, folder / "DataRoot");
-    EXPECT_EQ(ReadTextFile(folder / "DataRoot\\disc.vmf"), "!vmf");
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettings, "DataRoot").text, folder.Path("DataRoot"));
+    EXPECT_EQ(ReadWholeFile(folder.Path("DataRoot\\disc.vmf")), "!vmf");
 }
 
 TEST_F(RegistrationTest, UnregisterAnsweredYesRemovesTheSettingsButNotTheData) {
-    TempFolder folder("cataloom_reg");
-    ServerLibrary library(folder, "Cataloom.dll");
+    TempTree folder;
+    ServerLibrary library(folder.Root(), "Cataloom.dll");
     ASSERT_EQ(library.Register(), S_OK);
-    WriteTextFile(folder / "DataRoot\\disc.vmf", "!vmf");
+    folder.WriteFile("DataRoot\\disc.vmf", "!vmf");
 
     DialogAnswerer answer("Cataloom", IDYES);
     EXPECT_EQ(library.Unregister(), S_OK);
@@ -183,13 +183,13 @@ TEST_F(RegistrationTest, UnregisterAnsweredYesRemovesTheSettingsButNotTheData) {
     ExpectUnregistered();
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettings));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Quillmoor"));
-    EXPECT_TRUE(FileExists(WithoutSlash(folder / "DataRoot\\")));
-    EXPECT_EQ(ReadTextFile(folder / "DataRoot\\disc.vmf"), "!vmf");
+    EXPECT_TRUE(path::IsDirectory(folder.Path("DataRoot").c_str()));
+    EXPECT_EQ(ReadWholeFile(folder.Path("DataRoot\\disc.vmf")), "!vmf");
 }
 
 TEST_F(RegistrationTest, UnregisterKeepsTheMakersKeyWhileAnotherProductUsesIt) {
-    TempFolder folder("cataloom_reg");
-    ServerLibrary library(folder, "Cataloom.dll");
+    TempTree folder;
+    ServerLibrary library(folder.Root(), "Cataloom.dll");
     ASSERT_EQ(library.Register(), S_OK);
     HKEY other = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quillmoor\\Other", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
@@ -205,8 +205,8 @@ TEST_F(RegistrationTest, UnregisterKeepsTheMakersKeyWhileAnotherProductUsesIt) {
 }
 
 TEST_F(RegistrationTest, UnregisterWithNothingRegisteredStillSucceeds) {
-    TempFolder folder("cataloom_reg");
-    ServerLibrary library(folder, "Cataloom.dll");
+    TempTree folder;
+    ServerLibrary library(folder.Root(), "Cataloom.dll");
     DialogAnswerer answer("Cataloom", IDYES);
     EXPECT_EQ(library.Unregister(), S_OK);
     EXPECT_TRUE(answer.Answered());

@@ -11,6 +11,7 @@
 
 #include "namespace/ClassIds.h"
 #include "tests/support/ServerLibrary.h"
+#include "tests/support/TempTree.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace cataloom::test {
@@ -36,8 +37,8 @@ std::vector<BYTE> IconPixels(HICON icon) {
 }
 
 TEST(ServerLibraryTest, ClassesWithoutTheirObjectsAreNotAvailable) {
-    TempFolder folder("cataloom_srv");
-    ServerLibrary library(folder, "Cataloom.dll");
+    TempTree folder;
+    ServerLibrary library(folder.Root(), "Cataloom.dll");
     ASSERT_NE(library.Module(), nullptr);
     const GUID unknownClass = {0x01234567, 0x89AB, 0xCDEF, {0, 1, 2, 3, 4, 5, 6, 7}};
     for (const GUID* clsid : {&kClsidFolder, &kClsidCaptureMenu, &kClsidSearchMenu, &kClsidPropertyPage, &unknownClass}) {
@@ -49,8 +50,8 @@ TEST(ServerLibraryTest, ClassesWithoutTheirObjectsAreNotAvailable) {
 }
 
 TEST(ServerLibraryTest, StringTableHoldsTheJapaneseTexts) {
-    TempFolder folder("cataloom_srv");
-    ServerLibrary library(folder, "Cataloom.dll");
+    TempTree folder;
+    ServerLibrary library(folder.Root(), "Cataloom.dll");
     HMODULE module = library.Module();
     ASSERT_NE(module, nullptr);
     const struct {
@@ -96,8 +97,8 @@ TEST(ServerLibraryTest, StringTableHoldsTheJapaneseTexts) {
 }
 
 TEST(ServerLibraryTest, IconsAreInPlaceAndTheFirstTwoAreTheRegisteredOnes) {
-    TempFolder folder("cataloom_srv");
-    ServerLibrary library(folder, "Cataloom.dll");
+    TempTree folder;
+    ServerLibrary library(folder.Root(), "Cataloom.dll");
     HMODULE module = library.Module();
     ASSERT_NE(module, nullptr);
     for (int id = 500; id <= 505; ++id) {

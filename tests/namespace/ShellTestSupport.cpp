@@ -222,7 +222,7 @@ void RecordingView::RenameItem(const ItemId* oldItem, const ItemId* newItem) {
     calls.push_back(std::string("Rename ") + ItemIdFactory::Name(oldItem) + " " + ItemIdFactory::Name(newItem));
 }
 
-ItemId* RecordingView::FolderIdentifier() { return ProcessObjects::Ids().Copy(reinterpret_cast<const ItemId*>(folder_.Get())); }
+ItemId* RecordingView::FolderIdentifier() { return ProcessObjects::ItemIds().Copy(reinterpret_cast<const ItemId*>(folder_.Get())); }
 
 void DllBackedNamespace::SetUp() { ASSERT_EQ(CoRevokeClassObject(g_classCookie), S_OK); }
 

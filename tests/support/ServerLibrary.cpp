@@ -2,10 +2,12 @@
 
 #include <cstring>
 
+#include "tests/support/WinTestSupport.h"
+
 namespace cataloom::test {
 
-ServerLibrary::ServerLibrary(const TempFolder& folder, const char* fileName) {
-    const std::string target = folder / fileName;
+ServerLibrary::ServerLibrary(const std::string& folder, const char* fileName) {
+    const std::string target = folder + "\\" + fileName;
     EXPECT_TRUE(CopyFileA((ProgramFolder() + "Cataloom.dll").c_str(), target.c_str(), FALSE)) << target;
     module_ = LoadLibraryA(target.c_str());
     EXPECT_NE(module_, nullptr) << "cannot load " << target;

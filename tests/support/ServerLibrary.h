@@ -9,7 +9,6 @@
 
 #include <string>
 
-#include "tests/support/WinTestSupport.h"
 
 namespace cataloom::test {
 
@@ -17,7 +16,7 @@ class ServerLibrary {
 public:
     // Copies the library built beside the test program into `folder` under
     // `fileName` and loads it.
-    ServerLibrary(const TempFolder& folder, const char* fileName);
+    ServerLibrary(const std::string& folder, const char* fileName);
     ~ServerLibrary();
     ServerLibrary(const ServerLibrary&) = delete;
     ServerLibrary& operator=(const ServerLibrary&) = delete;

@@ -1,69 +1,12 @@
 #include "tests/support/WinTestSupport.h"
 
-#include <fstream>
-#include <sstream>
-
 namespace cataloom::test {
-
-void CodePageEnvironment::SetUp() {
-    ASSERT_EQ(GetACP(), 932u) << "Wine must run with LANG=ja_JP.UTF-8 (code page 932)";
-}
 
 std::string ProgramFolder() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string folder = path;
     return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
-TempFolder::TempFolder(const char* prefix) {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    for (unsigned n = GetTickCount();; ++n) {
-        std::ostringstream name;
-        name << temp << prefix << GetCurrentProcessId() << '_' << n;
-        if (CreateDirectoryA(name.str().c_str(), nullptr)) {
-            path_ = name.str() + "\\";
-            return;
-        }
-    }
-}
-
-TempFolder::~TempFolder() { RemoveTree(path_); }
-
-void RemoveTree(const std::string& path) {
-    std::string folder = path;
-    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string child = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void WriteTextFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadTextFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 namespace {

@@ -1,52 +1,17 @@
-// Helpers for the Windows test programs: the code page check every program
-// makes first, temporary folders, and answering dialogs and message boxes
-// that the code under test shows (they need a display: run under Xvfb).
+// Helpers for the Windows test programs: finding and answering the dialogs
+// and message boxes that the code under test shows (they need a display:
+// run under Xvfb).
 #pragma once
 
 #include <windows.h>
-
-#include <gtest/gtest.h>
 
 #include <string>
 #include <thread>
 
 namespace cataloom::test {
 
-// Fails every test of the program unless the ANSI code page is 932: without
-// it Japanese texts silently turn into question marks.
-class CodePageEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override;
-};
-// Including this header registers the check once per program.
-inline const bool kCodePageCheckRegistered =
-    (::testing::AddGlobalTestEnvironment(new CodePageEnvironment), true);
-
 // The folder of the running test program, with a trailing backslash.
 std::string ProgramFolder();
-
-// A new empty folder under the temporary folder, removed with everything in
-// it on destruction.
-class TempFolder {
-public:
-    explicit TempFolder(const char* prefix);
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    // With a trailing backslash.
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + name; }
-
-private:
-    std::string path_;
-};
-
-// Removes a folder with everything in it.
-void RemoveTree(const std::string& path);
-bool FileExists(const std::string& path);
-void WriteTextFile(const std::string& path, const std::string& text);
-std::string ReadTextFile(const std::string& path);
 
 // The first visible top-level dialog with this caption (and of this process
 // when `processId` is not 0), waiting up to `timeoutMs`; null when none came.
