@@ -73,6 +73,7 @@ TEST(VolumeCaptureTest, CapturesATreeOnTheLinuxSideOfWine) {
     ASSERT_TRUE(CreateDirectoryA((source + "\\写真").c_str(), nullptr));
     CatalogHeader header;
     bool ok = VolumeCapture(source.c_str(), &header);
+    UINT driveType = GetDriveTypeA(source.c_str());
     RemoveDirectoryA((source + "\\写真").c_str());
     RemoveDirectoryA(source.c_str());
     ASSERT_TRUE(ok);
@@ -81,7 +82,7 @@ TEST(VolumeCaptureTest, CapturesATreeOnTheLinuxSideOfWine) {
     DWORD serial = 0, maxComponent = 0, flags = 0;
     ASSERT_TRUE(GetVolumeInformationA("Z:\\", label, MAX_PATH, &serial, &maxComponent, &flags, fileSystem, MAX_PATH));
     EXPECT_EQ(header.driveType, static_cast<std::uint32_t>(DRIVE_FIXED));
-    EXPECT_EQ(header.driveType, GetDriveTypeA(source.c_str()));
+    EXPECT_EQ(header.driveType, driveType);
     EXPECT_EQ(header.serial, serial);
     EXPECT_STREQ(header.fileSystem, fileSystem);
     EXPECT_EQ(header.rootHasFolders, 1u);
