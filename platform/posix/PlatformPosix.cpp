@@ -9,6 +9,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -93,7 +94,9 @@ bool Describe(int dirFd, const std::string& utf8Name, FindData& out) {
     // the closest it offers.
     out.creationTime = ToFileTime(st.st_ctim);
     std::string name = Utf8ToCp932(utf8Name);
-    std::snprintf(out.name, sizeof(out.name), "%s", name.c_str());
+    std::size_t length = std::min(name.size(), sizeof(out.name) - 1);
+    std::memcpy(out.name, name.data(), length);
+    out.name[length] = '\0';
     return true;
 }
 
