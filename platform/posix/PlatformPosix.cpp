@@ -394,7 +394,9 @@ std::uint32_t DriveTypeOf(const char* path) {
     const std::string& fs = mount.fsType;
     if (fs == "iso9660" || fs == "udf") return kDriveCdRom;
     if (fs == "nfs" || fs == "nfs4" || fs == "cifs" || fs == "smb3" || fs == "smbfs" || fs == "9p" ||
-        fs == "afs" || fs == "ceph" || fs == "fuse.sshfs" || fs == "sshfs" || fs == "davfs")
+        fs == "afs" || fs == "ceph" || fs == "fuse.sshfs" || fs == "sshfs" || fs == "davfs" ||
+        fs == "glusterfs" || fs == "fuse.glusterfs" || fs == "lustre" || fs == "fuse.rclone" || fs == "ncpfs" ||
+        fs == "coda")
         return kDriveRemote;
     if (fs == "tmpfs" || fs == "ramfs") return kDriveRamDisk;
     if (mount.source.rfind("/dev/", 0) == 0 && IsRemovableDevice(mount.source)) return kDriveRemovable;
