@@ -267,6 +267,18 @@ TEST_F(CaptureTaskTest, MissingTargetFolderFailsWithTheOpenText) {
     EXPECT_FALSE(run.sink.finishedSuccess);
 }
 
+TEST_F(CaptureTaskTest, TargetThatCannotBeReplacedFailsAndLeavesNothing) {
+    MakeSample();
+    tmp_.MakeDir("out");
+    tmp_.MakeDir("out\\disc.vmf");  // a directory of that name cannot be replaced
+    CaptureRun run;
+    test::RunCapture(Source(), Target(), "DISC", run);
+    EXPECT_EQ(run.outcome, Outcome::kCannotCreate);
+    EXPECT_EQ(run.sink.details.back(), capture_text::kCannotOpenFile);
+    EXPECT_EQ(test::FolderNames(tmp_.Path("out")), std::vector<std::string>{"disc.vmf"});
+    EXPECT_TRUE(path::IsDirectory(Target().c_str()));
+}
+
 // A stop during the scan or while writing fails and leaves an older catalogue
 // of that name as it was; a stop during the totals pass still succeeds.
 TEST_F(CaptureTaskTest, StopsInEachPhase) {
