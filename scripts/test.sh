@@ -16,9 +16,16 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Prints a ctest run: everything when it failed, its totals otherwise.
+report() {
+  if [ "$2" = 0 ]; then echo "$1" | grep -E 'tests passed|Total Test time'
+  else echo "$1" | grep -v -E '^ *Start +[0-9]+:'; fi
+  return "$2"
+}
+
 # Host tests.
 out=$(cd "$root/build/host" && ctest --output-on-failure -j "$(nproc)" 2>&1); rc=$?
-echo "$out" | grep -v '^ *[0-9]*/[0-9]* Test' ; [ $rc = 0 ] || status=1
+report "$out" $rc || status=1
 summary+=("host:  $(echo "$out" | grep -E 'tests passed|tests failed' | tail -1)")
 
 # Windows tests: one Xvfb for the whole run, up before the first Wine call,
@@ -30,10 +37,9 @@ Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
 export DISPLAY=":$display"
-cataloom_wine_prefix
-wineserver -p
+cataloom_wine_start
 out=$(cd "$root/build/win64" && ctest --output-on-failure 2>&1); rc=$?
-echo "$out" | grep -v '^ *[0-9]*/[0-9]* Test' ; [ $rc = 0 ] || status=1
+report "$out" $rc || status=1
 summary+=("win64: $(echo "$out" | grep -E 'tests passed|tests failed' | tail -1)")
 
 # Fuzzing: bounded, fails on any crash, leak or hang.
@@ -42,7 +48,7 @@ if [ -x "$fuzz" ]; then
   "$root/scripts/fuzz.sh" "$fuzz_seconds" > "$root/build/fuzz/last-run.log" 2>&1; rc=$?
   tail -3 "$root/build/fuzz/last-run.log"
   [ $rc = 0 ] || status=1
-  summary+=("fuzz:  $(grep -E '^Done|^#[0-9]+.*DONE' "$root/build/fuzz/last-run.log" | tail -1) (exit $rc)")
+  summary+=("fuzz:  $(grep -E '^Done' "$root/build/fuzz/last-run.log" | tail -1), $(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$root/build/fuzz/last-run.log" | tail -1) (exit $rc)")
 fi
 
 echo "==== summary ===="

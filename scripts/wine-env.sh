@@ -16,3 +16,13 @@ cataloom_wine_prefix() {
     wineserver -w
   fi
 }
+
+# Starts a persistent wineserver and Wine's own background processes with
+# their output detached.  Without the warm-up, the first program run inside a
+# ctest pipe starts them, they inherit the pipe, and ctest waits for them
+# until its time-out.
+cataloom_wine_start() {
+  cataloom_wine_prefix
+  wineserver -p
+  wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+}

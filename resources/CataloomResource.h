@@ -1,0 +1,20 @@
+/* Resource ids of Cataloom.dll, shared by the resource script and the code. */
+#pragma once
+
+/* Icons.  Registration refers to the first two by their index in the file
+   (500 is index 0, 501 index 1), so they must stay the lowest icon ids. */
+#define IDI_NAMESPACE_FOLDER 500
+#define IDI_CATALOG_FILE 501
+#define IDI_DRIVE_NETWORK 502
+#define IDI_DRIVE_CDROM 503
+#define IDI_DRIVE_FIXED 504
+#define IDI_DRIVE_REMOVABLE 505
+
+/* Texts written into the registry and the uninstall question. */
+#define IDS_UNINSTALL_SETTINGS_QUESTION 401
+#define IDS_FILE_TYPE_NAME 402
+#define IDS_EXPLORE_VERB 403
+#define IDS_FIND_MENU_TEXT 404
+#define IDS_FIND_MENU_HELP 405
+#define IDS_NAMESPACE_NAME 406
+#define IDS_NAMESPACE_INFOTIP 506

@@ -1,0 +1,76 @@
+#include "tests/support/WinTestSupport.h"
+
+namespace cataloom::test {
+
+std::string ProgramFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+namespace {
+struct DialogSearch {
+    const char* caption;
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<DialogSearch*>(parameter);
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (lstrcmpA(className, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+    if (search->processId != 0) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != search->processId) return TRUE;
+    }
+    if (WindowText(window) != search->caption) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+}  // namespace
+
+HWND WaitForDialog(const char* caption, DWORD processId, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        DialogSearch search{caption, processId, nullptr};
+        EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) return search.found;
+        if (GetTickCount() - start > timeoutMs) return nullptr;
+        Sleep(50);
+    }
+}
+
+std::string WindowText(HWND window) {
+    char text[1024] = {};
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
+    return text;
+}
+
+void PressDialogButton(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+DialogAnswerer::DialogAnswerer(const char* caption, int buttonId, DWORD timeoutMs)
+    : thread_([this, caption = std::string(caption), buttonId, timeoutMs] {
+          HWND dialog = WaitForDialog(caption.c_str(), GetCurrentProcessId(), timeoutMs);
+          if (dialog == nullptr) return;
+          // The message box's text is its static control (id 0xFFFF).
+          message_ = WindowText(GetDlgItem(dialog, 0xFFFF));
+          PressDialogButton(dialog, buttonId);
+          answered_ = true;
+      }) {}
+
+DialogAnswerer::~DialogAnswerer() {
+    if (thread_.joinable()) thread_.join();
+}
+
+bool DialogAnswerer::Answered() {
+    if (thread_.joinable()) thread_.join();
+    return answered_;
+}
+
+}  // namespace cataloom::test
