@@ -6,6 +6,7 @@
 #include "core/VolumeCapture.h"
 #include "platform/Console.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <mutex>

@@ -5,6 +5,7 @@
 #include "core/PathUtil.h"
 #include "platform/Console.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace cataloom::cli {

@@ -2,7 +2,6 @@
 #include "cli/Terminal.h"
 #include "core/DisplayText.h"
 
-#include <cinttypes>
 #include <cstdio>
 
 namespace cataloom::cli {

@@ -6,7 +6,6 @@
 #include "core/TaskMemory.h"
 #include "platform/Console.h"
 
-#include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <vector>

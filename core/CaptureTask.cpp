@@ -81,8 +81,12 @@ CaptureTask::Outcome CaptureTask::Capture() {
     sink_.SetPhase(capture_text::kComputingSizes);
     if (!writer.WriteTotals(tree.Table(), stop, detail)) return Outcome::kWriteFailed;
     sink_.SetDetail("");
-    if (!writer.Close() || !platform::MoveReplacing(temporary_.c_str(), target_.c_str()))
-        return Outcome::kWriteFailed;
+    if (!writer.Close()) return Outcome::kWriteFailed;
+    // Replacing fails when the older catalogue is read-only or in use.
+    if (!platform::MoveReplacing(temporary_.c_str(), target_.c_str())) {
+        sink_.SetDetail(capture_text::kCannotOpenFile);
+        return Outcome::kCannotCreate;
+    }
     return Outcome::kSucceeded;
 }
 

@@ -1,9 +1,9 @@
 #include "core/CatalogSearch.h"
 
 #include "core/PathUtil.h"
-#include "core/TaskMemory.h"
 
 #include <cstring>
+#include <vector>
 
 namespace cataloom {
 namespace {
@@ -55,15 +55,42 @@ void CatalogSearch::WalkFolder(const char* path) {
 }
 
 void CatalogSearch::WalkCatalog(const char* path, const char* inner) {
-    std::uint8_t* block = nullptr;
-    if (!Succeeded(reader_.Open(path)) || !Succeeded(reader_.ReadEntryList(inner, &block))) return;
-    TaskMemory<std::uint8_t> list(block);
-    for (const std::uint8_t* e = list.Get(); EntryRecord::Size(e) != 0; e += EntryRecord::Size(e)) {
+    // One open of the catalogue serves its whole subtree.
+    platform::File file;
+    if (!Succeeded(reader_.Open(path)) ||
+        !file.Open(path, platform::File::kRead, platform::File::kShareRead, true))
+        return;
+    WalkDirectory(file, path, inner);
+}
+
+void CatalogSearch::WalkDirectory(platform::File& file, const char* path, const char* inner) {
+    std::uint64_t offset = 0;
+    std::uint32_t size = 0;
+    if (!reader_.FindDirectory(inner, &offset, &size)) return;
+    std::vector<std::uint8_t> list(size);
+    if (!file.Seek(static_cast<std::int64_t>(offset), platform::File::kBegin) ||
+        file.Read(list.data(), list.size()) != list.size() || !IsWellFormedEntryList(list.data(), list.size()))
+        return;  // a list that cannot be read contributes nothing
+    // inner + "\" once; each name that is needed goes after it.
+    char child[kMaxPath];
+    std::size_t prefix = std::strlen(inner);
+    if (prefix + 1 >= sizeof(child)) return;
+    std::memcpy(child, inner, prefix);
+    child[prefix++] = '\\';
+    for (const std::uint8_t* e = list.data(); EntryRecord::Size(e) != 0; e += EntryRecord::Size(e)) {
         if (Stopped()) return;
-        char child[kMaxPath];
-        if (!path::Combine(child, inner, EntryRecord::Name(e))) continue;
-        if (matcher_.Matches(EntryRecord::Name(e))) sink_.Found({SearchHit::Kind::kEntry, path, child, nullptr, e});
-        if (EntryRecord::IsDirectory(e)) Walk(path, child);
+        const char* name = EntryRecord::Name(e);
+        bool matches = matcher_.Matches(name);
+        bool directory = EntryRecord::IsDirectory(e);
+        if (!matches && !directory) continue;
+        std::size_t length = std::strlen(name);
+        if (prefix + length >= sizeof(child)) continue;
+        std::memcpy(child + prefix, name, length + 1);
+        if (matches) sink_.Found({SearchHit::Kind::kEntry, path, child, nullptr, e});
+        if (!directory) continue;
+        sink_.Progress(path, child);
+        if (Stopped()) return;
+        WalkDirectory(file, path, child);
     }
 }
 

@@ -52,6 +52,9 @@ public:
 private:
     void WalkFolder(const char* path);
     void WalkCatalog(const char* path, const char* inner);
+    // walk(path, inner) inside a catalogue that is open in the reader and in
+    // `file`.
+    void WalkDirectory(platform::File& file, const char* path, const char* inner);
     bool Stopped() const { return stop_ && stop_(); }
 
     const NameMatcher& matcher_;

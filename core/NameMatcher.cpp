@@ -32,8 +32,14 @@ bool NameMatcher::Matches(const char* name) const {
     if (tokens_.empty()) return true;
     // Candidates advance one byte at a time, so a match may begin on the
     // second byte of a double-byte character.
-    for (; *n != '\0'; ++n)
+    // The first byte is tested here, the rest only where it fits.
+    const Token& first = tokens_.front();
+    unsigned char firstByte = first.kind == Kind::kDouble ? first.first : fold_[first.first];
+    const unsigned char* fold = first.kind == Kind::kDouble ? nullptr : fold_;
+    for (; *n != '\0'; ++n) {
+        if ((fold ? fold[*n] : *n) != firstByte) continue;
         if (MatchesAt(n)) return true;
+    }
     return false;
 }
 

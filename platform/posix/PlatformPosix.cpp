@@ -9,6 +9,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -93,7 +94,9 @@ bool Describe(int dirFd, const std::string& utf8Name, FindData& out) {
     // the closest it offers.
     out.creationTime = ToFileTime(st.st_ctim);
     std::string name = Utf8ToCp932(utf8Name);
-    std::snprintf(out.name, sizeof(out.name), "%s", name.c_str());
+    std::size_t length = std::min(name.size(), sizeof(out.name) - 1);
+    std::memcpy(out.name, name.data(), length);
+    out.name[length] = '\0';
     return true;
 }
 
@@ -391,7 +394,9 @@ std::uint32_t DriveTypeOf(const char* path) {
     const std::string& fs = mount.fsType;
     if (fs == "iso9660" || fs == "udf") return kDriveCdRom;
     if (fs == "nfs" || fs == "nfs4" || fs == "cifs" || fs == "smb3" || fs == "smbfs" || fs == "9p" ||
-        fs == "afs" || fs == "ceph" || fs == "fuse.sshfs" || fs == "sshfs" || fs == "davfs")
+        fs == "afs" || fs == "ceph" || fs == "fuse.sshfs" || fs == "sshfs" || fs == "davfs" ||
+        fs == "glusterfs" || fs == "fuse.glusterfs" || fs == "lustre" || fs == "fuse.rclone" || fs == "ncpfs" ||
+        fs == "coda")
         return kDriveRemote;
     if (fs == "tmpfs" || fs == "ramfs") return kDriveRamDisk;
     if (mount.source.rfind("/dev/", 0) == 0 && IsRemovableDevice(mount.source)) return kDriveRemovable;

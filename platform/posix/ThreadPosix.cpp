@@ -20,6 +20,7 @@ bool ManualResetEvent::IsSet() const { return state_->signalled.load(); }
 struct Thread::State {
     std::thread thread;
     std::atomic<bool> running{false};
+    bool started = false;
 };
 
 Thread::Thread() : state_(new State) {}
@@ -30,7 +31,8 @@ Thread::~Thread() {
 }
 
 bool Thread::Start(Body body, void* context) {
-    if (state_->thread.joinable()) return false;
+    if (state_->started) return false;
+    state_->started = true;
     state_->running.store(true);
     try {
         state_->thread = std::thread([this, body, context] {
