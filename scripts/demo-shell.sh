@@ -36,9 +36,9 @@ touch -d '2026-01-15 09:30' "$sample/文書/readme.txt"
 
 # The data folder: one category, a catalogue in it and one beside it.
 mkdir -p "$data/サンプル"
+# A first call starts the prefix's services away from this script's output.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 win() { winepath -w "$1" 2>/dev/null; }
-# The first Wine call may start the prefix's services; they must not hold
-# this script's output open.
 wine "$capture" capture "$(win "$sample")" -o "$(win "$data/サンプル/sample.vmf")" --name サンプル \
   </dev/null >"$demo/capture.log" 2>&1 || { cat "$demo/capture.log"; exit 1; }
 wine "$capture" capture "$(win "$sample/文書")" -o "$(win "$data/文書.vmf")" --name 文書 \
