@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -41,11 +42,20 @@ TEST(ServerLibraryTest, ClassesWithoutTheirObjectsAreNotAvailable) {
     ServerLibrary library(folder.Root(), "Cataloom.dll");
     ASSERT_NE(library.Module(), nullptr);
     const GUID unknownClass = {0x01234567, 0x89AB, 0xCDEF, {0, 1, 2, 3, 4, 5, 6, 7}};
-    for (const GUID* clsid : {&kClsidFolder, &kClsidCaptureMenu, &kClsidSearchMenu, &kClsidPropertyPage, &unknownClass}) {
+    for (const GUID* clsid : {&kClsidCaptureMenu, &kClsidSearchMenu, &kClsidPropertyPage, &unknownClass}) {
         void* out = reinterpret_cast<void*>(1);
         EXPECT_EQ(library.GetClassObject(*clsid, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
         EXPECT_EQ(out, nullptr);
     }
+    // The folder class is served: its factory builds the top folder.
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(library.GetClassObject(kClsidFolder, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    IUnknown* topFolder = nullptr;
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IPersistFolder, reinterpret_cast<void**>(&topFolder)), S_OK);
+    ASSERT_NE(topFolder, nullptr);
+    EXPECT_EQ(library.CanUnloadNow(), S_FALSE);
+    topFolder->Release();
+    factory->Release();
     EXPECT_EQ(library.CanUnloadNow(), S_OK);
 }
 
