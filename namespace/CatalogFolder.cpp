@@ -158,7 +158,8 @@ int CatalogFolder::CataloguePath(const ItemId* item, char* buffer, std::size_t c
     const ItemId* last = Ids::Last(list_);
     if (IsTop()) {
         CatalogHeader header;
-        if (EndsWithCatalogExtension(name_) && ReadCatalogHeader(name_, header)) {
+        if (!EndsWithCatalogExtension(name_)) return 0;
+        if (ReadCatalogHeader(name_, header)) {
             char name[sizeof header.name];
             HeaderName(header, name, sizeof name);
             length = CopyName(buffer, capacity, name);
