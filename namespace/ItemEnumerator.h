@@ -23,7 +23,6 @@ public:
     ItemEnumerator(SHCONTF flags, const char* fileSystemPath, const char* cataloguePath);
 
     bool Listed() const noexcept { return listed_; }
-    std::size_t Count() const noexcept { return items_.size(); }
 
     STDMETHODIMP Next(ULONG count, PITEMID_CHILD* items, ULONG* fetched) noexcept override;
     STDMETHODIMP Skip(ULONG count) noexcept override;

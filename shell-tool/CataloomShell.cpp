@@ -46,6 +46,9 @@ std::string Hex(HRESULT hr) {
     return text;
 }
 
+// Column headers come from the string table linked into this program: the
+// library's process-wide objects are not created here, so its resource loads
+// read the program's own module.
 std::string Text(UINT id) {
     char text[256];
     LoadResourceText(id, text, sizeof text);
