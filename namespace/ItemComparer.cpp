@@ -20,7 +20,9 @@ int DirectoriesFirst(const ItemId* a, const ItemId* b) {
     return Order(Ids::EntryIsDirectory(b), Ids::EntryIsDirectory(a));
 }
 
-HRESULT ToResult(int order) { return MAKE_HRESULT(SEVERITY_SUCCESS, 0, static_cast<USHORT>(static_cast<short>(order))); }
+// The order as a plain -1, 0 or 1: read as a signed integer it is the order,
+// and its code field read as a short (the shell's way) is the order too.
+HRESULT ToResult(int order) { return static_cast<HRESULT>(order); }
 
 }  // namespace
 

@@ -14,11 +14,11 @@ public:
     // bits 16-30 (1 ascending, 2 descending).
     static constexpr WORD kDescending = 2;
 
-    // CompareIDs' answer: the order (-1, 0, 1) in the code of a success
-    // result, or E_INVALIDARG for an unknown column, E_FAIL for an item of
-    // an unknown kind.
+    // CompareIDs' answer: the plain order -1, 0 or 1, or E_INVALIDARG for an
+    // unknown column, E_FAIL for an item of an unknown kind.
     static HRESULT Compare(LPARAM parameter, const ItemId* first, const ItemId* second) noexcept;
-    // The order (-1, 0, 1) that a CompareIDs result carries.
+    // The order (-1, 0, 1) that a CompareIDs result carries, read from its
+    // code field as the shell reads it.
     static int OrderOf(HRESULT result) noexcept { return static_cast<short>(HRESULT_CODE(result)); }
 
 private:
