@@ -3,8 +3,6 @@
 #include <cstring>
 #include <fstream>
 
-#include "core/CaptureSink.h"
-#include "core/CaptureTask.h"
 #include "core/CatalogReader.h"
 #include "core/ItemIdFactory.h"
 #include "core/VolumeCapture.h"
@@ -14,6 +12,7 @@
 #include "namespace/ServerClasses.h"
 #include "namespace/ShellUtil.h"
 #include "namespace/ViewList.h"
+#include "tests/core/CaptureRun.h"
 #include "tests/support/WinTestSupport.h"
 #include "tools/SettingsStore.h"
 
@@ -58,20 +57,6 @@ private:
 };
 
 const bool kEnvironmentRegistered = (::testing::AddGlobalTestEnvironment(new NamespaceEnvironment), true);
-
-class QuietSink : public CaptureSink {
-public:
-    void SetPhase(const char*) override {}
-    void SetDetail(const char*) override {}
-    void Finished(bool) override {}
-};
-
-std::wstring Wide(const std::string& ansi) {
-    std::wstring wide(ansi.size() + 1, L'\0');
-    int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
-    wide.resize(n > 0 ? static_cast<std::size_t>(n - 1) : 0);
-    return wide;
-}
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
@@ -159,10 +144,11 @@ std::string DisplayName(IShellFolder* folder, PCUITEMID_CHILD item, SHGDNF flags
 }
 
 void Capture(const std::string& source, const std::string& target, const char* name) {
+    // The header as the capture menu fills it from the volume, then named.
     CatalogHeader header;
     ASSERT_TRUE(VolumeCapture(source.c_str(), &header));
     std::strncpy(header.name, name, sizeof header.name - 1);
-    QuietSink sink;
+    RecordingSink sink;
     CaptureTask task(source.c_str(), target.c_str(), header, sink);
     ASSERT_TRUE(task.Start());
     task.Wait();

@@ -62,7 +62,7 @@ const IdList& Find(const std::vector<IdList>& items, const std::string& name);
 std::string DisplayName(IShellFolder* folder, PCUITEMID_CHILD item, SHGDNF flags);
 
 // Captures `source` into the catalogue `target` named `name`, as the capture
-// job does.
+// job does: the volume's header, the worker thread.
 void Capture(const std::string& source, const std::string& target, const char* name);
 
 // A data folder for the tests:
