@@ -253,6 +253,17 @@ TEST(NamespaceTopFolder, RootedOnACatalogueFileBrowsesIt) {
     EXPECT_EQ(Ids::Kind(parsed.Id()), kKindEntry);
 }
 
+TEST(NamespaceTopFolder, ADataFolderSettingWithATrailingBackslashWorksAlike) {
+    DataFolder data;
+    ProcessObjects::Settings().SetDataRoot((data.Path() + "\\").c_str());
+    ComPtr<IShellFolder> catalogue = OpenFolder("音楽\\アルバム.vmf\\CD1");
+    ASSERT_TRUE(catalogue);
+    EXPECT_EQ(NamesOf(Enumerate(catalogue.Get(), kAll)), (Names{"01.mp3", "02.mp3"}));
+    char text[MAX_PATH];
+    ASSERT_GT(static_cast<CatalogFolder*>(catalogue.Get())->FileSystemPath(nullptr, text, sizeof text), 0);
+    EXPECT_EQ(std::string(text), data.Path("音楽\\アルバム.vmf"));
+}
+
 TEST(NamespaceTopFolder, WithoutADataFolderSettingUsesTheApplicationDataFolder) {
     ProcessObjects::Settings().SetDataRoot("");
     ComPtr<IShellFolder> root = OpenFolder("");
