@@ -38,6 +38,8 @@ xvfb_pid=$!
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
 export DISPLAY=":$display"
 cataloom_wine_start
+# Temporary trees an interrupted earlier run left behind.
+rm -rf "$WINEPREFIX"/drive_c/users/*/Temp/cataloom-test-* 2>/dev/null || true
 out=$(cd "$root/build/win64" && ctest --output-on-failure 2>&1); rc=$?
 report "$out" $rc || status=1
 summary+=("win64: $(echo "$out" | grep -E 'tests passed|tests failed' | tail -1)")

@@ -30,10 +30,15 @@ unsigned ProcessId() {
 TempTree::TempTree() {
     std::string base = std::filesystem::temp_directory_path().string();
     while (!base.empty() && (base.back() == '\\' || base.back() == '/')) base.pop_back();
-    root_ = base + (base.find('\\') != std::string::npos ? "\\" : "/") + "cataloom-test-" +
-            std::to_string(ProcessId()) + "-" + std::to_string(counter++);
-    std::filesystem::remove_all(root_);
-    if (!platform::MakeDirectory(root_.c_str())) throw std::runtime_error("cannot create " + root_);
+    std::string prefix = base + (base.find('\\') != std::string::npos ? "\\" : "/") + "cataloom-test-" +
+                         std::to_string(ProcessId()) + "-";
+    // A leftover of an earlier program with the same process id is skipped,
+    // not reused.
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        root_ = prefix + std::to_string(counter++);
+        if (platform::MakeDirectory(root_.c_str())) return;
+    }
+    throw std::runtime_error("cannot create a temporary folder under " + base);
 }
 
 TempTree::~TempTree() {
@@ -47,7 +52,12 @@ TempTree::~TempTree() {
             std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                          std::filesystem::perm_options::add, ignored);
 #endif
+#ifdef _WIN32
+    // The extended-length form removes trees deeper than the path limit.
+    std::filesystem::remove_all(std::filesystem::path("\\\\?\\" + root_), ignored);
+#else
     std::filesystem::remove_all(root_, ignored);
+#endif
 }
 
 std::string TempTree::Path(const std::string& relative) const {
