@@ -119,9 +119,10 @@ TEST(CaptureIdentityTest, SinglePassWritesTheSameBytesAsTheStepwiseAlgorithm) {
     std::size_t size = 1;
     for (const char* f : files) tmp.MakeFile(f, size *= 3);
     // A chain that passes the path limit.
+    test::LongDirectories chain;
     for (std::string deep = tmp.Path("src\\a\\c\\d\\e"); deep.size() < kMaxPath + 40;) {
         deep += "\\" + std::string(40, 'L');
-        ASSERT_TRUE(test::MakeLongDirectory(deep));
+        ASSERT_TRUE(chain.Make(deep));
     }
 #ifndef _WIN32
     ASSERT_EQ(symlink("..", (Native(tmp.Path("src")) + "/a/up").c_str()), 0);

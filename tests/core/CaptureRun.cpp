@@ -96,12 +96,26 @@ std::wstring Wide(const std::string& cp932) {
     out.pop_back();
     return out;
 }
-
-bool MakeLongDirectory(const std::string& path) {
-    return CreateDirectoryW((L"\\\\?\\" + Wide(path)).c_str(), nullptr) != FALSE;
-}
-#else
-bool MakeLongDirectory(const std::string& path) { return platform::MakeDirectory(path.c_str()); }
 #endif
+
+bool LongDirectories::Make(const std::string& path) {
+#ifdef _WIN32
+    bool made = CreateDirectoryW((L"\\\\?\\" + Wide(path)).c_str(), nullptr) != FALSE;
+#else
+    bool made = platform::MakeDirectory(path.c_str());
+#endif
+    if (made) made_.push_back(path);
+    return made;
+}
+
+LongDirectories::~LongDirectories() {
+    for (auto it = made_.rbegin(); it != made_.rend(); ++it) {
+#ifdef _WIN32
+        RemoveDirectoryW((L"\\\\?\\" + Wide(*it)).c_str());
+#else
+        platform::DeleteDirectory(it->c_str());
+#endif
+    }
+}
 
 }  // namespace cataloom::test

@@ -62,9 +62,23 @@ EntryView FindEntry(const CatalogReader& reader, const std::string& directory, c
 // Every file in `folder` (names only).
 std::vector<std::string> FolderNames(const std::string& folder);
 
-// Creates a directory whatever the length of its path (beyond the ANSI limit
-// on Windows).
-bool MakeLongDirectory(const std::string& path);
+// Directories made whatever the length of their paths (beyond the ANSI
+// limit on Windows), removed again deepest first when the object goes: the
+// temporary tree's own clean-up cannot reach them on Windows, and a leftover
+// would break the next test process that gets the same process id.
+class LongDirectories {
+public:
+    LongDirectories() = default;
+    ~LongDirectories();
+    LongDirectories(const LongDirectories&) = delete;
+    LongDirectories& operator=(const LongDirectories&) = delete;
+
+    bool Make(const std::string& path);
+
+private:
+    std::vector<std::string> made_;
+};
+
 #ifdef _WIN32
 std::wstring Wide(const std::string& cp932);
 #endif

@@ -157,10 +157,11 @@ TEST_F(CaptureTaskTest, DirectoryBeyondThePathLimitIsRecordedButNotListed) {
     std::string component(60, 'd');
     std::string path = Source();
     std::vector<std::string> levels;
+    test::LongDirectories chain;
     for (int level = 0; level < 6; ++level) {
         path += "\\" + component;
         levels.push_back(path);
-        ASSERT_TRUE(test::MakeLongDirectory(path));
+        ASSERT_TRUE(chain.Make(path));
     }
     // The first level whose path passes the limit (with room for "\*.*").
     std::size_t firstLong = 0;
