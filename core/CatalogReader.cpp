@@ -156,9 +156,10 @@ HResult CatalogReader::ReadEntryList(const char* path, std::uint8_t** list) cons
     TaskMemory<std::uint8_t> block = TaskMemory<std::uint8_t>::Allocate(size);
     if (block == nullptr) return kOutOfMemory;
     platform::File file;
+    // The file is opened for each list, so it stays free to be replaced or
+    // deleted between reads.
     if (!file.Open(path_, platform::File::kRead, platform::File::kShareRead, true) ||
-        !file.Seek(static_cast<std::int64_t>(offset), platform::File::kBegin) ||
-        file.Read(block.Get(), size) != size)
+        file.ReadAt(offset, block.Get(), size) != size)
         return kFail;
     if (!IsWellFormedEntryList(block.Get(), size)) return kFail;
     *list = block.Release();

@@ -119,6 +119,9 @@ public:
     // Bytes transferred, 0 when the call fails.
     std::size_t Read(void* buffer, std::size_t bytes);
     std::size_t Write(const void* buffer, std::size_t bytes);
+    // Reads at an absolute offset in one call; the file position is not
+    // part of the contract afterwards.
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t bytes);
     bool Seek(std::int64_t offset, Origin origin);
     bool Rewind() { return Seek(0, kBegin); }
     // Flushes what was written to the disk; false if that fails.

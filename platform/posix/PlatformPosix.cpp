@@ -245,6 +245,20 @@ std::size_t File::Read(void* buffer, std::size_t bytes) {
     return done;
 }
 
+std::size_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t bytes) {
+    if (!IsOpen() || buffer == nullptr) return 0;
+    std::size_t done = 0;
+    while (done < bytes) {
+        ssize_t n = pread(static_cast<int>(handle_), static_cast<char*>(buffer) + done, bytes - done,
+                          static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return 0;
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
 std::size_t File::Write(const void* buffer, std::size_t bytes) {
     if (!IsOpen() || buffer == nullptr) return 0;
     std::size_t done = 0;

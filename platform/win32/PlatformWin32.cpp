@@ -116,6 +116,16 @@ std::size_t File::Read(void* buffer, std::size_t bytes) {
     return done;
 }
 
+std::size_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t bytes) {
+    if (!IsOpen() || buffer == nullptr || bytes > MAXDWORD) return 0;
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD done = 0;
+    if (!ReadFile(AsHandle(handle_), buffer, static_cast<DWORD>(bytes), &done, &at)) return 0;
+    return done;
+}
+
 std::size_t File::Write(const void* buffer, std::size_t bytes) {
     if (!IsOpen() || buffer == nullptr || bytes > MAXDWORD) return 0;
     DWORD done = 0;
