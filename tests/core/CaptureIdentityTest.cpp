@@ -14,17 +14,13 @@
 #include <vector>
 
 #ifndef _WIN32
-#include "platform/posix/Cp932.h"
-
 #include <unistd.h>
 #endif
 
 namespace cataloom {
 namespace {
 
-#ifndef _WIN32
-std::string Native(const std::string& path) { return platform::ToNativePath(path.c_str()); }
-#endif
+using test::NativePath;
 
 bool IsEnterable(const platform::FindData& f) {
     return (f.attributes & platform::kAttrDirectory) != 0 && (f.attributes & platform::kAttrReparsePoint) == 0;
@@ -125,7 +121,7 @@ TEST(CaptureIdentityTest, SinglePassWritesTheSameBytesAsTheStepwiseAlgorithm) {
         ASSERT_TRUE(chain.Make(deep));
     }
 #ifndef _WIN32
-    ASSERT_EQ(symlink("..", (Native(tmp.Path("src")) + "/a/up").c_str()), 0);
+    ASSERT_EQ(symlink("..", (NativePath(tmp.Path("src")) + "/a/up").c_str()), 0);
 #endif
     for (int i = 0; i < 300; ++i) tmp.MakeFile("src\\Music\\track" + std::to_string(i), static_cast<std::size_t>(i));
 

@@ -14,8 +14,6 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include "platform/posix/Cp932.h"
-
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,9 +24,7 @@
 namespace cataloom {
 namespace {
 
-#ifndef _WIN32
-std::string Native(const std::string& path) { return platform::ToNativePath(path.c_str()); }
-#endif
+using test::NativePath;
 
 using test::CaptureRun;
 using test::EntryNames;
@@ -193,7 +189,7 @@ TEST_F(CaptureTaskTest, UnlistableDirectoryHasNoChildrenAndAnEmptyList) {
     ASSERT_TRUE(CreateDirectoryW(bad.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW((bad + L"\\child").c_str(), nullptr));
 #else
-    std::string bad = Native(Source()) + "/bad\xF0\x9F\x98\x80";
+    std::string bad = NativePath(Source()) + "/bad\xF0\x9F\x98\x80";
     ASSERT_EQ(mkdir(bad.c_str(), 0777), 0);
     ASSERT_EQ(mkdir((bad + "/child").c_str(), 0777), 0);
 #endif
@@ -216,8 +212,8 @@ TEST_F(CaptureTaskTest, SymbolicLinksAreRecordedButNeverEntered) {
     tmp_.MakeDir("src");
     tmp_.MakeDir("src\\sub");
     tmp_.MakeFile("src\\sub\\f", 4);
-    ASSERT_EQ(symlink(".", (Native(Source()) + "/loop").c_str()), 0);
-    ASSERT_EQ(symlink("..", (Native(Source()) + "/sub/up").c_str()), 0);
+    ASSERT_EQ(symlink(".", (NativePath(Source()) + "/loop").c_str()), 0);
+    ASSERT_EQ(symlink("..", (NativePath(Source()) + "/sub/up").c_str()), 0);
     CaptureRun run;
     test::RunCapture(Source(), tmp_.Path("l.vmf"), "L", run);
     ASSERT_EQ(run.outcome, Outcome::kSucceeded);

@@ -9,6 +9,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include "platform/posix/Cp932.h"
+
 #include <unistd.h>
 #endif
 
@@ -99,6 +101,14 @@ std::string ReadWholeFile(const std::string& path) {
     char buffer[65536];
     while (std::size_t n = file.Read(buffer, sizeof(buffer))) content.append(buffer, n);
     return content;
+}
+
+std::string NativePath(const std::string& path) {
+#ifdef _WIN32
+    return path;
+#else
+    return platform::ToNativePath(path.c_str());
+#endif
 }
 
 }  // namespace cataloom::test

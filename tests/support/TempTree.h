@@ -30,5 +30,8 @@ private:
 };
 
 std::string ReadWholeFile(const std::string& path);
+// A code page 932 path as the system's own calls take it (UTF-8 with slashes
+// on Linux; unchanged on Windows).
+std::string NativePath(const std::string& path);
 
 }  // namespace cataloom::test
