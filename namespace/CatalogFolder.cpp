@@ -19,7 +19,7 @@
 #include "namespace/ShellUtil.h"
 #include "namespace/ViewList.h"
 #include "platform/Platform.h"
-#include "platform/win32/SpecialFolder.h"
+#include "platform/win32/ShellFolderPath.h"
 #include "tools/SettingsStore.h"
 
 namespace cataloom {

@@ -1,6 +1,6 @@
 // The Windows-only helpers, against the real menu and shell functions.
 #include "platform/win32/MenuItems.h"
-#include "platform/win32/SpecialFolder.h"
+#include "platform/win32/ShellFolderPath.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>

@@ -1,4 +1,4 @@
-#include "platform/win32/SpecialFolder.h"
+#include "platform/win32/ShellFolderPath.h"
 
 #include <windows.h>
 #include <shlobj.h>
