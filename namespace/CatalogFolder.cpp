@@ -300,7 +300,8 @@ STDMETHODIMP CatalogFolder::EnumObjects(HWND, SHCONTF flags, IEnumIDList** out) 
         if (FileSystemPath(nullptr, fileSystem, sizeof fileSystem) < 0 ||
             CataloguePath(nullptr, catalogue, sizeof catalogue) < 0)
             return E_FAIL;
-        auto* enumerator = new (std::nothrow) ItemEnumerator(flags, fileSystem, catalogue);
+        auto* enumerator =
+            new (std::nothrow) ItemEnumerator(flags, fileSystem, IsCatalogueLevel() ? catalogue : nullptr);
         if (enumerator == nullptr) return E_OUTOFMEMORY;
         HRESULT hr = enumerator->Listed() ? enumerator->QueryInterface(IID_IEnumIDList, reinterpret_cast<void**>(out))
                                           : E_FAIL;

@@ -22,8 +22,9 @@ bool ReadListableHeader(const char* path, std::uint64_t fileSize, CatalogHeader&
 }  // namespace
 
 ItemEnumerator::ItemEnumerator(SHCONTF flags, const char* fileSystemPath, const char* cataloguePath) {
-    if (fileSystemPath == nullptr || cataloguePath == nullptr) return;
-    listed_ = cataloguePath[0] == '\0' ? ListFolder(fileSystemPath)
+    if (fileSystemPath == nullptr) return;
+    // An empty catalogue path is the root of a catalogue without a name.
+    listed_ = cataloguePath == nullptr ? ListFolder(fileSystemPath)
                                        : ListCatalogue(flags, fileSystemPath, cataloguePath);
 }
 

@@ -17,9 +17,9 @@ namespace cataloom {
 
 class ItemEnumerator final : public ComObject<ItemEnumerator, IEnumIDList> {
 public:
-    // Lists the folder at `fileSystemPath` (a folder on disk, or a catalogue
-    // file when `cataloguePath` is not empty).  Listed() tells whether that
-    // worked.
+    // Lists the folder on disk at `fileSystemPath` when `cataloguePath` is
+    // null, else the directory `cataloguePath` of the catalogue file at
+    // `fileSystemPath`.  Listed() tells whether that worked.
     ItemEnumerator(SHCONTF flags, const char* fileSystemPath, const char* cataloguePath);
 
     bool Listed() const noexcept { return listed_; }

@@ -89,6 +89,23 @@ TEST(NamespaceEnumeration, CatalogueListsDirectoriesFirstByTheFlags) {
     EXPECT_EQ(NamesOf(Enumerate(deeper.Get(), kAll)), Names{"表.txt"});
 }
 
+TEST(NamespaceEnumeration, ACatalogueWithoutANameBrowsesLikeAnyOther) {
+    // A volume without a label captured at its root: the catalogue's name,
+    // and so its root directory's name, is empty.
+    DataFolder data;
+    TempTree source;
+    source.MakeDir("sub");
+    source.MakeFile("sub\\inner.txt", 5);
+    source.MakeFile("top.txt", 7);
+    Capture(source.Root(), data.Path("unnamed.vmf"), "");
+    ComPtr<IShellFolder> catalogue = OpenFolder("unnamed.vmf");
+    ASSERT_TRUE(catalogue);
+    EXPECT_EQ(NamesOf(Enumerate(catalogue.Get(), kAll)), (Names{"sub", "top.txt"}));
+    ComPtr<IShellFolder> directory = OpenFolder("unnamed.vmf\\sub");
+    ASSERT_TRUE(directory);
+    EXPECT_EQ(NamesOf(Enumerate(directory.Get(), kAll)), Names{"inner.txt"});
+}
+
 TEST(NamespaceEnumeration, NextSkipAndResetFollowTheEnumeratorRules) {
     DataFolder data;
     ComPtr<IShellFolder> catalogue = OpenFolder("音楽\\アルバム.vmf");
