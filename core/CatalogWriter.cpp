@@ -176,8 +176,8 @@ bool CatalogWriter::WriteTotals(const std::vector<DirectoryNode>& table, const s
              pos += EntryRecord::Size(list.data() + pos)) {
             std::uint8_t* entry = list.data() + pos;
             std::uint64_t size = EntryRecord::FileSize(entry);
+            if (stop && stop()) break;
             if (size == kUnknownTotal) {
-                if (stop && stop()) break;
                 if (progress) progress(EntryRecord::Name(entry));
                 long child = FindChildNode(table.begin(), first, last, EntryRecord::Name(entry));
                 if (child >= 0) {
