@@ -17,6 +17,15 @@ bool WideToAnsi(const wchar_t* text, char* buffer, std::size_t capacity) noexcep
     return true;
 }
 
+std::wstring AnsiToWide(const char* text) {
+    int length = text ? MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0) : 0;
+    if (length <= 1) return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], length);
+    wide.pop_back();  // the terminator the call wrote
+    return wide;
+}
+
 HRESULT MakeStrRet(const char* text, STRRET* out) noexcept {
     if (out == nullptr) return E_POINTER;
     int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <cstddef>
+#include <string>
 
 #include "core/ItemId.h"
 
@@ -19,6 +20,8 @@ inline PIDLIST_RELATIVE AsIdList(ItemId* list) noexcept { return reinterpret_cas
 
 // Converts UTF-16 into the ANSI code page; false when it does not fit.
 bool WideToAnsi(const wchar_t* text, char* buffer, std::size_t capacity) noexcept;
+// Converts ANSI code page text into UTF-16.
+std::wstring AnsiToWide(const char* text);
 // A STRRET_WSTR holding `text` converted from the ANSI code page, allocated
 // with the task allocator.
 HRESULT MakeStrRet(const char* text, STRRET* out) noexcept;

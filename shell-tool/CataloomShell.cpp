@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/ItemIdFactory.h"
+#include "core/TaskMemory.h"
 #include "namespace/ClassIds.h"
 #include "namespace/ComPtr.h"
 #include "namespace/ItemColumns.h"
@@ -26,9 +27,7 @@ namespace {
 using Ids = ItemIdFactory;
 
 std::string ToUtf8(const std::string& ansi) {
-    int wideLength = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(wideLength > 0 ? wideLength : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], wideLength);
+    std::wstring wide = AnsiToWide(ansi.c_str());
     int length = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], length, nullptr, nullptr);
@@ -56,19 +55,7 @@ std::string Text(UINT id) {
 }
 
 // A shell identifier list owned by the task allocator.
-struct IdList {
-    ITEMIDLIST* list = nullptr;
-    IdList() = default;
-    explicit IdList(ITEMIDLIST* owned) : list(owned) {}
-    IdList(IdList&& other) noexcept : list(other.list) { other.list = nullptr; }
-    IdList& operator=(IdList&& other) noexcept {
-        std::swap(list, other.list);
-        return *this;
-    }
-    IdList(const IdList&) = delete;
-    IdList& operator=(const IdList&) = delete;
-    ~IdList() { CoTaskMemFree(list); }
-};
+using IdList = TaskMemory<ITEMIDLIST>;
 
 std::string DisplayName(IShellFolder* folder, PCUITEMID_CHILD item, SHGDNF flags) {
     STRRET result = {};
@@ -95,10 +82,9 @@ private:
 };
 
 void Walker::CheckParsesBack(const std::string& name, PCIDLIST_ABSOLUTE absolute) {
-    std::wstring wide(name.size() + 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+    std::wstring wide = AnsiToWide(name.c_str());
     PIDLIST_RELATIVE parsed = nullptr;
-    HRESULT hr = desktop_->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &parsed, nullptr);
+    HRESULT hr = desktop_->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, &parsed, nullptr);
     IdList owned(parsed);
     if (SUCCEEDED(hr)) hr = desktop_->CompareIDs(0, parsed, absolute);
     if (hr != S_OK) {
@@ -129,26 +115,26 @@ void Walker::Folder(IShellFolder* folder, PCIDLIST_ABSOLUTE absolute, int depth)
         items.emplace_back(reinterpret_cast<ITEMIDLIST*>(item));
     }
     // Sorted by the first column as a new view starts.
-    bool entries = !items.empty() && Ids::Kind(AsItemId(items.front().list)) == kKindEntry;
+    bool entries = !items.empty() && Ids::Kind(AsItemId(items.front().Get())) == kKindEntry;
     LPARAM key = entries ? kColumnName : kColumnLabel;
     std::stable_sort(items.begin(), items.end(), [&](const IdList& a, const IdList& b) {
-        return ItemComparer::OrderOf(folder->CompareIDs(key, a.list, b.list)) < 0;
+        return ItemComparer::OrderOf(folder->CompareIDs(key, a.Get(), b.Get())) < 0;
     });
     Table(folder, items, indent);
 
     for (const IdList& item : items) {
-        PCUITEMID_CHILD child = reinterpret_cast<PCUITEMID_CHILD>(item.list);
+        PCUITEMID_CHILD child = reinterpret_cast<PCUITEMID_CHILD>(item.Get());
         SFGAOF attributes = SFGAO_FOLDER;
         if (FAILED(folder->GetAttributesOf(1, &child, &attributes)) || (attributes & SFGAO_FOLDER) == 0) continue;
         ComPtr<IShellFolder> sub;
-        hr = folder->BindToObject(item.list, nullptr, IID_IShellFolder, sub.PutVoid());
-        IdList full(ILCombine(absolute, item.list));
+        hr = folder->BindToObject(item.Get(), nullptr, IID_IShellFolder, sub.PutVoid());
+        IdList full(ILCombine(absolute, item.Get()));
         if (FAILED(hr) || !sub) {
-            Print(indent + "  == " + DisplayName(desktop_, full.list, SHGDN_FORPARSING));
+            Print(indent + "  == " + DisplayName(desktop_, full.Get(), SHGDN_FORPARSING));
             Print(indent + "     (cannot be opened: " + Hex(hr) + ")");
             continue;
         }
-        Folder(sub.Get(), full.list, depth + 1);
+        Folder(sub.Get(), full.Get(), depth + 1);
     }
 }
 
@@ -157,7 +143,7 @@ void Walker::Table(IShellFolder* folder, const std::vector<IdList>& items, const
         Print(indent + "   (empty)");
         return;
     }
-    Listing listing = Ids::Kind(AsItemId(items.front().list)) == kKindEntry ? Listing::kEntry : Listing::kMedia;
+    Listing listing = Ids::Kind(AsItemId(items.front().Get())) == kKindEntry ? Listing::kEntry : Listing::kMedia;
     std::size_t columns = ItemColumns::Count(listing);
     std::vector<std::vector<std::string>> rows;
     std::vector<std::string> header;
@@ -165,12 +151,12 @@ void Walker::Table(IShellFolder* folder, const std::vector<IdList>& items, const
     header.push_back("");
     rows.push_back(header);
     for (const IdList& item : items) {
-        PCUITEMID_CHILD child = reinterpret_cast<PCUITEMID_CHILD>(item.list);
+        PCUITEMID_CHILD child = reinterpret_cast<PCUITEMID_CHILD>(item.Get());
         std::vector<std::string> row;
         row.push_back(DisplayName(folder, child, SHGDN_INFOLDER));
         for (std::size_t c = 1; c < columns; ++c) {
             char text[128];
-            ItemColumns::Text(listing, c, AsItemId(item.list), text, sizeof text);
+            ItemColumns::Text(listing, c, AsItemId(item.Get()), text, sizeof text);
             row.push_back(text);
         }
         // The name the folder parses, where it differs from the one shown.
@@ -202,10 +188,9 @@ int Run(const char* start) {
     }
     std::string name = kFolderParsingName;
     if (start != nullptr && start[0] != '\0') name += std::string("\\") + start;
-    std::wstring wide(name.size() + 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+    std::wstring wide = AnsiToWide(name.c_str());
     PIDLIST_RELATIVE parsed = nullptr;
-    HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &parsed, nullptr);
+    HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, &parsed, nullptr);
     IdList root(parsed);
     if (FAILED(hr)) {
         std::fprintf(stderr, "cataloom-shell: the desktop cannot parse %s (0x%08lX); is Cataloom.dll registered?\n",
@@ -213,14 +198,14 @@ int Run(const char* start) {
         return 1;
     }
     ComPtr<IShellFolder> folder;
-    hr = desktop->BindToObject(root.list, nullptr, IID_IShellFolder, folder.PutVoid());
+    hr = desktop->BindToObject(root.Get(), nullptr, IID_IShellFolder, folder.PutVoid());
     if (FAILED(hr)) {
         std::fprintf(stderr, "cataloom-shell: cannot bind to %s (0x%08lX)\n", ToUtf8(name).c_str(),
                      static_cast<unsigned long>(hr));
         return 1;
     }
     Walker walker(desktop.Get());
-    walker.Folder(folder.Get(), reinterpret_cast<PCIDLIST_ABSOLUTE>(root.list), 0);
+    walker.Folder(folder.Get(), reinterpret_cast<PCIDLIST_ABSOLUTE>(root.Get()), 0);
     return walker.Problems() == 0 ? 0 : 1;
 }
 

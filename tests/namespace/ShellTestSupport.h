@@ -17,6 +17,7 @@
 #include "core/ItemId.h"
 #include "namespace/ComPtr.h"
 #include "namespace/ListedView.h"
+#include "core/TaskMemory.h"
 #include "tests/support/TempTree.h"
 
 namespace cataloom::test {
@@ -26,22 +27,14 @@ class IdList {
 public:
     IdList() = default;
     explicit IdList(void* list) : list_(static_cast<ITEMIDLIST*>(list)) {}
-    ~IdList() { CoTaskMemFree(list_); }
-    IdList(IdList&& other) noexcept : list_(other.list_) { other.list_ = nullptr; }
-    IdList& operator=(IdList&& other) noexcept {
-        std::swap(list_, other.list_);
-        return *this;
-    }
-    IdList(const IdList&) = delete;
-    IdList& operator=(const IdList&) = delete;
 
-    ITEMIDLIST* Get() const { return list_; }
-    PCUITEMID_CHILD Child() const { return list_; }
-    const ItemId* Id() const { return reinterpret_cast<const ItemId*>(list_); }
+    ITEMIDLIST* Get() const { return list_.Get(); }
+    PCUITEMID_CHILD Child() const { return list_.Get(); }
+    const ItemId* Id() const { return reinterpret_cast<const ItemId*>(list_.Get()); }
     explicit operator bool() const { return list_ != nullptr; }
 
 private:
-    ITEMIDLIST* list_ = nullptr;
+    TaskMemory<ITEMIDLIST> list_;
 };
 
 ComPtr<IShellFolder> Desktop();
