@@ -156,20 +156,20 @@ std::uint16_t ItemIdFactory::Kind(const ItemId* record) {
 
 int ItemIdFactory::CompareKinds(const ItemId* a, const ItemId* b) { return Order(Kind(a), Kind(b)); }
 
-std::size_t ItemIdFactory::PathOf(const ItemId* list, char* buffer, std::size_t capacity) {
-    if (buffer == nullptr || capacity == 0) return 0;
+int ItemIdFactory::PathOf(const ItemId* list, char* buffer, std::size_t capacity) {
+    if (buffer == nullptr || capacity == 0) return -1;
     std::size_t length = 0;
     buffer[0] = '\0';
     for (const ItemId* r = list; !IsEnd(r); r = Next(r)) {
         const char* name = Name(r);
         std::size_t n = std::strlen(name);
         std::size_t separator = length > 0 ? 1 : 0;
-        if (length + separator + n + 1 > capacity) break;
+        if (length + separator + n + 1 > capacity) return -1;
         if (separator) buffer[length++] = '\\';
         std::memcpy(buffer + length, name, n + 1);
         length += n;
     }
-    return length;
+    return static_cast<int>(length);
 }
 
 const char* ItemIdFactory::Name(const ItemId* record) {

@@ -31,8 +31,9 @@ public:
     static std::uint16_t Kind(const ItemId* record);
     static std::uint16_t KindOfLast(const ItemId* list) { return Kind(Last(list)); }
     static int CompareKinds(const ItemId* a, const ItemId* b);
-    // The names of all records joined with backslashes; returns the length.
-    static std::size_t PathOf(const ItemId* list, char* buffer, std::size_t capacity);
+    // The names of all records joined with backslashes; returns the length,
+    // or -1 when they do not fit (a shorter path would name another item).
+    static int PathOf(const ItemId* list, char* buffer, std::size_t capacity);
 
     // Readers: the neutral value at the end or for a record of another kind.
     static const char* CategoryName(const ItemId* record);

@@ -213,6 +213,14 @@ bool IsValidName(const char* name) {
     return true;
 }
 
+bool IsPlainName(const char* name) {
+    if (!IsValidName(name)) return false;
+    char last = '\0';
+    for (const char* p = name; *p != '\0'; p = text::Next(p)) last = *p;
+    // A trailing dot or space also covers ".", ".." and "...".
+    return last != '.' && last != ' ';
+}
+
 void ReplaceInvalidChars(char* name, char replacement) {
     if (name == nullptr) return;
     for (char* p = name; *p != '\0'; p = const_cast<char*>(text::Next(p)))

@@ -32,6 +32,10 @@ bool ReduceToRoot(char* path);
 bool IsDotEntry(const char* name);
 bool IsInvalidNameChar(char c);
 bool IsValidName(const char* name);
+// A valid name that the file system keeps as given and that names an entry of
+// the folder itself: no "." or "..", and no trailing dot or space, which
+// Windows drops ("abc." reaches "abc", ".. " the parent folder).
+bool IsPlainName(const char* name);
 void ReplaceInvalidChars(char* name, char replacement);
 bool HasSubdirectories(const char* path);
 bool HasFiles(const char* folder, const char* pattern);

@@ -36,11 +36,6 @@ constexpr char kNameSpaceKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\Desktop\\NameSpace\\"
     "{82B07BC4-AD2A-4D64-9D02-731A84AC7151}";
 
-bool EndsWithCatalogExtension(const char* name) {
-    std::size_t length = std::strlen(name);
-    return length >= 4 && platform::CompareNoCase(name + length - 4, ".vmf") == 0;
-}
-
 // Appends a name to a path of `length` bytes, adding a backslash unless the
 // path is empty or ends in one; the new length, or -1 when it does not fit.
 int AppendName(char* buffer, int length, std::size_t capacity, const char* name) {
@@ -52,6 +47,12 @@ int AppendName(char* buffer, int length, std::size_t capacity, const char* name)
     if (separator) buffer[length++] = '\\';
     std::strcpy(buffer + length, name);
     return static_cast<int>(needed - 1);
+}
+
+// Appends an item's name to a file-system path.  Only a plain name: no
+// identifier list, however it was made, reaches outside the data folder.
+int AppendItemName(char* buffer, int length, std::size_t capacity, const char* name) {
+    return path::IsPlainName(name) ? AppendName(buffer, length, capacity, name) : -1;
 }
 
 // Catalogue paths always separate with a backslash: an empty catalogue name
@@ -72,13 +73,28 @@ int CopyName(char* buffer, std::size_t capacity, const char* name) {
     return static_cast<int>(length);
 }
 
+// The name a record stands for on disk or in its catalogue; null for a
+// record that names nothing an enumeration could have given: a category or
+// catalogue whose name is not plain, a catalogue that is no catalogue file.
 const char* RecordName(const ItemId* record) {
     switch (Ids::Kind(record)) {
-    case kKindCategory: return Ids::CategoryName(record);
-    case kKindMedia: return Ids::MediaFileName(record);
+    case kKindCategory: {
+        const char* name = Ids::CategoryName(record);
+        return path::IsPlainName(name) ? name : nullptr;
+    }
+    case kKindMedia: {
+        const char* name = Ids::MediaFileName(record);
+        return path::IsPlainName(name) && IsCatalogFileName(name) ? name : nullptr;
+    }
     case kKindEntry: return Ids::Name(record);
     default: return nullptr;
     }
+}
+
+bool AllRecordsNameSomething(const ItemId* list) {
+    for (const ItemId* r = list; !Ids::IsEnd(r); r = Ids::Next(r))
+        if (RecordName(r) == nullptr) return false;
+    return true;
 }
 
 // The next component of a backslash-separated name, stepping over
@@ -124,12 +140,12 @@ void* CatalogFolder::QueryExtra(REFIID iid) noexcept {
 // ---- Levels and paths ------------------------------------------------------
 
 bool CatalogFolder::IsFileSystemLevel() const noexcept {
-    if (IsTop()) return !EndsWithCatalogExtension(name_);
+    if (IsTop()) return !topIsCatalogue_;
     return Ids::KindOfLast(list_) == kKindCategory;
 }
 
 bool CatalogFolder::IsCatalogueLevel() const noexcept {
-    if (IsTop()) return EndsWithCatalogExtension(name_);
+    if (IsTop()) return topIsCatalogue_;
     std::uint16_t kind = Ids::KindOfLast(list_);
     return kind == kKindMedia || kind == kKindEntry;
 }
@@ -142,13 +158,12 @@ int CatalogFolder::FileSystemPath(const ItemId* item, char* buffer, std::size_t 
     } else {
         length = parent_->FileSystemPath(nullptr, buffer, capacity);
         // Inside a catalogue every folder has the catalogue file's path.
-        if (parent_->IsFileSystemLevel()) length = AppendName(buffer, length, capacity, name_);
+        if (parent_->IsFileSystemLevel()) length = AppendItemName(buffer, length, capacity, name_);
     }
-    switch (Ids::Kind(item)) {
-    case kKindCategory: return AppendName(buffer, length, capacity, Ids::CategoryName(item));
-    case kKindMedia: return AppendName(buffer, length, capacity, Ids::MediaFileName(item));
-    default: return length;
-    }
+    std::uint16_t kind = Ids::Kind(item);
+    if (kind != kKindCategory && kind != kKindMedia) return length;
+    const char* name = RecordName(item);
+    return name != nullptr ? AppendItemName(buffer, length, capacity, name) : -1;
 }
 
 int CatalogFolder::CataloguePath(const ItemId* item, char* buffer, std::size_t capacity) const noexcept {
@@ -158,7 +173,7 @@ int CatalogFolder::CataloguePath(const ItemId* item, char* buffer, std::size_t c
     const ItemId* last = Ids::Last(list_);
     if (IsTop()) {
         CatalogHeader header;
-        if (!EndsWithCatalogExtension(name_)) return 0;
+        if (!topIsCatalogue_) return 0;
         if (ReadCatalogHeader(name_, header)) {
             char name[sizeof header.name];
             HeaderName(header, name, sizeof name);
@@ -196,9 +211,13 @@ STDMETHODIMP CatalogFolder::Initialize(PCIDLIST_ABSOLUTE list) noexcept {
 
     // A top folder: rooted on a catalogue file, or the data folder.
     char path[MAX_PATH] = {};
-    if (list != nullptr && SHGetPathFromIDListA(list, path)) text::CopyTruncated(name_, sizeof name_, path);
-    if (EndsWithCatalogExtension(name_)) return S_OK;
-    name_[0] = '\0';
+    // Opened from a catalogue file ("explore"); a data folder whose own name
+    // ends in .vmf is still a folder.
+    if (list != nullptr && SHGetPathFromIDListA(list, path) && IsCatalogFileName(path) && !path::IsDirectory(path)) {
+        text::CopyTruncated(name_, sizeof name_, path);
+        topIsCatalogue_ = true;
+        return S_OK;
+    }
     ProcessObjects::Settings().GetDataRoot(name_, sizeof name_);
     if (name_[0] == '\0') {
         if (!platform::SpecialFolderPath(CSIDL_APPDATA, name_)) GetWindowsDirectoryA(name_, sizeof name_);
@@ -248,6 +267,10 @@ HRESULT CatalogFolder::ParseName(const char* name, ItemId** result) const {
         std::size_t length = NextComponent(cursor, component, sizeof component);
         if (length == static_cast<std::size_t>(-1)) return E_FAIL;
         if (length == 0) continue;  // doubled or trailing backslash
+        // Nothing parsed may step out of its folder: no "." or "..", and on
+        // disk only names the file system keeps as they are.
+        if (path::IsDotEntry(component) || (state != State::kEntry && !path::IsPlainName(component)))
+            return E_INVALIDARG;
         TaskMemory<ItemId> record;
         if (state == State::kCategory) {
             if (!path::Append(fileSystem, component)) return E_FAIL;
@@ -360,7 +383,7 @@ ULONG CatalogFolder::AttributesOf(const ItemId* list) const {
         char folder[kMaxPath];
         int length = FileSystemPath(nullptr, folder, sizeof folder);
         for (const ItemId* r = list; length >= 0 && !Ids::IsEnd(r); r = Ids::Next(r))
-            length = AppendName(folder, length, sizeof folder, RecordName(r));
+            length = AppendItemName(folder, length, sizeof folder, Ids::CategoryName(r));
         bool hasItems = length > 0 && (path::HasSubdirectories(folder) || path::HasFiles(folder, "*.vmf"));
         return kCategoryAttributes | (hasItems ? SFGAO_HASSUBFOLDER : 0);
     }
@@ -387,6 +410,7 @@ STDMETHODIMP CatalogFolder::GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY li
         const ItemId* list = AsItemId(lists[i]);
         std::uint16_t kind = Ids::KindOfLast(list);
         if (kind != kKindCategory && kind != kKindMedia && kind != kKindEntry) return E_FAIL;
+        if (!AllRecordsNameSomething(list)) return E_INVALIDARG;
         // Looking for sub-items reads the disk: only when they were asked for.
         if (kind == kKindCategory && (result & SFGAO_HASSUBFOLDER) == 0) {
             result &= kCategoryAttributes;
@@ -428,7 +452,14 @@ HRESULT CatalogFolder::DisplayName(const ItemId* list, SHGDNF flags, char* buffe
             text::CopyTruncated(buffer, capacity, Ids::CategoryName(list));
             return buffer[0] != '\0' ? S_OK : E_FAIL;
         case kKindMedia:  // the catalogue's name, not its file name
-            text::CopyTruncated(buffer, capacity, Ids::MediaName(list));
+            if (Ids::MediaName(list)[0] != '\0') {
+                text::CopyTruncated(buffer, capacity, Ids::MediaName(list));
+            } else {
+                // A catalogue of an unlabelled volume: its file name without ".vmf".
+                text::CopyTruncated(buffer, capacity, Ids::MediaFileName(list));
+                std::size_t length = std::strlen(buffer);
+                if (IsCatalogFileName(buffer) && length > 4) buffer[length - 4] = '\0';
+            }
             return buffer[0] != '\0' ? S_OK : E_FAIL;
         case kKindEntry: {
             // As the system shows a file of that name (known extensions may
@@ -453,7 +484,8 @@ HRESULT CatalogFolder::DisplayName(const ItemId* list, SHGDNF flags, char* buffe
     std::size_t length = std::strlen(buffer);
     if (length + 2 > capacity) return E_FAIL;
     buffer[length++] = '\\';
-    Ids::PathOf(list, buffer + length, capacity - length);
+    // A name cut short would name another item.
+    if (Ids::PathOf(list, buffer + length, capacity - length) < 0) return E_FAIL;
     path::RemoveBackslash(buffer);
     return S_OK;
 }
@@ -501,8 +533,9 @@ STDMETHODIMP CatalogFolder::SetNameOf(HWND, PCUITEMID_CHILD list, LPCWSTR name, 
     if (FAILED(hr)) return hr;
     if ((attributes & SFGAO_CANRENAME) == 0) return E_NOTIMPL;  // only categories
     char ansi[kMaxPath];
-    // The new name stays a name: no separators that would move the folder.
-    if (!WideToAnsi(name, ansi, sizeof ansi) || !path::IsValidName(ansi)) return E_INVALIDARG;
+    // The new name stays a name in this folder, exactly as the disk will
+    // keep it: no separators, no "..", no trailing dot or space.
+    if (!WideToAnsi(name, ansi, sizeof ansi) || !path::IsPlainName(ansi)) return E_INVALIDARG;
     ItemId* renamed = nullptr;
     hr = Rename(AsItemId(list), ansi, &renamed);
     if (FAILED(hr)) return hr;
@@ -516,7 +549,7 @@ HRESULT CatalogFolder::Rename(const ItemId* item, const char* newName, ItemId** 
     char newPath[kMaxPath];
     if (FileSystemPath(item, oldPath, sizeof oldPath) < 0) return E_FAIL;
     int length = FileSystemPath(nullptr, newPath, sizeof newPath);
-    if (AppendName(newPath, length, sizeof newPath, newName) < 0) return E_FAIL;
+    if (AppendItemName(newPath, length, sizeof newPath, newName) < 0) return E_FAIL;
     if (path::Exists(newPath)) return E_FAIL;
     // Catalogues inside the folder move with it.
     ProcessObjects::Reader().Release();

@@ -79,6 +79,7 @@ private:
 
     CatalogFolder* parent_;
     char name_[kMaxPath];
+    bool topIsCatalogue_ = false;  // a top folder opened on a catalogue file
     ItemId* list_ = nullptr;
 };
 

@@ -49,7 +49,8 @@ HRESULT FolderOperations::NewCategoryName(char* buffer, std::size_t capacity) no
 HRESULT FolderOperations::CreateCategory(const char* name, ItemId** newItem) noexcept {
     if (newItem != nullptr) *newItem = nullptr;
     if (name == nullptr) return E_POINTER;
-    if (!path::IsValidName(name)) return E_INVALIDARG;
+    // Only a name the disk keeps as given, inside this folder.
+    if (!path::IsPlainName(name)) return E_INVALIDARG;
     char path[kMaxPath];
     if (!PathOf(name, path)) return E_FAIL;
     if (path::Exists(path)) return E_INVALIDARG;

@@ -88,9 +88,10 @@ void ItemColumns::TypeName(const ItemId* entry, char* buffer, std::size_t capaci
 void ItemColumns::Kilobytes(std::uint64_t size, char* buffer, std::size_t capacity) noexcept {
     if (buffer == nullptr || capacity == 0) return;
     // One kilobyte is 1000 bytes and any part of one counts as a whole.
-    auto kilobytes = static_cast<std::uint32_t>(size == 0 ? 0 : (size - 1) / 1000 + 1);
+    // In 64 bits: a 32-bit count would wrap above 4.29 TB.
+    std::uint64_t kilobytes = size == 0 ? 0 : (size - 1) / 1000 + 1;
     char number[32];
-    std::snprintf(number, sizeof number, "%lu", static_cast<unsigned long>(kilobytes));
+    std::snprintf(number, sizeof number, "%llu", static_cast<unsigned long long>(kilobytes));
     GroupThousands(number, sizeof number);
     std::snprintf(buffer, capacity, "%sKB", number);
 }

@@ -28,15 +28,17 @@ HRESULT ToResult(int order) { return static_cast<HRESULT>(order); }
 
 HRESULT ItemComparer::Compare(LPARAM parameter, const ItemId* first, const ItemId* second) noexcept {
     int order = 0;
-    HRESULT hr = parameter == 0 ? ByIdentity(first, second, &order)
-                                : ByColumn(LOWORD(parameter), first, second, &order);
+    // Column 0 asks for identity, whatever flags the shell sets in the high
+    // bits (SHCIDS_ALLFIELDS, SHCIDS_CANONICALONLY).
+    bool identity = LOWORD(parameter) == 0;
+    HRESULT hr = identity ? ByIdentity(first, second, &order) : ByColumn(LOWORD(parameter), first, second, &order);
     if (FAILED(hr)) return hr;
     // Kinds, and directories before files, keep their order both ways: only
     // the column's own comparison turns round.
     bool grouped = Ids::Kind(first) != Ids::Kind(second) ||
                    (Ids::Kind(first) == kKindEntry && DirectoriesFirst(first, second) != 0);
     WORD direction = static_cast<WORD>((static_cast<DWORD>(parameter) >> 16) & 0x7FFF);
-    if (parameter != 0 && !grouped && direction == kDescending) order = -order;
+    if (!identity && !grouped && direction == kDescending) order = -order;
     return ToResult(order);
 }
 

@@ -85,8 +85,11 @@ TEST(ItemIdFactory, ListOperations) {
     EXPECT_EQ(ItemIdFactory::KindOfLast(three.get()), kKindEntry);
     EXPECT_EQ(ItemIdFactory::Kind(ItemIdFactory::Next(three.get())), kKindMedia);
     char path[260];
-    EXPECT_EQ(ItemIdFactory::PathOf(three.get(), path, sizeof(path)), 22u);
+    EXPECT_EQ(ItemIdFactory::PathOf(three.get(), path, sizeof(path)), 22);
     EXPECT_STREQ(path, "Music\\cd.vmf\\track.wav");
+    // One byte short of the whole path: no shorter path naming another item.
+    EXPECT_EQ(ItemIdFactory::PathOf(three.get(), path, 22), -1);
+    EXPECT_EQ(ItemIdFactory::PathOf(three.get(), path, 23), 22);
 
     List first(f.CopyFirst(three.get()));
     EXPECT_EQ(ItemIdFactory::ListSize(first.get()), cat->size + 3u);
@@ -98,7 +101,7 @@ TEST(ItemIdFactory, ListOperations) {
     EXPECT_EQ(ItemIdFactory::Last(emptyList), nullptr);
     EXPECT_EQ(ItemIdFactory::Last(nullptr), nullptr);
     EXPECT_EQ(ItemIdFactory::ListSize(nullptr), 0u);
-    EXPECT_EQ(ItemIdFactory::PathOf(emptyList, path, sizeof(path)), 0u);
+    EXPECT_EQ(ItemIdFactory::PathOf(emptyList, path, sizeof(path)), 0);
     EXPECT_EQ(ItemIdFactory::Next(emptyList), nullptr);
 
     const ItemId* lists[] = {cat.get(), three.get(), nullptr};

@@ -9,6 +9,7 @@ namespace {
 
 // "ソ" in code page 932: its trail byte is a backslash.
 #define SO "\x83\x5C"
+#define HYO "\x95\x5C"  // 表
 
 TEST(PathUtil, JoiningAddsOneBackslashOnlyWhenMissing) {
     char p[kMaxPath] = "C:\\data";
@@ -98,6 +99,14 @@ TEST(PathUtil, RootsAndFullPaths) {
     char rel[kMaxPath] = "a\\b";
     EXPECT_FALSE(path::ReduceToRoot(rel));
     EXPECT_STREQ(rel, "a\\b");
+}
+
+TEST(PathUtil, PlainNamesAreKeptAsGivenAndStayInTheFolder) {
+    for (const char* name : {".", "..", "...", ".. ", "abc.", "sp ", "a\\b", "a/b", "C:", ""})
+        EXPECT_FALSE(path::IsPlainName(name)) << name;
+    // "表" and "ソ" end in a 0x5C trail byte; ".a" and "a.b" keep their dots.
+    for (const char* name : {"a", ".a", "a.b", " a", HYO, SO, "a" SO})
+        EXPECT_TRUE(path::IsPlainName(name)) << name;
 }
 
 TEST(PathUtil, NamesAndNumbers) {
