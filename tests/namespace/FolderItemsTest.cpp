@@ -170,6 +170,14 @@ TEST(NamespaceSorting, EntriesKeepDirectoriesFirstAndIdentityWalksWholeLists) {
     EXPECT_NE(Order(catalogue.Get(), 0, media, otherFile), 0);  // two files, one catalogue name
     EXPECT_EQ(Order(catalogue.Get(), 0, bigDirectory, file), -1);
     EXPECT_EQ(Order(catalogue.Get(), 0, Category("x"), media), -1);
+    // Real shells add flags to the identity comparison: still identity, and
+    // never turned round as a descending column would be.
+    for (LPARAM flags : {LPARAM(0x80000000), LPARAM(0x10000000), LPARAM(0x90000000), LPARAM(0x00020000)}) {
+        EXPECT_EQ(Order(catalogue.Get(), flags, media, sameMedia), 0) << flags;
+        EXPECT_EQ(Order(catalogue.Get(), flags, path, path), 0) << flags;
+        EXPECT_EQ(Order(catalogue.Get(), flags, media, path), -1) << flags;
+        EXPECT_EQ(Order(catalogue.Get(), flags, file, bigDirectory), 1) << flags;
+    }
     IdList foreign = Category("x");
     Store16(reinterpret_cast<std::uint8_t*>(foreign.Get()) + 2, 9);
     EXPECT_EQ(Order(catalogue.Get(), 0, foreign, foreign), E_FAIL);
@@ -237,7 +245,13 @@ TEST_F(IconTest, CataloguesByDriveTypeAndEntriesByTheSystemIconOfTheirName) {
     EXPECT_EQ(index, icons.CategoryIcon(true));
     ASSERT_EQ(Location(root.Get(), Media("x.vmf", "x", 1, 1, 1, 1, 0), 0, &index, &flags), S_OK);
     EXPECT_EQ(index, icons.CategoryIcon(false));
-    EXPECT_EQ(icons.MediaIcon(DRIVE_RAMDISK) != icons.MediaIcon(DRIVE_FIXED), true);
+    // Each drive icon was added in its own slot, in a fixed order: the RAM
+    // disk has the fixed drive's picture under an index of its own.
+    int removable = icons.MediaIcon(DRIVE_REMOVABLE);
+    EXPECT_EQ(icons.MediaIcon(DRIVE_FIXED), removable + 1);
+    EXPECT_EQ(icons.MediaIcon(DRIVE_REMOTE), removable + 2);
+    EXPECT_EQ(icons.MediaIcon(DRIVE_CDROM), removable + 3);
+    EXPECT_EQ(icons.MediaIcon(DRIVE_RAMDISK), removable + 4);
 
     ComPtr<IShellFolder> catalogue = OpenFolder("disc.VMF");
     ASSERT_TRUE(catalogue);
@@ -280,7 +294,10 @@ namespace {
 TEST(NamespaceColumns, TextsOfTheColumnsBesidesTheName) {
     char text[64];
     std::vector<std::pair<std::uint64_t, std::string>> sizes = {
-        {0, "0KB"}, {1, "1KB"}, {1000, "1KB"}, {1001, "2KB"}, {1234567890, "1,234,568KB"}};
+        {0, "0KB"}, {1, "1KB"}, {1000, "1KB"}, {1001, "2KB"}, {1234567890, "1,234,568KB"},
+        // Beyond 32 bits of kilobytes: big drives.
+        {8000000000000ULL, "8,000,000,000KB"}, {4294967296000ULL, "4,294,967,296KB"},
+        {4294967296001ULL, "4,294,967,297KB"}, {~0ULL, "18,446,744,073,709,552KB"}};
     for (const auto& size : sizes) {
         ItemColumns::Kilobytes(size.first, text, sizeof text);
         EXPECT_EQ(std::string(text), size.second) << size.first;
@@ -290,6 +307,13 @@ TEST(NamespaceColumns, TextsOfTheColumnsBesidesTheName) {
     EXPECT_EQ(std::string(small), "12345");
 
     IdList media = Media("x.vmf", "x", 0x1A2B, 1001, 0, 0);
+    IdList drive = Media("y.vmf", "y", 1, 8000000000000ULL, 4294967296000ULL, 0);
+    ItemColumns::Text(Listing::kMedia, 1, drive.Id(), text, sizeof text);
+    EXPECT_EQ(std::string(text), "8,000,000,000KB");
+    ItemColumns::Text(Listing::kMedia, 2, drive.Id(), text, sizeof text);
+    EXPECT_EQ(std::string(text), "4,294,967,296KB");
+    ItemColumns::Text(Listing::kEntry, 1, Entry("big.iso", 5000000000000ULL, 0, 1).Id(), text, sizeof text);
+    EXPECT_EQ(std::string(text), "5,000,000,000KB");
     ItemColumns::Text(Listing::kMedia, 3, media.Id(), text, sizeof text);
     EXPECT_EQ(std::string(text), "00001A2B");
     ItemColumns::Text(Listing::kMedia, 1, media.Id(), text, sizeof text);
@@ -303,6 +327,34 @@ TEST(NamespaceColumns, TextsOfTheColumnsBesidesTheName) {
     ItemColumns::Text(Listing::kEntry, 3, Entry("f", 1, 0, 0x01DA000000000000ULL).Id(), text, sizeof text);
     EXPECT_EQ(std::strlen(text), 16u);  // yyyy/mm/dd hh:mm
     EXPECT_EQ(text[4], '/');
+}
+
+TEST(NamespaceColumns, HeadersCodesAlignmentsAndWidthsOfBothListings) {
+    struct Expected {
+        UINT header;
+        WORD code;
+        bool right;
+        int width;
+    };
+    const Expected media[] = {{21, 1, false, 100}, {22, 2, true, 100}, {23, 3, true, 100}, {24, 4, true, 80},
+                              {25, 5, false, 120}};
+    const Expected entries[] = {{26, 16, false, 200}, {27, 32, true, 100}, {28, 48, false, 100}, {29, 64, false, 150}};
+    ASSERT_EQ(ItemColumns::Count(Listing::kMedia), 5u);
+    ASSERT_EQ(ItemColumns::Count(Listing::kEntry), 4u);
+    for (std::size_t i = 0; i < 5; ++i) {
+        const ColumnInfo& column = ItemColumns::Column(Listing::kMedia, i);
+        EXPECT_EQ(column.headerText, media[i].header) << i;
+        EXPECT_EQ(column.code, media[i].code) << i;
+        EXPECT_EQ(column.rightAligned, media[i].right) << i;
+        EXPECT_EQ(column.defaultWidth, media[i].width) << i;
+    }
+    for (std::size_t i = 0; i < 4; ++i) {
+        const ColumnInfo& column = ItemColumns::Column(Listing::kEntry, i);
+        EXPECT_EQ(column.headerText, entries[i].header) << i;
+        EXPECT_EQ(column.code, entries[i].code) << i;
+        EXPECT_EQ(column.rightAligned, entries[i].right) << i;
+        EXPECT_EQ(column.defaultWidth, entries[i].width) << i;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/ItemIdFactory.h"
 #include "namespace/CatalogFolder.h"
@@ -104,6 +105,14 @@ TEST(NamespaceEnumeration, ACatalogueWithoutANameBrowsesLikeAnyOther) {
     ComPtr<IShellFolder> directory = OpenFolder("unnamed.vmf\\sub");
     ASSERT_TRUE(directory);
     EXPECT_EQ(NamesOf(Enumerate(directory.Get(), kAll)), Names{"inner.txt"});
+    // It shows under its file name without the extension, never blank.
+    ComPtr<IShellFolder> root = OpenFolder("");
+    ASSERT_TRUE(root);
+    std::vector<IdList> items = Enumerate(root.Get());
+    EXPECT_EQ(DisplayName(root.Get(), Find(items, "unnamed.vmf").Child(), SHGDN_NORMAL), "unnamed");
+    EXPECT_EQ(DisplayName(root.Get(), Find(items, "unnamed.vmf").Child(), SHGDN_INFOLDER | SHGDN_FORPARSING),
+              "unnamed.vmf");
+    EXPECT_EQ(DisplayName(root.Get(), Find(items, "disc.VMF").Child(), SHGDN_NORMAL), "ディスク");
 }
 
 TEST(NamespaceEnumeration, NextSkipAndResetFollowTheEnumeratorRules) {
@@ -268,6 +277,57 @@ TEST(NamespaceTopFolder, RootedOnACatalogueFileBrowsesIt) {
     ASSERT_EQ(folder->ParseDisplayName(nullptr, nullptr, &name[0], nullptr, &list, nullptr), S_OK);
     IdList parsed(list);
     EXPECT_EQ(Ids::Kind(parsed.Id()), kKindEntry);
+
+    // Below its root, a directory of the catalogue lists its own entries.
+    ComPtr<IShellFolder> directory;
+    ASSERT_EQ(folder->BindToObject(parsed.Get(), nullptr, IID_IShellFolder, directory.PutVoid()), S_OK);
+    EXPECT_EQ(NamesOf(Enumerate(directory.Get(), kAll)), (Names{"01.mp3", "02.mp3"}));
+    auto* inner = static_cast<CatalogFolder*>(directory.Get());
+    EXPECT_TRUE(inner->IsCatalogueLevel());
+    EXPECT_GT(inner->CataloguePath(nullptr, text, sizeof text), 0);
+    EXPECT_EQ(std::string(text), "ディスク\\CD1");
+    EXPECT_GT(inner->FileSystemPath(nullptr, text, sizeof text), 0);
+    EXPECT_EQ(std::string(text), file);
+}
+
+TEST(NamespaceTopFolder, ADataFolderNamedLikeACatalogueIsStillAFolder) {
+    DataFolder data;
+    std::string folder = data.Tree().MakeDir("store.vmf");
+    ASSERT_TRUE(CopyFileA(data.Path("disc.VMF").c_str(), (folder + "\\inner.vmf").c_str(), TRUE));
+    data.Tree().MakeDir("store.vmf\\棚");
+    ProcessObjects::Settings().SetDataRoot(folder.c_str());
+    ComPtr<IShellFolder> root = OpenFolder("");
+    ASSERT_TRUE(root);
+    auto* top = static_cast<CatalogFolder*>(root.Get());
+    EXPECT_TRUE(top->IsFileSystemLevel());
+    EXPECT_FALSE(top->IsCatalogueLevel());
+    EXPECT_EQ(Sorted(NamesOf(Enumerate(root.Get()))), Sorted({"棚", "inner.vmf"}));
+    ComPtr<IShellFolder> catalogue = OpenFolder("inner.vmf\\CD1");
+    ASSERT_TRUE(catalogue);
+    EXPECT_EQ(NamesOf(Enumerate(catalogue.Get(), kAll)), (Names{"01.mp3", "02.mp3"}));
+}
+
+TEST(NamespaceNames, AFullParsingNameThatDoesNotFitFailsInsteadOfNamingAnotherItem) {
+    DataFolder data;
+    ComPtr<IShellFolder> catalogue = OpenFolder("disc.VMF");
+    ASSERT_TRUE(catalogue);
+    // Three directories of 200 characters: more than any name buffer holds.
+    std::uint8_t record[kEntryFixedSize + 201] = {};
+    Store16(record, static_cast<std::uint16_t>(sizeof record));
+    Store32(record + EntryRecord::kAttributes, FILE_ATTRIBUTE_DIRECTORY);
+    std::memset(record + EntryRecord::kName, 'd', 200);
+    const ItemIdFactory& ids = ProcessObjects::ItemIds();
+    IdList one(ids.MakeEntry(record));
+    IdList two(ILCombine(one.Get(), one.Get()));
+    IdList three(ILCombine(two.Get(), one.Get()));
+    STRRET name = {};
+    EXPECT_EQ(catalogue->GetDisplayNameOf(two.Child(), SHGDN_FORPARSING | SHGDN_INFOLDER, &name), S_OK);
+    if (name.uType == STRRET_WSTR) CoTaskMemFree(name.pOleStr);
+    for (SHGDNF flags : {SHGDNF(SHGDN_FORPARSING), SHGDNF(SHGDN_FORPARSING | SHGDN_INFOLDER)}) {
+        name = {};
+        EXPECT_TRUE(FAILED(catalogue->GetDisplayNameOf(three.Child(), flags, &name))) << flags;
+        if (name.uType == STRRET_WSTR && name.pOleStr != nullptr) CoTaskMemFree(name.pOleStr);
+    }
 }
 
 TEST(NamespaceTopFolder, ADataFolderSettingWithATrailingBackslashWorksAlike) {
