@@ -134,7 +134,8 @@ CatalogFolder::~CatalogFolder() {
 }
 
 void* CatalogFolder::QueryExtra(REFIID iid) noexcept {
-    return IsEqualIID(iid, IID_IPersist) ? static_cast<IPersist*>(static_cast<IPersistFolder*>(this)) : nullptr;
+    if (IsEqualIID(iid, IID_IPersistFolder)) return static_cast<IPersistFolder*>(this);
+    return IsEqualIID(iid, IID_IPersist) ? static_cast<IPersist*>(this) : nullptr;
 }
 
 // ---- Levels and paths ------------------------------------------------------
@@ -225,6 +226,14 @@ STDMETHODIMP CatalogFolder::Initialize(PCIDLIST_ABSOLUTE list) noexcept {
     }
     CreateDirectoryA(name_, nullptr);  // an existing folder is fine
     return S_OK;
+}
+
+STDMETHODIMP CatalogFolder::GetCurFolder(PIDLIST_ABSOLUTE* list) noexcept {
+    if (list == nullptr) return E_POINTER;
+    *list = nullptr;
+    if (list_ == nullptr) return S_FALSE;  // not initialized yet
+    *list = reinterpret_cast<PIDLIST_ABSOLUTE>(ProcessObjects::ItemIds().Copy(list_));
+    return *list != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
 // ---- IShellFolder ----------------------------------------------------------
@@ -428,7 +437,8 @@ STDMETHODIMP CatalogFolder::GetUIObjectOf(HWND, UINT count, PCUITEMID_CHILD_ARRA
     *out = nullptr;
     // The item menu, data object, drop target and property sheet are not
     // part of this library yet.
-    if (!IsEqualIID(iid, IID_IExtractIconA) || count != 1 || lists == nullptr) return E_NOINTERFACE;
+    bool icon = IsEqualIID(iid, IID_IExtractIconA) || IsEqualIID(iid, IID_IExtractIconW);
+    if (!icon || count != 1 || lists == nullptr) return E_NOINTERFACE;
     auto* extractor = new (std::nothrow) IconExtractor(this, AsItemId(lists[0]));
     if (extractor == nullptr) return E_OUTOFMEMORY;
     HRESULT hr = extractor->Valid() ? extractor->QueryInterface(iid, out) : E_OUTOFMEMORY;

@@ -14,13 +14,13 @@
 
 namespace cataloom {
 
-class CatalogFolder final : public ComObject<CatalogFolder, IShellFolder, IPersistFolder> {
+class CatalogFolder final : public ComObject<CatalogFolder, IShellFolder, IPersistFolder2> {
 public:
     // `parent` null and `name` empty make a top folder; a child takes a
     // reference on its parent and is named after its item.
     CatalogFolder(CatalogFolder* parent, const char* name) noexcept;
 
-    // IPersistFolder answers IPersist too.
+    // IPersistFolder2 answers IPersistFolder and IPersist too.
     void* QueryExtra(REFIID iid) noexcept;
 
     // IShellFolder
@@ -44,6 +44,9 @@ public:
     // IPersistFolder
     STDMETHODIMP GetClassID(CLSID* clsid) noexcept override;
     STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE list) noexcept override;
+    // IPersistFolder2: the shell's item wrapper (and so the tree of its
+    // browser) gives up on a folder without it.
+    STDMETHODIMP GetCurFolder(PIDLIST_ABSOLUTE* list) noexcept override;
 
     bool IsTop() const noexcept { return parent_ == nullptr; }
     // Root and category folders: their items are real folders and files.

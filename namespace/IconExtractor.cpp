@@ -2,12 +2,16 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <string>
+
 #include "core/ItemIdFactory.h"
 #include "core/PathUtil.h"
 #include "namespace/CatalogFolder.h"
 #include "namespace/ComResult.h"
 #include "namespace/IconCache.h"
 #include "namespace/ProcessObjects.h"
+#include "namespace/ShellUtil.h"
 
 namespace cataloom {
 namespace {
@@ -75,6 +79,29 @@ HRESULT IconExtractor::Locate(UINT flags, LPSTR file, UINT capacity, int* index,
     *index = path::SplitNumberSuffix(file);
     *outFlags = 0;
     return S_OK;
+}
+
+STDMETHODIMP IconExtractor::GetIconLocation(UINT flags, LPWSTR file, UINT capacity, int* index,
+                                            UINT* outFlags) noexcept {
+    if (file != nullptr && capacity > 0) file[0] = L'\0';
+    char ansi[kMaxPath] = {};
+    HRESULT hr = GetIconLocation(flags, ansi, sizeof ansi, index, outFlags);
+    if (hr != S_OK || ansi[0] == '\0') return hr;
+    return ComFirewall([&] {
+        std::wstring wide = AnsiToWide(ansi);
+        if (file != nullptr && wide.size() < capacity) {
+            std::copy(wide.c_str(), wide.c_str() + wide.size() + 1, file);
+            return S_OK;
+        }
+        // No room for the icon file's name: a list index instead of a cut name.
+        *index = ProcessObjects::Icons().AddIconLocation(ansi);
+        *outFlags = GIL_NOTFILENAME;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP IconExtractor::Extract(LPCWSTR, UINT index, HICON* large, HICON* small, UINT size) noexcept {
+    return Extract(static_cast<LPCSTR>(nullptr), index, large, small, size);
 }
 
 STDMETHODIMP IconExtractor::Extract(LPCSTR, UINT index, HICON* large, HICON* small, UINT) noexcept {

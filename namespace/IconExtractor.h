@@ -9,15 +9,18 @@
 #include "core/TaskMemory.h"
 #include "namespace/ComObject.h"
 
-// The system headers declare IExtractIconA without the uuid the object
-// pattern's interface table reads.
+// The system headers declare IExtractIconA and IExtractIconW without the
+// uuids the object pattern's interface table reads.
 __CRT_UUID_DECL(IExtractIconA, 0x000214eb, 0x0000, 0x0000, 0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46)
+__CRT_UUID_DECL(IExtractIconW, 0x000214fa, 0x0000, 0x0000, 0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46)
 
 namespace cataloom {
 
 class CatalogFolder;
 
-class IconExtractor final : public ComObject<IconExtractor, IExtractIconA> {
+// Both character sets give the same icons: the tree of the shell's browser
+// asks for IExtractIconW only.
+class IconExtractor final : public ComObject<IconExtractor, IExtractIconA, IExtractIconW> {
 public:
     // Holds a reference on the folder and a copy of the item (check Valid()).
     IconExtractor(CatalogFolder* folder, const ItemId* item) noexcept;
@@ -26,6 +29,8 @@ public:
 
     STDMETHODIMP GetIconLocation(UINT flags, LPSTR file, UINT capacity, int* index, UINT* outFlags) noexcept override;
     STDMETHODIMP Extract(LPCSTR file, UINT index, HICON* large, HICON* small, UINT size) noexcept override;
+    STDMETHODIMP GetIconLocation(UINT flags, LPWSTR file, UINT capacity, int* index, UINT* outFlags) noexcept override;
+    STDMETHODIMP Extract(LPCWSTR file, UINT index, HICON* large, HICON* small, UINT size) noexcept override;
 
 private:
     ~IconExtractor() override;

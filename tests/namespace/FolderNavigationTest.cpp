@@ -8,6 +8,7 @@
 #include "core/ItemIdFactory.h"
 #include "namespace/CatalogFolder.h"
 #include "namespace/ClassIds.h"
+#include "namespace/IconCache.h"
 #include "namespace/ObjectCount.h"
 #include "namespace/ProcessObjects.h"
 #include "tests/namespace/ShellTestSupport.h"
@@ -353,6 +354,127 @@ TEST(NamespaceTopFolder, WithoutADataFolderSettingUsesTheApplicationDataFolder) 
     EXPECT_EQ(std::string(text), expected);
     EXPECT_NE(GetFileAttributesA(expected.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
     EXPECT_NE(GetFileAttributesA(expected.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
+}  // namespace cataloom::test
+
+namespace cataloom::test {
+namespace {
+
+std::string Narrow(const wchar_t* text) {
+    char buffer[1024] = {};
+    WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, sizeof buffer, nullptr, nullptr);
+    return buffer;
+}
+
+// The shell's item wrapper, the names it gives and the children it lists:
+// what the tree of the shell's browser builds on.
+TEST(NamespaceShellItems, TheShellWrapsOurItemsNamesThemAndListsTheirChildren) {
+    DataFolder data;
+    struct Case {
+        const char* rest;
+        const char* name;
+        Names children;
+    };
+    const Case cases[] = {
+        {"", "Cataloom", {"音楽", "書類", "隠し", "disc.VMF", "broken.vmf"}},
+        {"音楽", "音楽", {"アルバム.vmf"}},
+        {"音楽\\アルバム.vmf", "アルバム", {"CD1", "CD2", "ソース", "readme.txt"}},
+        {"音楽\\アルバム.vmf\\ソース", "ソース", {"表.txt"}},
+    };
+    for (const Case& c : cases) {
+        IdList list = ParseFromDesktop(c.rest);
+        ASSERT_TRUE(list) << c.rest;
+        ComPtr<IShellItem> item;
+        ASSERT_EQ(SHCreateItemFromIDList(list.Get(), IID_IShellItem, item.PutVoid()), S_OK) << c.rest;
+        wchar_t* name = nullptr;
+        ASSERT_EQ(item->GetDisplayName(SIGDN_NORMALDISPLAY, &name), S_OK) << c.rest;
+        EXPECT_EQ(Narrow(name), c.name);
+        CoTaskMemFree(name);
+        name = nullptr;
+        ASSERT_EQ(SHGetNameFromIDList(list.Get(), SIGDN_NORMALDISPLAY, &name), S_OK) << c.rest;
+        EXPECT_EQ(Narrow(name), c.name);
+        CoTaskMemFree(name);
+        ComPtr<IShellItem> wrapped;
+        EXPECT_EQ(SHCreateShellItem(nullptr, nullptr, reinterpret_cast<PCUITEMID_CHILD>(list.Get()), wrapped.Put()),
+                  S_OK)
+            << c.rest;
+
+        // The folder gives back the list it was opened with.
+        ComPtr<IShellFolder> folder = BindFromDesktop(list);
+        ASSERT_TRUE(folder);
+        ComPtr<IPersistFolder2> persist;
+        ASSERT_EQ(folder->QueryInterface(IID_IPersistFolder2, persist.PutVoid()), S_OK);
+        PIDLIST_ABSOLUTE current = nullptr;
+        ASSERT_EQ(persist->GetCurFolder(&current), S_OK);
+        IdList owned(current);
+        ASSERT_EQ(ILGetSize(current), ILGetSize(list.Get())) << c.rest;
+        EXPECT_EQ(std::memcmp(current, list.Get(), ILGetSize(current)), 0) << c.rest;
+
+        // The children, as the tree asks for them: the item's folder.
+        ComPtr<IShellFolder> itemFolder;
+        ASSERT_EQ(item->BindToHandler(nullptr, BHID_SFObject, IID_IShellFolder, itemFolder.PutVoid()), S_OK);
+        Names listed = NamesOf(Enumerate(itemFolder.Get()));
+        EXPECT_EQ(Sorted(listed), Sorted(c.children)) << c.rest;
+    }
+}
+
+TEST(NamespaceShellItems, WideIconsAreTheSameIcons) {
+    DataFolder data;
+    ComPtr<IShellFolder> root = OpenFolder("");
+    ASSERT_TRUE(root);
+    std::vector<IdList> top = Enumerate(root.Get());
+    auto locate = [&](IShellFolder* folder, const IdList& item, UINT flags, std::string* file) {
+        ComPtr<IExtractIconW> wide;
+        PCUITEMID_CHILD child = item.Child();
+        EXPECT_EQ(folder->GetUIObjectOf(nullptr, 1, &child, IID_IExtractIconW, nullptr, wide.PutVoid()), S_OK);
+        ComPtr<IExtractIconA> ansi;
+        EXPECT_EQ(folder->GetUIObjectOf(nullptr, 1, &child, IID_IExtractIconA, nullptr, ansi.PutVoid()), S_OK);
+        if (!wide || !ansi) return std::make_pair(-1, -2);
+        wchar_t wideFile[MAX_PATH] = {};
+        char ansiFile[MAX_PATH] = {};
+        int wideIndex = -1;
+        int ansiIndex = -2;
+        UINT wideFlags = 0;
+        UINT ansiFlags = 0;
+        EXPECT_EQ(wide->GetIconLocation(flags, wideFile, MAX_PATH, &wideIndex, &wideFlags), S_OK);
+        EXPECT_EQ(ansi->GetIconLocation(flags, ansiFile, MAX_PATH, &ansiIndex, &ansiFlags), S_OK);
+        EXPECT_EQ(Narrow(wideFile), std::string(ansiFile));
+        EXPECT_EQ(wideFlags, ansiFlags);
+        *file = ansiFile;
+        return std::make_pair(wideIndex, ansiIndex);
+    };
+    std::string file;
+    auto plain = locate(root.Get(), Find(top, "隠し"), GIL_OPENICON, &file);
+    EXPECT_EQ(plain.first, ProcessObjects::Icons().CategoryIcon(true));
+    EXPECT_EQ(plain.first, plain.second);
+    auto chosen = locate(root.Get(), Find(top, "音楽"), 0, &file);
+    EXPECT_EQ(file, "C:\\windows\\system32\\shell32.dll");
+    EXPECT_EQ(chosen.first, 3);
+    EXPECT_EQ(chosen.first, chosen.second);
+    auto disc = locate(root.Get(), Find(top, "disc.VMF"), 0, &file);
+    EXPECT_EQ(disc.first, disc.second);
+    EXPECT_EQ(disc.first, ProcessObjects::Icons().MediaIcon(ItemIdFactory::MediaDriveType(Find(top, "disc.VMF").Id())));
+
+    // No room for the icon file's name: a list index, never a cut name.
+    ComPtr<IExtractIconW> wide;
+    PCUITEMID_CHILD child = Find(top, "音楽").Child();
+    ASSERT_EQ(root->GetUIObjectOf(nullptr, 1, &child, IID_IExtractIconW, nullptr, wide.PutVoid()), S_OK);
+    wchar_t tiny[4] = {L'x', L'x', L'x', L'x'};
+    int index = -1;
+    UINT flags = 0;
+    ASSERT_EQ(wide->GetIconLocation(0, tiny, 4, &index, &flags), S_OK);
+    EXPECT_EQ(tiny[0], L'\0');
+    EXPECT_EQ(flags, static_cast<UINT>(GIL_NOTFILENAME));
+    EXPECT_GE(index, 0);
+    HICON large = nullptr;
+    HICON small = nullptr;
+    EXPECT_EQ(wide->Extract(L"", static_cast<UINT>(index), &large, &small, 0), S_OK);
+    EXPECT_NE(large, nullptr);
+    EXPECT_NE(small, nullptr);
+    if (large != nullptr) DestroyIcon(large);
+    if (small != nullptr) DestroyIcon(small);
 }
 
 }  // namespace
