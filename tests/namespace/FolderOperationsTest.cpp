@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/ItemIdFactory.h"
 #include "namespace/CatalogFolder.h"
 #include "namespace/ProcessObjects.h"
@@ -96,27 +98,53 @@ TEST_F(FolderOperationsTest, SetNameOfRenamesCategoriesOnly) {
     EXPECT_EQ(rootView.calls.size(), 1u);
 }
 
+// The names of what the shell's Recycle Bin holds.
+Calls RecycleBinNames() {
+    PIDLIST_ABSOLUTE list = nullptr;
+    EXPECT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &list), S_OK);
+    IdList binList(list);
+    ComPtr<IShellFolder> bin;
+    EXPECT_EQ(Desktop()->BindToObject(binList.Get(), nullptr, IID_IShellFolder, bin.PutVoid()), S_OK);
+    Calls names;
+    if (!bin) return names;
+    for (const IdList& item : Enumerate(bin.Get(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN))
+        names.push_back(DisplayName(bin.Get(), item.Child(), SHGDN_INFOLDER));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Empties the Recycle Bin.  Wine's SHEmptyRecycleBin leaves folders behind;
+// its bin is the XDG trash that the test run points into the build tree, so
+// that folder goes too (through the drive Wine maps to the Linux root).
+void EmptyRecycleBin() {
+    SHEmptyRecycleBinA(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+    char xdg[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableA("XDG_DATA_HOME", xdg, sizeof xdg);
+    if (length == 0 || length >= sizeof xdg - 16 || xdg[0] != '/') return;
+    // What it holds, not the folders themselves: without them Wine refuses
+    // to recycle.  The operation takes a double-zero list.
+    std::string trash = std::string("Z:") + xdg + "/Trash/files/*";
+    trash += std::string(1, '\0') + "Z:" + xdg + "/Trash/info/*" + std::string(1, '\0');
+    std::replace(trash.begin(), trash.end(), '/', '\\');
+    SHFILEOPSTRUCTA operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = trash.c_str();
+    operation.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    SHFileOperationA(&operation);
+}
+
 TEST_F(FolderOperationsTest, DeleteItemsSendsCategoriesAndCataloguesToTheRecycleBin) {
+    // From an empty bin, so that nothing an earlier run left there counts.
+    EmptyRecycleBin();
+    ASSERT_EQ(RecycleBinNames(), Calls{});
     const ItemId* both[] = {Item("書類"), Item("disc.VMF")};
     ASSERT_EQ(folder->DeleteItems(both, 2), S_OK);
     EXPECT_FALSE(IsFolder(data.Path("書類")));
     EXPECT_EQ(GetFileAttributesA(data.Path("disc.VMF").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(rootView.calls, (Calls{"Remove 書類", "Remove disc.VMF"}));
     EXPECT_TRUE(otherView.calls.empty());
-
-    // The catalogue is in the shell's Recycle Bin.
-    ComPtr<IShellFolder> bin;
-    IdList binList;
-    {
-        PIDLIST_ABSOLUTE list = nullptr;
-        ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &list), S_OK);
-        binList = IdList(list);
-    }
-    ASSERT_EQ(Desktop()->BindToObject(binList.Get(), nullptr, IID_IShellFolder, bin.PutVoid()), S_OK);
-    bool recycled = false;
-    for (const IdList& item : Enumerate(bin.Get(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN))
-        recycled = recycled || DisplayName(bin.Get(), item.Child(), SHGDN_INFOLDER) == "disc.VMF";
-    EXPECT_TRUE(recycled);
+    // Both are in the shell's Recycle Bin, to be restored from there.
+    EXPECT_EQ(RecycleBinNames(), (Calls{"disc.VMF", "書類"}));
 
     ComPtr<IShellFolder> catalogue = OpenFolder("音楽\\アルバム.vmf");
     ASSERT_TRUE(catalogue);
