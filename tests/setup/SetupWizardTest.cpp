@@ -162,6 +162,37 @@ TEST_F(SetupWizardTest, UnregisterAnsweredNoStaysOnTheFirstPageAndYesUnregisters
     EXPECT_EQ(setup.WaitForExit(), 0u);
 }
 
+TEST_F(SetupWizardTest, TheWorkingPageRefusesCancel) {
+    Copy("ProbeServer.dll", "probe1.dll");
+    WriteSettings("[Install]\r\nAppCaption=Cataloom\r\n[Servers]\r\n1=probe1.dll\r\n");
+    SetupProcess setup(Program());
+    HWND sheet = setup.WaitForWindow("Cataloom のセットアップ");
+    ASSERT_NE(sheet, nullptr);
+    HWND first = WaitForPage(sheet, 1008);
+    ASSERT_NE(first, nullptr);
+    Press(sheet, PSBTN_NEXT);
+    // The working page shows for a moment before the work starts: Cancel is
+    // pressed there, and processed before this thread goes on.
+    HWND working = nullptr;
+    for (DWORD start = GetTickCount(); working == nullptr && GetTickCount() - start < kTimeoutMs; Sleep(1)) {
+        HWND page = CurrentPage(sheet);
+        if (page != nullptr && page != first) working = page;
+    }
+    ASSERT_NE(working, nullptr);
+    ASSERT_EQ(GetDlgItem(working, 1012), nullptr);  // not the last page yet
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0, SMTO_NORMAL, kTimeoutMs, &ignored);
+    EXPECT_TRUE(IsWindow(sheet));
+
+    // The work goes on to its end, and the last page ends the program.
+    HWND page = WaitForPage(sheet, 1012);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(ControlText(page, 1000), kDoneText);
+    EXPECT_EQ(ReadWholeFile(folder.Path("probe1.dll.log")), "DllRegisterServer\n");
+    Press(sheet, PSBTN_FINISH);
+    EXPECT_EQ(setup.WaitForExit(), 0u);
+}
+
 TEST_F(SetupWizardTest, ASecondInstanceEndsAtOnce) {
     WriteSettings("[Install]\r\nAppCaption=Cataloom\r\n[Servers]\r\n1=Cataloom.dll\r\n");
     SetupProcess first(Program());
