@@ -1,5 +1,9 @@
 // The namespace reached as Explorer reaches it: the desktop folder parses the
 // namespace's name, binds, enumerates, names and parses names back.
+#include <windows.h>
+#include <commctrl.h>
+#include <shobjidl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -475,6 +479,74 @@ TEST(NamespaceShellItems, WideIconsAreTheSameIcons) {
     EXPECT_NE(small, nullptr);
     if (large != nullptr) DestroyIcon(large);
     if (small != nullptr) DestroyIcon(small);
+}
+
+}  // namespace
+}  // namespace cataloom::test
+
+namespace cataloom::test {
+namespace {
+
+// The texts of a tree view's items below `parent`, expanding each first.
+Names TreeTexts(HWND tree, HTREEITEM parent) {
+    Names texts;
+    TreeView_Expand(tree, parent, TVE_EXPAND);
+    for (HTREEITEM item = TreeView_GetChild(tree, parent); item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
+        char text[MAX_PATH] = {};
+        TVITEMA query = {};
+        query.mask = TVIF_TEXT;
+        query.hItem = item;
+        query.pszText = text;
+        query.cchTextMax = sizeof text;
+        if (SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query))) texts.push_back(text);
+    }
+    return texts;
+}
+
+// The shell's namespace tree control, as the shell's browser shows its tree
+// pane: our root expands into the categories and catalogues.
+TEST(NamespaceShellItems, TheShellsTreeControlExpandsTheNamespace) {
+    DataFolder data;
+    HWND host = CreateWindowExA(0, "STATIC", "tree host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 400, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(host, nullptr);
+    ComPtr<INameSpaceTreeControl> control;
+    HRESULT hr = CoCreateInstance(CLSID_NamespaceTreeControl, nullptr, CLSCTX_INPROC_SERVER, IID_INameSpaceTreeControl,
+                                  control.PutVoid());
+    ASSERT_EQ(hr, S_OK);
+    RECT area = {0, 0, 400, 400};
+    ASSERT_EQ(control->Initialize(host, &area, NSTCS_HASEXPANDOS | NSTCS_HASLINES), S_OK);
+    IdList root = ParseFromDesktop("");
+    ComPtr<IShellItem> rootItem;
+    ASSERT_EQ(SHCreateItemFromIDList(root.Get(), IID_IShellItem, rootItem.PutVoid()), S_OK);
+    ASSERT_EQ(control->AppendRoot(rootItem.Get(), SHCONTF_FOLDERS, NSTCRS_EXPANDED, nullptr), S_OK);
+
+    HWND tree = FindWindowExA(host, nullptr, WC_TREEVIEWA, nullptr);
+    if (tree == nullptr) tree = FindWindowExA(FindWindowExA(host, nullptr, nullptr, nullptr), nullptr, WC_TREEVIEWA, nullptr);
+    ASSERT_NE(tree, nullptr);
+    HTREEITEM top = TreeView_GetRoot(tree);
+    ASSERT_NE(top, nullptr);
+    Names categories = TreeTexts(tree, top);
+    // Catalogues show their own names.
+    EXPECT_EQ(Sorted(categories), Sorted({"音楽", "書類", "隠し", "ディスク", "壊れた"}));
+    // A category expands into its catalogues, a catalogue into its directories.
+    for (HTREEITEM item = TreeView_GetChild(tree, top); item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
+        char text[MAX_PATH] = {};
+        TVITEMA query = {};
+        query.mask = TVIF_TEXT;
+        query.hItem = item;
+        query.pszText = text;
+        query.cchTextMax = sizeof text;
+        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
+        if (std::string(text) == "音楽") {
+            EXPECT_EQ(TreeTexts(tree, item), Names{"アルバム"});
+        } else if (std::string(text) == "ディスク") {
+            EXPECT_EQ(TreeTexts(tree, item), (Names{"CD1", "CD2", "ソース"}));
+        }
+    }
+    control->RemoveAllRoots();
+    control.Reset();
+    DestroyWindow(host);
 }
 
 }  // namespace
