@@ -219,11 +219,7 @@ STDMETHODIMP CatalogFolder::Initialize(PCIDLIST_ABSOLUTE list) noexcept {
         topIsCatalogue_ = true;
         return S_OK;
     }
-    ProcessObjects::Settings().GetDataRoot(name_, sizeof name_);
-    if (name_[0] == '\0') {
-        if (!platform::SpecialFolderPath(CSIDL_APPDATA, name_)) GetWindowsDirectoryA(name_, sizeof name_);
-        path::Append(name_, "Cataloom");
-    }
+    if (ProcessObjects::Settings().GetEffectiveDataRoot(name_, sizeof name_) == 0) return E_FAIL;
     CreateDirectoryA(name_, nullptr);  // an existing folder is fine
     return S_OK;
 }

@@ -5,13 +5,17 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 which=${1:-all}
+# A compiler cache, when the machine has one, makes rebuilds of other
+# checkouts of the tree cheap; the build does not need it.
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
 if [ "$which" = all ] || [ "$which" = host ]; then
-  cmake -S "$root" -B "$root/build/host" -DCMAKE_BUILD_TYPE=Debug -DCATALOOM_SANITIZE=ON >/dev/null
+  cmake -S "$root" -B "$root/build/host" -DCMAKE_BUILD_TYPE=Debug -DCATALOOM_SANITIZE=ON "${launcher[@]}" >/dev/null
   cmake --build "$root/build/host" -j "$jobs"
 fi
 if [ "$which" = all ] || [ "$which" = win64 ]; then
-  cmake -S "$root" -B "$root/build/win64" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  cmake -S "$root" -B "$root/build/win64" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
   cmake --build "$root/build/win64" -j "$jobs"
 fi

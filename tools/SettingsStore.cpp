@@ -1,10 +1,14 @@
 #include "tools/SettingsStore.h"
 
+#include <shlobj.h>
+
 #include <cstdio>
 #include <cstring>
 
 #include "namespace/ClassIds.h"
+#include "core/PathUtil.h"
 #include "namespace/RegKey.h"
+#include "platform/win32/ShellFolderPath.h"
 
 namespace cataloom {
 
@@ -32,6 +36,21 @@ std::size_t SettingsStore::GetDataRoot(char* buffer, std::size_t size) const noe
     // Read into a scratch buffer so that a failed read leaves the caller's alone.
     char path[MAX_PATH] = {};
     if (!key.ReadString(kDataRoot, path, sizeof path)) return 0;
+    const std::size_t length = std::strlen(path);
+    if (length >= size) return 0;
+    std::memcpy(buffer, path, length + 1);
+    return length;
+}
+
+std::size_t SettingsStore::GetEffectiveDataRoot(char* buffer, std::size_t size) const noexcept {
+    if (buffer == nullptr || size == 0) return 0;
+    char path[MAX_PATH] = {};
+    if (GetDataRoot(path, sizeof path) == 0) {
+        if (!platform::SpecialFolderPath(CSIDL_APPDATA, path)) GetWindowsDirectoryA(path, sizeof path);
+        if (!path::Append(path, "Cataloom")) return 0;
+    }
+    // "C:\" stays a root; "C:\data\" becomes "C:\data".
+    if (!path::IsRoot(path)) path::RemoveBackslash(path);
     const std::size_t length = std::strlen(path);
     if (length >= size) return 0;
     std::memcpy(buffer, path, length + 1);

@@ -29,6 +29,11 @@ public:
     // path longer than the buffer reads as missing too.
     std::size_t GetDataRoot(char* buffer, std::size_t size) const noexcept;
     void SetDataRoot(const char* path) noexcept;
+    // The data folder every caller works in: `DataRoot` without a trailing
+    // backslash (a drive root keeps its own), or "<application data>\Cataloom"
+    // when the value is empty or missing.  Returns the length; 0 only when
+    // not even the fallback fits.  The folder itself may not exist yet.
+    std::size_t GetEffectiveDataRoot(char* buffer, std::size_t size) const noexcept;
 
     COLORREF GetBgColor() const noexcept;
     void SetBgColor(COLORREF color) noexcept;

@@ -2,10 +2,14 @@
 // without the settings key and the default-verb key and removes them again.
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "tests/support/WinTestSupport.h"
 #include "tools/SettingsStore.h"
@@ -138,6 +142,35 @@ TEST_F(SettingsStoreTest, DataRootLongerThanTheBufferLeavesItAlone) {
     settings.SetDataRoot("C:\\a\\rather\\long\\path");
     char small[8] = "keep";
     EXPECT_EQ(settings.GetDataRoot(small, sizeof small), 0u);
+    EXPECT_STREQ(small, "keep");
+}
+
+TEST_F(SettingsStoreTest, TheEffectiveDataFolderHasNoTrailingBackslashAndAFallback) {
+    char appData[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, appData, CSIDL_APPDATA, FALSE));
+    const std::string fallback = std::string(appData) + "\\Cataloom";
+    char path[MAX_PATH] = {};
+    // Missing, then empty: the application data folder.
+    EXPECT_EQ(settings.GetEffectiveDataRoot(path, sizeof path), fallback.size());
+    EXPECT_EQ(std::string(path), fallback);
+    settings.SetDataRoot("");
+    EXPECT_EQ(settings.GetEffectiveDataRoot(path, sizeof path), fallback.size());
+    EXPECT_EQ(std::string(path), fallback);
+
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\データ\\catalogues\\", "C:\\データ\\catalogues"},
+        {"C:\\データ\\catalogues", "C:\\データ\\catalogues"},
+        {"D:\\", "D:\\"},
+        {"C:\\表", "C:\\表"},  // a 0x5C trail byte is no backslash
+        {"\\\\server\\share\\cat\\", "\\\\server\\share\\cat"},
+    };
+    for (const auto& c : cases) {
+        settings.SetDataRoot(c.first);
+        EXPECT_EQ(settings.GetEffectiveDataRoot(path, sizeof path), std::strlen(c.second)) << c.first;
+        EXPECT_EQ(std::string(path), c.second);
+    }
+    char small[8] = "keep";
+    EXPECT_EQ(settings.GetEffectiveDataRoot(small, sizeof small), 0u);
     EXPECT_STREQ(small, "keep");
 }
 
