@@ -50,21 +50,20 @@ std::uint32_t CaptureTree::AppendEntry(const platform::FindData& found) {
     return ref;
 }
 
-bool CaptureTree::DirectoryPath(std::size_t index, char* out) const {
-    if (index >= table_.size()) return false;
-    // Collect the chain up to the root, then join from the top.
-    std::size_t chain[platform::kMaxPath];
-    std::size_t depth = 0;
-    for (std::size_t i = index; i != 0; i = table_[i].parentId - 1) {
-        if (depth == platform::kMaxPath) return false;
-        chain[depth++] = i;
+std::string CaptureTree::DirectoryPath(std::size_t index) const {
+    std::vector<std::size_t> chain;
+    for (std::size_t i = index; i != 0 && i < table_.size(); i = table_[i].parentId - 1) chain.push_back(i);
+    std::string path = source_;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (!path::EndsWithBackslash(path.c_str())) path += '\\';
+        path += table_[*it].name;
     }
-    char path[platform::kMaxPath];
-    std::strcpy(path, source_);
-    while (depth > 0)
-        if (!path::Append(path, table_[chain[--depth]].name.c_str())) return false;
-    std::strcpy(out, path);
-    return true;
+    return path;
+}
+
+void CaptureTree::Note(std::size_t& count, std::vector<std::string>& paths, std::string path) {
+    ++count;
+    if (paths.size() < CaptureReport::kMaxPaths) paths.push_back(std::move(path));
 }
 
 bool CaptureTree::ScanTree(const char* rootName, const StopCheck& stop, const DetailSink& detail) {
@@ -72,43 +71,56 @@ bool CaptureTree::ScanTree(const char* rootName, const StopCheck& stop, const De
     listings_.clear();
     order_.clear();
     blocks_.clear();
+    report_ = CaptureReport();
     DirectoryNode root;
     root.name = rootName ? rootName : "";
     root.id = 1;
     root.depth = 1;
     table_.push_back(root);
     listings_.emplace_back();
+    pendingPaths_.assign(1, platform::NativePath(source_));
 
-    char path[platform::kMaxPath];
-    char pattern[platform::kMaxPath];
-    // The table grows while it is walked: children go to its end.
+    // The table grows while it is walked: children go to its end, and their
+    // native paths to the end of the pending ones.
     for (std::size_t i = 0; i < table_.size(); ++i) {
         if (stop && stop()) return false;
+        std::string nativePath = std::move(pendingPaths_.front());
+        pendingPaths_.pop_front();
         listings_[i].first = static_cast<std::uint32_t>(order_.size());
-        if (listings_[i].enter && DirectoryPath(i, path) && path::Combine(pattern, path, "*.*") &&
-            !ListDirectory(i, pattern, stop))
-            return false;
+        if (listings_[i].enter && !ListDirectory(i, nativePath, stop)) return false;
         if (detail) detail(table_[i].name.c_str());
     }
     return true;
 }
 
-bool CaptureTree::ListDirectory(std::size_t index, const char* pattern, const StopCheck& stop) {
-    platform::DirectorySearch search(pattern);
-    if (!search.IsOpen()) return true;  // nothing to list: no children, an empty list
+bool CaptureTree::ListDirectory(std::size_t index, const std::string& nativePath, const StopCheck& stop) {
+    std::string path = DirectoryPath(index);
+    char pattern[platform::kMaxPath];
+    bool fits = path.size() < platform::kMaxPath && path::Combine(pattern, path.c_str(), "*.*");
+    platform::DirectorySearch search(platform::NativeDirectory{fits ? nativePath.c_str() : ""});
+    if (!search.IsOpen()) {
+        // Nothing to list: no children, an empty list.
+        Note(report_.unreadDirectories, report_.unreadPaths, std::move(path));
+        return true;
+    }
+    if (!path::EndsWithBackslash(path.c_str())) path += '\\';
     children_.clear();
     platform::FindData found;
     while (search.Next(found)) {
         if (path::IsDotEntry(found.name)) continue;
         if (stop && stop()) return false;
         bool directory = (found.attributes & platform::kAttrDirectory) != 0;
+        bool listed = (found.attributes & kHiddenOrSystem) == 0;
         std::uint32_t entry = kNoEntry;
-        if ((found.attributes & kHiddenOrSystem) == 0) {
+        if (listed) {
             entry = AppendEntry(found);
             order_.push_back(entry);
         }
+        if (found.nameChanged && (listed || directory))
+            Note(report_.changedNames, report_.changedPaths, path + found.name);
         if (directory)
-            children_.push_back({found.name, entry, (found.attributes & platform::kAttrReparsePoint) == 0});
+            children_.push_back(
+                {found.name, found.nativeName, entry, (found.attributes & platform::kAttrReparsePoint) == 0});
     }
 
     Listing& listing = listings_[index];
@@ -139,6 +151,11 @@ bool CaptureTree::ListDirectory(std::size_t index, const char* pattern, const St
         childListing.entryInParent = child.entry;
         childListing.enter = child.enter;
         listings_.push_back(childListing);
+        // Without a native name the directory cannot be reached: its listing
+        // fails and is counted.
+        bool reachable = child.enter && !child.nativeName.empty();
+        pendingPaths_.push_back(reachable ? platform::JoinNativePath(nativePath, child.nativeName.c_str())
+                                          : std::string());
     }
     return true;
 }

@@ -10,12 +10,28 @@
 #include "core/CatalogWriter.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace cataloom {
+
+// What a scan could not record as it is on disk.  The counts are complete;
+// the paths (code page 932, under the source path, with names as stored)
+// are kept for the first kMaxPaths of each.
+struct CaptureReport {
+    static constexpr std::size_t kMaxPaths = 10000;
+
+    // Names stored in another form than the disk gives them.
+    std::size_t changedNames = 0;
+    std::vector<std::string> changedPaths;
+    // Directories recorded without their contents: they could not be
+    // listed, or their path would pass the path limit.
+    std::size_t unreadDirectories = 0;
+    std::vector<std::string> unreadPaths;
+};
 
 class CaptureTree {
 public:
@@ -33,17 +49,21 @@ public:
     // and lists every directory.  `stop` is asked before each directory and
     // each entry; `detail` receives each directory's name.  False when stopped.
     //
-    // A hidden or system entry gets no place in its parent's list, but a
-    // hidden or system directory still gets its record and its own list.  A
-    // directory reparse point (junction, symbolic link) is recorded and
-    // listed in its parent but never entered, so every capture ends.  A
+    // Directories are listed by the names the system gave them (their native
+    // paths), so a name stored in another form still has its contents
+    // listed.  A hidden or system entry gets no place in its parent's list,
+    // but a hidden or system directory still gets its record and its own
+    // list.  A directory reparse point (junction, symbolic link) is recorded
+    // and listed in its parent but never entered, so every capture ends.  A
     // directory whose path would not fit the path limit, or that cannot be
-    // listed, has no sub-directories and an empty list.
+    // listed, has no sub-directories and an empty list.  Both are counted in
+    // the report, with every stored name that had to be changed.
     bool ScanTree(const char* rootName, const StopCheck& stop, const DetailSink& detail);
 
-    // Full path of directory `index` on the source; false if it does not fit
-    // kMaxPath bytes.
-    bool DirectoryPath(std::size_t index, char* out) const;
+    // Full path of directory `index` on the source, with the names as stored
+    // (code page 932); it may be longer than kMaxPath.
+    std::string DirectoryPath(std::size_t index) const;
+    const CaptureReport& Report() const { return report_; }
 
     // Writes every directory's entry list in table order through `writer`,
     // which has written the header and the table already.
@@ -68,12 +88,15 @@ private:
 
     struct Child {
         std::string name;
+        std::string nativeName;
         std::uint32_t entry;
         bool enter;
     };
 
-    // Lists directory `index` (its path + "*.*"); false when stopped.
-    bool ListDirectory(std::size_t index, const char* pattern, const StopCheck& stop);
+    // Lists directory `index`, found at `nativePath` on the system; false
+    // when stopped.
+    bool ListDirectory(std::size_t index, const std::string& nativePath, const StopCheck& stop);
+    static void Note(std::size_t& count, std::vector<std::string>& paths, std::string path);
     std::uint32_t AppendEntry(const platform::FindData& found);
     std::uint8_t* Entry(std::uint32_t ref);
 
@@ -85,6 +108,10 @@ private:
     std::vector<std::unique_ptr<std::uint8_t[]>> blocks_;
     std::size_t blockUsed_ = 0;
     std::vector<Child> children_;  // scratch of one listing
+    // Native paths of the directories still to be listed, in table order;
+    // empty for one that cannot be reached.
+    std::deque<std::string> pendingPaths_;
+    CaptureReport report_;
 };
 
 }  // namespace cataloom

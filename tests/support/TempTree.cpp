@@ -9,8 +9,6 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include "platform/posix/Cp932.h"
-
 #include <unistd.h>
 #endif
 
@@ -103,12 +101,6 @@ std::string ReadWholeFile(const std::string& path) {
     return content;
 }
 
-std::string NativePath(const std::string& path) {
-#ifdef _WIN32
-    return path;
-#else
-    return platform::ToNativePath(path.c_str());
-#endif
-}
+std::string NativePath(const std::string& path) { return platform::NativePath(path.c_str()); }
 
 }  // namespace cataloom::test
