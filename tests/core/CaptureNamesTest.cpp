@@ -40,7 +40,8 @@ protected:
     std::string Source() const { return tmp_.Path("src"); }
     std::string Target() const { return tmp_.Path("n.vmf"); }
     void Make(const std::string& utf8, bool directory, std::size_t bytes = 0) {
-        ASSERT_TRUE(test::MakeNative(Source(), utf8, directory, bytes)) << utf8;
+        if (directory) tmp_.MakeNativeDir("src/" + utf8);
+        else tmp_.MakeNativeFile("src/" + utf8, bytes);
     }
 
     test::TempTree tmp_;

@@ -2,16 +2,11 @@
 
 #include "core/PathUtil.h"
 #include "core/TaskMemory.h"
-#include "tests/support/TempTree.h"
 
 #include <cstring>
 
 #ifdef _WIN32
 #include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace cataloom::test {
@@ -92,43 +87,6 @@ std::vector<std::string> FolderNames(const std::string& folder) {
     while (search.Next(found))
         if (!path::IsDotEntry(found.name)) names.emplace_back(found.name);
     return names;
-}
-
-#ifdef _WIN32
-std::wstring Wide(const std::string& cp932) {
-    int n = MultiByteToWideChar(CP_ACP, 0, cp932.c_str(), -1, nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, cp932.c_str(), -1, out.data(), n);
-    out.pop_back();
-    return out;
-}
-#endif
-
-bool MakeNative(const std::string& root, const std::string& utf8, bool directory, std::size_t bytes) {
-    std::string content(bytes, 'x');
-#ifdef _WIN32
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    std::wstring name(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, name.data(), n);
-    name.pop_back();
-    for (wchar_t& c : name)
-        if (c == L'/') c = L'\\';
-    std::wstring full = Wide(root) + L"\\" + name;
-    if (directory) return CreateDirectoryW(full.c_str(), nullptr) != FALSE;
-    HANDLE file = CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, content.data(), static_cast<DWORD>(bytes), &written, nullptr) && written == bytes;
-    CloseHandle(file);
-    return ok;
-#else
-    std::string full = NativePath(root) + "/" + utf8;
-    if (directory) return mkdir(full.c_str(), 0777) == 0;
-    int fd = open(full.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-    if (fd < 0) return false;
-    bool ok = write(fd, content.data(), bytes) == static_cast<ssize_t>(bytes);
-    return close(fd) == 0 && ok;
-#endif
 }
 
 bool LongDirectories::Make(const std::string& path) {

@@ -5,6 +5,7 @@
 #include "core/CaptureSink.h"
 #include "core/CaptureTask.h"
 #include "core/CatalogReader.h"
+#include "tests/support/TempTree.h"
 
 #include <mutex>
 #include <string>
@@ -80,13 +81,5 @@ private:
     std::vector<std::string> made_;
 };
 
-// Makes the directory, or the file of `bytes` bytes, `utf8` ("/"
-// separators) under the code page 932 path `root` by its name on disk,
-// which code page 932 paths may not reach.  False if the system refuses.
-bool MakeNative(const std::string& root, const std::string& utf8, bool directory, std::size_t bytes = 0);
-
-#ifdef _WIN32
-std::wstring Wide(const std::string& cp932);
-#endif
 
 }  // namespace cataloom::test
