@@ -17,6 +17,13 @@ constexpr std::size_t kMaxBlocks = (std::size_t{1} << 32) >> kBlockBits;
 
 constexpr std::uint32_t kHiddenOrSystem = platform::kAttrHidden | platform::kAttrSystem;
 
+// A directory is listed only when its path with "*.*" appended as a further
+// component fits the path limit, whatever the length of its native path.
+bool FitsPathLimit(const std::string& path) {
+    char pattern[platform::kMaxPath];
+    return path.size() < platform::kMaxPath && path::Combine(pattern, path.c_str(), "*.*");
+}
+
 }  // namespace
 
 CaptureTree::CaptureTree(const char* source) { text::CopyTruncated(source_, sizeof(source_), source); }
@@ -50,13 +57,33 @@ std::uint32_t CaptureTree::AppendEntry(const platform::FindData& found) {
     return ref;
 }
 
-std::string CaptureTree::DirectoryPath(std::size_t index) const {
+std::vector<std::size_t> CaptureTree::Chain(std::size_t index) const {
     std::vector<std::size_t> chain;
     for (std::size_t i = index; i != 0 && i < table_.size(); i = table_[i].parentId - 1) chain.push_back(i);
+    std::reverse(chain.begin(), chain.end());
+    return chain;
+}
+
+std::string CaptureTree::DirectoryPath(std::size_t index) const {
     std::string path = source_;
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    for (std::size_t i : Chain(index)) {
         if (!path::EndsWithBackslash(path.c_str())) path += '\\';
-        path += table_[*it].name;
+        path += table_[i].name;
+    }
+    return path;
+}
+
+std::string CaptureTree::NativeDirectoryPath(std::size_t index) const {
+    std::string path = platform::NativePath(source_);
+    for (std::size_t i : Chain(index)) {
+        auto kept = std::lower_bound(nativeNames_.begin(), nativeNames_.end(), i,
+                                     [](const NativeName& n, std::size_t d) { return n.directory < d; });
+        if (kept == nativeNames_.end() || kept->directory != i) {
+            path = platform::JoinNativePath(path, platform::NativePath(table_[i].name.c_str()).c_str());
+            continue;
+        }
+        if (kept->name.empty()) return std::string();
+        path = platform::JoinNativePath(path, kept->name.c_str());
     }
     return path;
 }
@@ -71,6 +98,7 @@ bool CaptureTree::ScanTree(const char* rootName, const StopCheck& stop, const De
     listings_.clear();
     order_.clear();
     blocks_.clear();
+    nativeNames_.clear();
     report_ = CaptureReport();
     DirectoryNode root;
     root.name = rootName ? rootName : "";
@@ -78,26 +106,23 @@ bool CaptureTree::ScanTree(const char* rootName, const StopCheck& stop, const De
     root.depth = 1;
     table_.push_back(root);
     listings_.emplace_back();
-    pendingPaths_.assign(1, platform::NativePath(source_));
 
-    // The table grows while it is walked: children go to its end, and their
-    // native paths to the end of the pending ones.
+    // The table grows while it is walked: children go to its end.
     for (std::size_t i = 0; i < table_.size(); ++i) {
         if (stop && stop()) return false;
-        std::string nativePath = std::move(pendingPaths_.front());
-        pendingPaths_.pop_front();
         listings_[i].first = static_cast<std::uint32_t>(order_.size());
-        if (listings_[i].enter && !ListDirectory(i, nativePath, stop)) return false;
+        if (listings_[i].enter && !ListDirectory(i, stop)) return false;
         if (detail) detail(table_[i].name.c_str());
     }
     return true;
 }
 
-bool CaptureTree::ListDirectory(std::size_t index, const std::string& nativePath, const StopCheck& stop) {
+bool CaptureTree::ListDirectory(std::size_t index, const StopCheck& stop) {
+    // Listed by the names on disk; the stored path only decides whether the
+    // directory fits the path limit, and names it in the report.
     std::string path = DirectoryPath(index);
-    char pattern[platform::kMaxPath];
-    bool fits = path.size() < platform::kMaxPath && path::Combine(pattern, path.c_str(), "*.*");
-    platform::DirectorySearch search(platform::NativeDirectory{fits ? nativePath.c_str() : ""});
+    std::string nativePath = FitsPathLimit(path) ? NativeDirectoryPath(index) : std::string();
+    platform::DirectorySearch search(platform::NativeDirectory{nativePath.c_str()});
     if (!search.IsOpen()) {
         // Nothing to list: no children, an empty list.
         Note(report_.unreadDirectories, report_.unreadPaths, std::move(path));
@@ -119,8 +144,8 @@ bool CaptureTree::ListDirectory(std::size_t index, const std::string& nativePath
         if (found.nameChanged && (listed || directory))
             Note(report_.changedNames, report_.changedPaths, path + found.name);
         if (directory)
-            children_.push_back(
-                {found.name, found.nativeName, entry, (found.attributes & platform::kAttrReparsePoint) == 0});
+            children_.push_back({found.name, found.nameChanged ? found.nativeName : "", found.nameChanged, entry,
+                                 (found.attributes & platform::kAttrReparsePoint) == 0});
     }
 
     Listing& listing = listings_[index];
@@ -151,11 +176,10 @@ bool CaptureTree::ListDirectory(std::size_t index, const std::string& nativePath
         childListing.entryInParent = child.entry;
         childListing.enter = child.enter;
         listings_.push_back(childListing);
-        // Without a native name the directory cannot be reached: its listing
-        // fails and is counted.
-        bool reachable = child.enter && !child.nativeName.empty();
-        pendingPaths_.push_back(reachable ? platform::JoinNativePath(nativePath, child.nativeName.c_str())
-                                          : std::string());
+        // Without a name on disk the directory cannot be reached: its
+        // listing fails and is counted.
+        if (child.nameChanged && child.enter)
+            nativeNames_.push_back({static_cast<std::uint32_t>(table_.size() - 1), std::move(child.nativeName)});
     }
     return true;
 }

@@ -10,7 +10,6 @@
 #include "core/CatalogWriter.h"
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -89,13 +88,25 @@ private:
     struct Child {
         std::string name;
         std::string nativeName;
+        bool nameChanged;
         std::uint32_t entry;
         bool enter;
     };
 
-    // Lists directory `index`, found at `nativePath` on the system; false
-    // when stopped.
-    bool ListDirectory(std::size_t index, const std::string& nativePath, const StopCheck& stop);
+    // The name on disk of a directory whose stored name differs from it;
+    // empty when the system gave none to reach it by.
+    struct NativeName {
+        std::uint32_t directory;  // index in the table
+        std::string name;
+    };
+
+    // Indices from the root's first child down to directory `index`.
+    std::vector<std::size_t> Chain(std::size_t index) const;
+    // The path of directory `index` as the system's calls take it, through
+    // the names on disk; empty when one of them cannot be reached.
+    std::string NativeDirectoryPath(std::size_t index) const;
+    // Lists directory `index`; false when stopped.
+    bool ListDirectory(std::size_t index, const StopCheck& stop);
     static void Note(std::size_t& count, std::vector<std::string>& paths, std::string path);
     std::uint32_t AppendEntry(const platform::FindData& found);
     std::uint8_t* Entry(std::uint32_t ref);
@@ -108,9 +119,9 @@ private:
     std::vector<std::unique_ptr<std::uint8_t[]>> blocks_;
     std::size_t blockUsed_ = 0;
     std::vector<Child> children_;  // scratch of one listing
-    // Native paths of the directories still to be listed, in table order;
-    // empty for one that cannot be reached.
-    std::deque<std::string> pendingPaths_;
+    // In table order.  Every other directory's name on disk is its stored
+    // name in native form, so only these few are kept.
+    std::vector<NativeName> nativeNames_;
     CaptureReport report_;
 };
 
