@@ -68,11 +68,12 @@ struct FindData {
     char name[kMaxPath] = {};
     // The name that reaches the entry through native paths (JoinNativePath):
     // on Linux the name on disk; on Windows the ANSI name, or the short name
-    // where the ANSI name lost characters.  Empty when there is none.
+    // where the ANSI name is not the name on disk.  Empty when there is none.
     char nativeName[kMaxPath] = {};
     // True when `name` is not the name on disk: a character that code page
-    // 932 cannot hold became "?", one it holds in another form was given that
-    // form, and on Linux a backslash (no separator there) became "_".
+    // 932 cannot hold became "?" (or on Windows a look-alike), one it holds
+    // in another form was given that form, and on Linux a backslash (no
+    // separator there) became "_".
     bool nameChanged = false;
 };
 
@@ -88,9 +89,10 @@ struct NativeDirectory {
     const char* path;
 };
 
-// One directory search (FindFirstFileA / FindNextFileA).  `pattern` is a path
-// whose last component may hold the wildcards * and ?; "." and ".." are
-// returned as the system returns them.
+// One directory search (FindFirstFileA / FindNextFileA; on Windows the
+// Unicode forms, with each name converted as the ANSI calls convert it).
+// `pattern` is a path whose last component may hold the wildcards * and ?;
+// "." and ".." are returned as the system returns them.
 class DirectorySearch {
 public:
     explicit DirectorySearch(const char* pattern);
