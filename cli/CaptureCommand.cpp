@@ -7,10 +7,9 @@
 #include "platform/Console.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <mutex>
-#include <thread>
+#include <vector>
 
 namespace cataloom::cli {
 namespace {
@@ -69,6 +68,7 @@ struct CaptureOptions {
     const char* source = nullptr;
     const char* output = nullptr;
     const char* name = nullptr;
+    bool verbose = false;
 };
 
 bool ParseOptions(const Arguments& args, CaptureOptions& options) {
@@ -77,10 +77,35 @@ bool ParseOptions(const Arguments& args, CaptureOptions& options) {
         bool hasValue = i + 1 < args.size();
         if (std::strcmp(a, "-o") == 0 && hasValue && options.output == nullptr) options.output = args[++i];
         else if (std::strcmp(a, "--name") == 0 && hasValue && options.name == nullptr) options.name = args[++i];
+        else if (std::strcmp(a, "-v") == 0) options.verbose = true;
         else if (a[0] != '-' && options.source == nullptr) options.source = a;
         else return false;
     }
     return options.source != nullptr;
+}
+
+std::string Count(std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// One warning line for `count` cases, and with `verbose` the kept paths.
+void Warn(const std::string& line, std::size_t count, const std::vector<std::string>& paths, bool verbose) {
+    if (count == 0) return;
+    Error("warning: " + line + (verbose ? "" : " (-v shows which)"));
+    if (!verbose) return;
+    for (const std::string& p : paths) Error("  " + ShowPath(p));
+    if (count > paths.size()) Error("  ... and " + std::to_string(count - paths.size()) + " more");
+}
+
+// Ends a capture that wrote its catalogue: what was changed or left out.
+int ReportLosses(const CaptureReport& report, bool verbose) {
+    Warn(Count(report.changedNames, "name was", "names were") + " changed to fit code page 932",
+         report.changedNames, report.changedPaths, verbose);
+    Warn(Count(report.unreadDirectories, "directory could not be read and is",
+               "directories could not be read and are") +
+             " recorded without contents",
+         report.unreadDirectories, report.unreadPaths, verbose);
+    return report.unreadDirectories == 0 ? kExitOk : kExitIncomplete;
 }
 
 }  // namespace
@@ -88,7 +113,7 @@ bool ParseOptions(const Arguments& args, CaptureOptions& options) {
 int CaptureCommand(const Arguments& args) {
     CaptureOptions options;
     if (!ParseOptions(args, options)) {
-        Error("usage: cataloom capture SOURCE [-o FILE.vmf] [--name NAME]");
+        Error("usage: cataloom capture SOURCE [-o FILE.vmf] [--name NAME] [-v]");
         return kExitUsage;
     }
     std::string given = platform::console::ArgumentPath(options.source);
@@ -124,10 +149,12 @@ int CaptureCommand(const Arguments& args) {
         Error("the capture could not be started");
         return kExitFailure;
     }
-    while (task.IsRunning()) {
+    // The wait ends as soon as the worker does; the time-out only redraws
+    // the progress line and notices Ctrl-C.
+    constexpr unsigned kRedrawMilliseconds = 100;
+    while (!task.WaitFor(kRedrawMilliseconds)) {
         if (platform::console::Interrupted()) task.RequestStop();
         if (interactive) progress.Draw(false);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     task.Wait();
     if (interactive) {
@@ -141,7 +168,7 @@ int CaptureCommand(const Arguments& args) {
         Print("captured " + ShowPath(source) + " into " + ShowPath(target) + ": " +
               std::to_string(written.directoryCount) + " directories, " + std::to_string(written.fileCount) +
               " files\n");
-        return kExitOk;
+        return ReportLosses(task.Report(), options.verbose);
     }
     case CaptureTask::Outcome::kStopped:
         Error("capture stopped; nothing was written");

@@ -1,6 +1,7 @@
 // The commands of the cataloom tool.  Each takes the arguments after its
 // name and returns the process exit status: 0 for success, 1 for a failure
-// or a damaged catalogue, 2 for bad arguments.
+// or a damaged catalogue, 2 for bad arguments, 3 for a capture written
+// without the contents of some directories.
 #pragma once
 
 #include "core/CatalogFile.h"
@@ -15,6 +16,7 @@ using Arguments = std::vector<const char*>;
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitIncomplete = 3;
 
 int CaptureCommand(const Arguments& args);
 int InfoCommand(const Arguments& args);

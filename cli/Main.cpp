@@ -28,11 +28,13 @@ namespace {
 
 const char kUsage[] =
     "usage:\n"
-    "  cataloom capture SOURCE [-o FILE.vmf] [--name NAME]\n"
+    "  cataloom capture SOURCE [-o FILE.vmf] [--name NAME] [-v]\n"
     "  cataloom info FILE.vmf\n"
     "  cataloom ls FILE.vmf [PATH] [-l]\n"
     "  cataloom find DATAFOLDER PATTERN [--case] [--in LOCATION]\n"
-    "  cataloom check FILE.vmf\n";
+    "  cataloom check FILE.vmf\n"
+    "exit status: 0 done, 1 failed or damaged catalogue, 2 bad arguments,\n"
+    "  3 catalogue written but some directories could not be read (capture -v lists them)\n";
 
 }  // namespace
 }  // namespace cataloom::cli

@@ -1,7 +1,6 @@
 #include "core/CaptureTask.h"
 
 #include "core/CaptureTexts.h"
-#include "core/CaptureTree.h"
 #include "core/CatalogWriter.h"
 #include "core/PathUtil.h"
 
@@ -55,7 +54,9 @@ CaptureTask::Outcome CaptureTask::Capture() {
 
     sink_.SetPhase(capture_text::kBuildingIndex);
     CaptureTree tree(source_.c_str());
-    if (!tree.ScanTree(header_.name, stop, detail)) {
+    bool scanned = tree.ScanTree(header_.name, stop, detail);
+    report_ = tree.Report();
+    if (!scanned) {
         sink_.SetDetail(capture_text::kIndexFailed);
         return Outcome::kStopped;
     }

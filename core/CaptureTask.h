@@ -8,6 +8,7 @@
 #pragma once
 
 #include "core/CaptureSink.h"
+#include "core/CaptureTree.h"
 #include "core/CatalogFile.h"
 #include "core/WorkerThread.h"
 
@@ -29,6 +30,9 @@ public:
     const CatalogHeader& Header() const { return header_; }
     // Entry records written (files and directories in all lists).
     std::size_t EntryCount() const { return entryCount_; }
+    // Names that had to be changed and directories that could not be read,
+    // as the scan found them.
+    const CaptureReport& Report() const { return report_; }
 
 protected:
     std::uint32_t Run() override;
@@ -45,6 +49,7 @@ private:
     CaptureSink& sink_;
     Outcome outcome_ = Outcome::kNotRun;
     std::size_t entryCount_ = 0;
+    CaptureReport report_;
 };
 
 }  // namespace cataloom

@@ -17,6 +17,13 @@ constexpr std::size_t kMaxBlocks = (std::size_t{1} << 32) >> kBlockBits;
 
 constexpr std::uint32_t kHiddenOrSystem = platform::kAttrHidden | platform::kAttrSystem;
 
+// A directory is listed only when its path with "*.*" appended as a further
+// component fits the path limit, whatever the length of its native path.
+bool FitsPathLimit(const std::string& path) {
+    char pattern[platform::kMaxPath];
+    return path.size() < platform::kMaxPath && path::Combine(pattern, path.c_str(), "*.*");
+}
+
 }  // namespace
 
 CaptureTree::CaptureTree(const char* source) { text::CopyTruncated(source_, sizeof(source_), source); }
@@ -50,21 +57,40 @@ std::uint32_t CaptureTree::AppendEntry(const platform::FindData& found) {
     return ref;
 }
 
-bool CaptureTree::DirectoryPath(std::size_t index, char* out) const {
-    if (index >= table_.size()) return false;
-    // Collect the chain up to the root, then join from the top.
-    std::size_t chain[platform::kMaxPath];
-    std::size_t depth = 0;
-    for (std::size_t i = index; i != 0; i = table_[i].parentId - 1) {
-        if (depth == platform::kMaxPath) return false;
-        chain[depth++] = i;
+std::vector<std::size_t> CaptureTree::Chain(std::size_t index) const {
+    std::vector<std::size_t> chain;
+    for (std::size_t i = index; i != 0 && i < table_.size(); i = table_[i].parentId - 1) chain.push_back(i);
+    std::reverse(chain.begin(), chain.end());
+    return chain;
+}
+
+std::string CaptureTree::DirectoryPath(std::size_t index) const {
+    std::string path = source_;
+    for (std::size_t i : Chain(index)) {
+        if (!path::EndsWithBackslash(path.c_str())) path += '\\';
+        path += table_[i].name;
     }
-    char path[platform::kMaxPath];
-    std::strcpy(path, source_);
-    while (depth > 0)
-        if (!path::Append(path, table_[chain[--depth]].name.c_str())) return false;
-    std::strcpy(out, path);
-    return true;
+    return path;
+}
+
+std::string CaptureTree::NativeDirectoryPath(std::size_t index) const {
+    std::string path = platform::NativePath(source_);
+    for (std::size_t i : Chain(index)) {
+        auto kept = std::lower_bound(nativeNames_.begin(), nativeNames_.end(), i,
+                                     [](const NativeName& n, std::size_t d) { return n.directory < d; });
+        if (kept == nativeNames_.end() || kept->directory != i) {
+            path = platform::JoinNativePath(path, platform::NativePath(table_[i].name.c_str()).c_str());
+            continue;
+        }
+        if (kept->name.empty()) return std::string();
+        path = platform::JoinNativePath(path, kept->name.c_str());
+    }
+    return path;
+}
+
+void CaptureTree::Note(std::size_t& count, std::vector<std::string>& paths, std::string path) {
+    ++count;
+    if (paths.size() < CaptureReport::kMaxPaths) paths.push_back(std::move(path));
 }
 
 bool CaptureTree::ScanTree(const char* rootName, const StopCheck& stop, const DetailSink& detail) {
@@ -72,6 +98,8 @@ bool CaptureTree::ScanTree(const char* rootName, const StopCheck& stop, const De
     listings_.clear();
     order_.clear();
     blocks_.clear();
+    nativeNames_.clear();
+    report_ = CaptureReport();
     DirectoryNode root;
     root.name = rootName ? rootName : "";
     root.id = 1;
@@ -79,36 +107,45 @@ bool CaptureTree::ScanTree(const char* rootName, const StopCheck& stop, const De
     table_.push_back(root);
     listings_.emplace_back();
 
-    char path[platform::kMaxPath];
-    char pattern[platform::kMaxPath];
     // The table grows while it is walked: children go to its end.
     for (std::size_t i = 0; i < table_.size(); ++i) {
         if (stop && stop()) return false;
         listings_[i].first = static_cast<std::uint32_t>(order_.size());
-        if (listings_[i].enter && DirectoryPath(i, path) && path::Combine(pattern, path, "*.*") &&
-            !ListDirectory(i, pattern, stop))
-            return false;
+        if (listings_[i].enter && !ListDirectory(i, stop)) return false;
         if (detail) detail(table_[i].name.c_str());
     }
     return true;
 }
 
-bool CaptureTree::ListDirectory(std::size_t index, const char* pattern, const StopCheck& stop) {
-    platform::DirectorySearch search(pattern);
-    if (!search.IsOpen()) return true;  // nothing to list: no children, an empty list
+bool CaptureTree::ListDirectory(std::size_t index, const StopCheck& stop) {
+    // Listed by the names on disk; the stored path only decides whether the
+    // directory fits the path limit, and names it in the report.
+    std::string path = DirectoryPath(index);
+    std::string nativePath = FitsPathLimit(path) ? NativeDirectoryPath(index) : std::string();
+    platform::DirectorySearch search(platform::NativeDirectory{nativePath.c_str()});
+    if (!search.IsOpen()) {
+        // Nothing to list: no children, an empty list.
+        Note(report_.unreadDirectories, report_.unreadPaths, std::move(path));
+        return true;
+    }
+    if (!path::EndsWithBackslash(path.c_str())) path += '\\';
     children_.clear();
     platform::FindData found;
     while (search.Next(found)) {
         if (path::IsDotEntry(found.name)) continue;
         if (stop && stop()) return false;
         bool directory = (found.attributes & platform::kAttrDirectory) != 0;
+        bool listed = (found.attributes & kHiddenOrSystem) == 0;
         std::uint32_t entry = kNoEntry;
-        if ((found.attributes & kHiddenOrSystem) == 0) {
+        if (listed) {
             entry = AppendEntry(found);
             order_.push_back(entry);
         }
+        if (found.nameChanged && (listed || directory))
+            Note(report_.changedNames, report_.changedPaths, path + found.name);
         if (directory)
-            children_.push_back({found.name, entry, (found.attributes & platform::kAttrReparsePoint) == 0});
+            children_.push_back({found.name, found.nameChanged ? found.nativeName : "", found.nameChanged, entry,
+                                 (found.attributes & platform::kAttrReparsePoint) == 0});
     }
 
     Listing& listing = listings_[index];
@@ -139,6 +176,10 @@ bool CaptureTree::ListDirectory(std::size_t index, const char* pattern, const St
         childListing.entryInParent = child.entry;
         childListing.enter = child.enter;
         listings_.push_back(childListing);
+        // Without a name on disk the directory cannot be reached: its
+        // listing fails and is counted.
+        if (child.nameChanged && child.enter)
+            nativeNames_.push_back({static_cast<std::uint32_t>(table_.size() - 1), std::move(child.nativeName)});
     }
     return true;
 }

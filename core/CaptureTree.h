@@ -17,6 +17,21 @@
 
 namespace cataloom {
 
+// What a scan could not record as it is on disk.  The counts are complete;
+// the paths (code page 932, under the source path, with names as stored)
+// are kept for the first kMaxPaths of each.
+struct CaptureReport {
+    static constexpr std::size_t kMaxPaths = 10000;
+
+    // Names stored in another form than the disk gives them.
+    std::size_t changedNames = 0;
+    std::vector<std::string> changedPaths;
+    // Directories recorded without their contents: they could not be
+    // listed, or their path would pass the path limit.
+    std::size_t unreadDirectories = 0;
+    std::vector<std::string> unreadPaths;
+};
+
 class CaptureTree {
 public:
     using StopCheck = std::function<bool()>;
@@ -33,17 +48,21 @@ public:
     // and lists every directory.  `stop` is asked before each directory and
     // each entry; `detail` receives each directory's name.  False when stopped.
     //
-    // A hidden or system entry gets no place in its parent's list, but a
-    // hidden or system directory still gets its record and its own list.  A
-    // directory reparse point (junction, symbolic link) is recorded and
-    // listed in its parent but never entered, so every capture ends.  A
+    // Directories are listed by the names the system gave them (their native
+    // paths), so a name stored in another form still has its contents
+    // listed.  A hidden or system entry gets no place in its parent's list,
+    // but a hidden or system directory still gets its record and its own
+    // list.  A directory reparse point (junction, symbolic link) is recorded
+    // and listed in its parent but never entered, so every capture ends.  A
     // directory whose path would not fit the path limit, or that cannot be
-    // listed, has no sub-directories and an empty list.
+    // listed, has no sub-directories and an empty list.  Both are counted in
+    // the report, with every stored name that had to be changed.
     bool ScanTree(const char* rootName, const StopCheck& stop, const DetailSink& detail);
 
-    // Full path of directory `index` on the source; false if it does not fit
-    // kMaxPath bytes.
-    bool DirectoryPath(std::size_t index, char* out) const;
+    // Full path of directory `index` on the source, with the names as stored
+    // (code page 932); it may be longer than kMaxPath.
+    std::string DirectoryPath(std::size_t index) const;
+    const CaptureReport& Report() const { return report_; }
 
     // Writes every directory's entry list in table order through `writer`,
     // which has written the header and the table already.
@@ -68,12 +87,27 @@ private:
 
     struct Child {
         std::string name;
+        std::string nativeName;
+        bool nameChanged;
         std::uint32_t entry;
         bool enter;
     };
 
-    // Lists directory `index` (its path + "*.*"); false when stopped.
-    bool ListDirectory(std::size_t index, const char* pattern, const StopCheck& stop);
+    // The name on disk of a directory whose stored name differs from it;
+    // empty when the system gave none to reach it by.
+    struct NativeName {
+        std::uint32_t directory;  // index in the table
+        std::string name;
+    };
+
+    // Indices from the root's first child down to directory `index`.
+    std::vector<std::size_t> Chain(std::size_t index) const;
+    // The path of directory `index` as the system's calls take it, through
+    // the names on disk; empty when one of them cannot be reached.
+    std::string NativeDirectoryPath(std::size_t index) const;
+    // Lists directory `index`; false when stopped.
+    bool ListDirectory(std::size_t index, const StopCheck& stop);
+    static void Note(std::size_t& count, std::vector<std::string>& paths, std::string path);
     std::uint32_t AppendEntry(const platform::FindData& found);
     std::uint8_t* Entry(std::uint32_t ref);
 
@@ -85,6 +119,10 @@ private:
     std::vector<std::unique_ptr<std::uint8_t[]>> blocks_;
     std::size_t blockUsed_ = 0;
     std::vector<Child> children_;  // scratch of one listing
+    // In table order.  Every other directory's name on disk is its stored
+    // name in native form, so only these few are kept.
+    std::vector<NativeName> nativeNames_;
+    CaptureReport report_;
 };
 
 }  // namespace cataloom

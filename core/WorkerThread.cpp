@@ -22,6 +22,8 @@ bool WorkerThread::IsRunning() const { return thread_.IsRunning(); }
 
 void WorkerThread::Wait() { thread_.Wait(); }
 
+bool WorkerThread::WaitFor(unsigned milliseconds) { return thread_.WaitFor(milliseconds); }
+
 void WorkerThread::StopAndWait() {
     if (IsRunning()) RequestStop();
     Wait();

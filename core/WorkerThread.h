@@ -24,6 +24,9 @@ public:
     bool IsRunning() const;
     // Blocks until the thread has ended; returns at once if it never started.
     void Wait();
+    // Blocks until the thread has ended or `milliseconds` have passed; true
+    // if it has ended or never started.
+    bool WaitFor(unsigned milliseconds);
 
 protected:
     // The thread's body; its result is the thread's exit code.

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace cataloom::platform {
 
@@ -63,15 +64,40 @@ struct FindData {
     std::uint64_t size = 0;
     FileTime creationTime = 0;
     FileTime lastWriteTime = 0;
+    // The name in code page 932, as catalogues store it.
     char name[kMaxPath] = {};
+    // The name that reaches the entry through native paths (JoinNativePath):
+    // on Linux the name on disk; on Windows the ANSI name, or the short name
+    // where the ANSI name is not the name on disk.  Empty when there is none.
+    char nativeName[kMaxPath] = {};
+    // True when `name` is not the name on disk: a character that code page
+    // 932 cannot hold became "?" (or on Windows a look-alike), one it holds
+    // in another form was given that form, and on Linux a backslash (no
+    // separator there) became "_".
+    bool nameChanged = false;
 };
 
-// One directory search (FindFirstFileA / FindNextFileA).  `pattern` is a path
-// whose last component may hold the wildcards * and ?; "." and ".." are
-// returned as the system returns them.
+// A path as the system's own calls take it: the path itself on Windows,
+// UTF-8 with "/" separators on Linux.  Native paths reach names that have no
+// exact code page 932 form, and may be longer than kMaxPath.
+std::string NativePath(const char* path);
+// `directory` + a separator (unless it ends in one) + `name`, all native.
+std::string JoinNativePath(const std::string& directory, const char* name);
+
+// A directory named by its native path.
+struct NativeDirectory {
+    const char* path;
+};
+
+// One directory search (FindFirstFileA / FindNextFileA; on Windows the
+// Unicode forms, with each name converted as the ANSI calls convert it).
+// `pattern` is a path whose last component may hold the wildcards * and ?;
+// "." and ".." are returned as the system returns them.
 class DirectorySearch {
 public:
     explicit DirectorySearch(const char* pattern);
+    // Every entry of a directory given by its native path.
+    explicit DirectorySearch(NativeDirectory directory);
     ~DirectorySearch();
     DirectorySearch(const DirectorySearch&) = delete;
     DirectorySearch& operator=(const DirectorySearch&) = delete;

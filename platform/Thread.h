@@ -45,6 +45,10 @@ public:
     bool IsRunning() const;
     // Blocks until the body has returned; returns at once if never started.
     void Wait();
+    // Blocks until the body has returned or `milliseconds` have passed;
+    // true if it has returned or was never started.  On the thread itself
+    // it returns false at once.
+    bool WaitFor(unsigned milliseconds);
 
 private:
     struct State;

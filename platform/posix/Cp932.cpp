@@ -80,6 +80,15 @@ std::string Cp932ToUtf8(const std::string& cp932) {
     return converter.Run(cp932, Cp932SequenceLength);
 }
 
+std::string Utf8ToCatalogName(const std::string& utf8, bool& changed) {
+    std::string safe = utf8;
+    for (char& c : safe)
+        if (c == '\\') c = '_';
+    std::string name = Utf8ToCp932(safe);
+    changed = safe != utf8 || Cp932ToUtf8(name) != safe;
+    return name;
+}
+
 std::string ToNativePath(const char* cp932Path) {
     std::string path = Cp932ToUtf8(cp932Path ? cp932Path : "");
     // After conversion every 0x5C byte is a real backslash: UTF-8 never uses

@@ -11,6 +11,11 @@ namespace cataloom::platform {
 std::string Utf8ToCp932(const std::string& utf8);
 // Code page 932 to UTF-8.  Invalid sequences become "?".
 std::string Cp932ToUtf8(const std::string& cp932);
+// The code page 932 name a catalogue stores for a UTF-8 name on disk: each
+// backslash (a plain character on Linux, a separator in catalogue paths)
+// becomes "_" first.  `changed` is set when the result does not convert
+// back to the same name.
+std::string Utf8ToCatalogName(const std::string& utf8, bool& changed);
 // A code page 932 path as the Linux file system takes it: converted to UTF-8,
 // with every backslash separator turned into a slash.
 std::string ToNativePath(const char* cp932Path);

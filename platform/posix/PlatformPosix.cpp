@@ -76,6 +76,12 @@ bool MatchWildcard(const char* pattern, const char* name) {
     return MatchWildcard(pattern + 1, name + 1);
 }
 
+void CopyName(const std::string& name, char (&out)[kMaxPath]) {
+    std::size_t length = std::min(name.size(), sizeof(out) - 1);
+    std::memcpy(out, name.data(), length);
+    out[length] = '\0';
+}
+
 // Fills `out` for the entry `name` of the open directory `dirFd`; false if the
 // entry vanished.
 bool Describe(int dirFd, const std::string& utf8Name, FindData& out) {
@@ -93,10 +99,8 @@ bool Describe(int dirFd, const std::string& utf8Name, FindData& out) {
     // Linux keeps no creation time in struct stat; the status change time is
     // the closest it offers.
     out.creationTime = ToFileTime(st.st_ctim);
-    std::string name = Utf8ToCp932(utf8Name);
-    std::size_t length = std::min(name.size(), sizeof(out.name) - 1);
-    std::memcpy(out.name, name.data(), length);
-    out.name[length] = '\0';
+    CopyName(Utf8ToCatalogName(utf8Name, out.nameChanged), out.name);
+    CopyName(utf8Name, out.nativeName);
     return true;
 }
 
@@ -164,6 +168,12 @@ DirectorySearch::DirectorySearch(const char* pattern) : state_(new State) {
     state_->dir = opendir(dir.c_str());
 }
 
+DirectorySearch::DirectorySearch(NativeDirectory directory) : state_(new State) {
+    if (directory.path == nullptr || *directory.path == '\0') return;
+    state_->pattern = "*";
+    state_->dir = opendir(directory.path);
+}
+
 DirectorySearch::~DirectorySearch() {
     if (state_->dir != nullptr) closedir(state_->dir);
     delete state_;
@@ -183,6 +193,13 @@ bool DirectorySearch::Next(FindData& out) {
         if (Describe(dirfd(state_->dir), e->d_name, out)) return true;
     }
     return false;
+}
+
+std::string NativePath(const char* path) { return ToNativePath(path); }
+
+std::string JoinNativePath(const std::string& directory, const char* name) {
+    if (directory.empty() || directory.back() == '/') return directory + name;
+    return directory + '/' + name;
 }
 
 bool GetAttributes(const char* path, std::uint32_t& attributes) {

@@ -1,6 +1,9 @@
 #include "platform/Thread.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -21,6 +24,9 @@ struct Thread::State {
     std::thread thread;
     std::atomic<bool> running{false};
     bool started = false;
+    // Signalled, under the mutex, when the body has returned.
+    std::mutex mutex;
+    std::condition_variable ended;
 };
 
 Thread::Thread() : state_(new State) {}
@@ -37,7 +43,9 @@ bool Thread::Start(Body body, void* context) {
     try {
         state_->thread = std::thread([this, body, context] {
             body(context);
+            std::lock_guard<std::mutex> lock(state_->mutex);
             state_->running.store(false);
+            state_->ended.notify_all();
         });
     } catch (const std::system_error&) {
         state_->running.store(false);
@@ -51,6 +59,13 @@ bool Thread::IsRunning() const { return state_->running.load(); }
 void Thread::Wait() {
     if (state_->thread.joinable() && state_->thread.get_id() != std::this_thread::get_id())
         state_->thread.join();
+}
+
+bool Thread::WaitFor(unsigned milliseconds) {
+    if (state_->thread.joinable() && state_->thread.get_id() == std::this_thread::get_id()) return false;
+    std::unique_lock<std::mutex> lock(state_->mutex);
+    return state_->ended.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                                  [this] { return !state_->running.load(); });
 }
 
 }  // namespace cataloom::platform

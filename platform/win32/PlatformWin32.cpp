@@ -5,6 +5,8 @@
 #include <objbase.h>
 
 #include <cstring>
+#include <cwchar>
+#include <string>
 
 namespace cataloom::platform {
 namespace {
@@ -13,13 +15,54 @@ FileTime ToFileTime(const FILETIME& ft) {
     return (static_cast<FileTime>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 }
 
-void CopyFindData(const WIN32_FIND_DATAA& found, FindData& out) {
+std::wstring Widen(const char* ansi) {
+    int n = MultiByteToWideChar(CP_ACP, 0, ansi, -1, nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide.data(), n);
+    wide.pop_back();
+    return wide;
+}
+
+// `wide` in the ANSI code page as the ANSI calls give it, cut at a
+// character boundary to fit `out`; true when that is the name itself (no
+// character was lost, replaced by a look-alike or cut off).
+bool ToAnsiName(const wchar_t* wide, char (&out)[kMaxPath]) {
+    int bytes = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(bytes > 0 ? bytes : 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi.data(), bytes, nullptr, nullptr);
+    ansi.resize(std::strlen(ansi.c_str()));
+    std::size_t length = 0;
+    for (const char* p = ansi.c_str(); *p != '\0'; p = CharNextA(p)) {
+        auto next = static_cast<std::size_t>(CharNextA(p) - ansi.c_str());
+        if (next >= kMaxPath) break;
+        length = next;
+    }
+    std::memcpy(out, ansi.data(), length);
+    out[length] = '\0';
+    return length == ansi.size() && Widen(out) == wide;
+}
+
+// The names come from the Unicode listing: the ANSI calls would turn a
+// character that code page 932 lacks into "?" or silently into a look-alike
+// ("é" into "e"), and a name changed that way reaches a different file or
+// none.  Such a name reaches the entry through its short name, if the
+// system made one.
+void CopyFindData(const WIN32_FIND_DATAW& found, FindData& out) {
     out.attributes = found.dwFileAttributes;
     out.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
     out.creationTime = ToFileTime(found.ftCreationTime);
     out.lastWriteTime = ToFileTime(found.ftLastWriteTime);
-    std::memcpy(out.name, found.cFileName, sizeof(out.name));
-    out.name[sizeof(out.name) - 1] = '\0';
+    out.nameChanged = !ToAnsiName(found.cFileName, out.name);
+    if (!out.nameChanged) std::memcpy(out.nativeName, out.name, sizeof(out.nativeName));
+    else if (found.cAlternateFileName[0] == L'\0' || !ToAnsiName(found.cAlternateFileName, out.nativeName))
+        out.nativeName[0] = '\0';
+}
+
+bool EndsWithSeparator(const std::string& path) {
+    const char* last = nullptr;
+    for (const char* p = path.c_str(); *p != '\0'; p = CharNextA(p)) last = p;
+    return last != nullptr && *last == '\\';
 }
 
 HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
@@ -41,14 +84,22 @@ void TaskFree(void* block) { CoTaskMemFree(block); }
 
 struct DirectorySearch::State {
     HANDLE handle = INVALID_HANDLE_VALUE;
-    WIN32_FIND_DATAA first{};
+    WIN32_FIND_DATAW first{};
     bool firstPending = false;
+
+    void Open(const char* pattern) {
+        handle = FindFirstFileW(Widen(pattern).c_str(), &first);
+        firstPending = handle != INVALID_HANDLE_VALUE;
+    }
 };
 
 DirectorySearch::DirectorySearch(const char* pattern) : state_(new State) {
-    if (pattern == nullptr || *pattern == '\0') return;
-    state_->handle = FindFirstFileA(pattern, &state_->first);
-    state_->firstPending = state_->handle != INVALID_HANDLE_VALUE;
+    if (pattern != nullptr && *pattern != '\0') state_->Open(pattern);
+}
+
+DirectorySearch::DirectorySearch(NativeDirectory directory) : state_(new State) {
+    if (directory.path != nullptr && *directory.path != '\0')
+        state_->Open(JoinNativePath(directory.path, "*.*").c_str());
 }
 
 DirectorySearch::~DirectorySearch() {
@@ -65,10 +116,17 @@ bool DirectorySearch::Next(FindData& out) {
         CopyFindData(state_->first, out);
         return true;
     }
-    WIN32_FIND_DATAA found{};
-    if (!FindNextFileA(state_->handle, &found)) return false;
+    WIN32_FIND_DATAW found{};
+    if (!FindNextFileW(state_->handle, &found)) return false;
     CopyFindData(found, out);
     return true;
+}
+
+std::string NativePath(const char* path) { return path ? path : ""; }
+
+std::string JoinNativePath(const std::string& directory, const char* name) {
+    if (directory.empty() || EndsWithSeparator(directory)) return directory + name;
+    return directory + '\\' + name;
 }
 
 bool GetAttributes(const char* path, std::uint32_t& attributes) {

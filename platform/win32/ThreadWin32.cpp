@@ -66,4 +66,10 @@ void Thread::Wait() {
         WaitForSingleObject(state_->thread, INFINITE);
 }
 
+bool Thread::WaitFor(unsigned milliseconds) {
+    if (state_->thread == nullptr) return true;
+    if (state_->id == GetCurrentThreadId()) return false;
+    return WaitForSingleObject(state_->thread, milliseconds) != WAIT_TIMEOUT;
+}
+
 }  // namespace cataloom::platform

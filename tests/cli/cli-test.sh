@@ -14,6 +14,12 @@ expect() {  # expect NAME EXPECTED-STATUS COMMAND... ; output in $out
 contains() {  # contains NAME TEXT: $out must hold TEXT
   if ! grep -qF -- "$2" <<<"$out"; then echo "FAIL $1: no \"$2\" in:"; echo "$out"; failures=$((failures+1)); fi
 }
+warns() {  # warns NAME LINE: the last command's stderr must hold LINE as a whole line
+  if ! grep -qxF -- "$2" "$work/stderr"; then echo "FAIL $1: no line \"$2\" in:"; cat "$work/stderr"; failures=$((failures+1)); fi
+}
+is() {  # is NAME EXPECTED: $out must be EXPECTED exactly
+  [ "$out" = "$2" ] || { echo "FAIL $1: got \"$out\""; failures=$((failures+1)); }
+}
 
 mkdir -p "$work/src/写真/旅行" "$work/src/docs" "$work/data/棚"
 printf '12345' > "$work/src/写真/旅行/京都.jpg"
@@ -53,4 +59,51 @@ expect info-missing 1 "$tool" info missing.vmf
 expect ls-missing-dir 1 "$tool" ls data/棚/disc.vmf nothing
 expect usage 2 "$tool" ls
 expect unknown 2 "$tool" frobnicate
+# Names code page 932 cannot hold as they are keep their contents, and a
+# backslash in a Linux name is no separator: each directory lists its own.
+mkdir -p "t/第1話〜第3話" "t/Season 1—2" 't/back\slash' t/back/slash
+printf 'a' > "t/第1話〜第3話/a.txt"; printf 'bb' > "t/Season 1—2/b.txt"
+printf 'ccc' > 't/back\slash/own.txt'; printf 'dddd' > t/back/slash/other.txt
+expect names 0 "$tool" capture t -o names.vmf
+contains names-counts "5 directories, 4 files"
+warns names-warning "cataloom: warning: 3 names were changed to fit code page 932 (-v shows which)"
+expect names-ls 0 "$tool" ls names.vmf
+is names-ls $'back/\nback_slash/\nSeason 1―2/\n第1話～第3話/'
+expect names-wave 0 "$tool" ls names.vmf 第1話～第3話
+is names-wave a.txt
+expect names-dash 0 "$tool" ls names.vmf 'Season 1―2'
+is names-dash b.txt
+expect names-backslash 0 "$tool" ls names.vmf back_slash
+is names-backslash own.txt
+expect names-slash 0 "$tool" ls names.vmf back/slash
+is names-slash other.txt
+expect names-check 0 "$tool" check names.vmf
+contains names-sound "sound, 5 directories, 4 files"
+expect names-verbose 0 "$tool" capture t -o names.vmf -v
+warns names-verbose-warning "cataloom: warning: 3 names were changed to fit code page 932"
+warns names-verbose-which "cataloom:   $work/t/第1話～第3話"
+warns names-verbose-which "cataloom:   $work/t/Season 1―2"
+warns names-verbose-which "cataloom:   $work/t/back_slash"
+# A directory that cannot be read: the catalogue is written, a warning says
+# so, and the status is 3.  Root reads every directory; it is run without
+# the capabilities that allow it.
+mkdir -p u/locked/inner u/open
+printf 'x' > u/open/f; printf 'y' > u/locked/g
+chmod 000 u/locked
+as_user=()
+[ "$(id -u)" = 0 ] && as_user=(setpriv --inh-caps=-dac_override,-dac_read_search --bounding-set=-dac_override,-dac_read_search)
+if [ "$(id -u)" = 0 ] && ! command -v setpriv >/dev/null; then
+  echo "SKIP unread: running as root without setpriv"
+else
+  expect unread 3 "${as_user[@]}" "$tool" capture u -o unread.vmf
+  contains unread-counts "2 directories, 1 files"
+  warns unread-warning "cataloom: warning: 1 directory could not be read and is recorded without contents (-v shows which)"
+  expect unread-verbose 3 "${as_user[@]}" "$tool" capture u -o unread.vmf -v
+  warns unread-which "cataloom:   $work/u/locked"
+  expect unread-ls 0 "$tool" ls unread.vmf locked
+  is unread-ls ""
+fi
+chmod 755 u/locked
+expect help 0 "$tool" --help
+contains help-status "3 catalogue written but some directories could not be read"
 [ "$failures" = 0 ] && echo "cli tests passed" || { echo "$failures cli test(s) failed"; exit 1; }

@@ -52,6 +52,7 @@ void RunCapture(const std::string& source, const std::string& target, const std:
     task.Wait();
     run.outcome = task.Result();
     run.header = task.Header();
+    run.report = task.Report();
 }
 
 std::vector<std::string> EntryNames(const CatalogReader& reader, const std::string& path) {
@@ -87,16 +88,6 @@ std::vector<std::string> FolderNames(const std::string& folder) {
         if (!path::IsDotEntry(found.name)) names.emplace_back(found.name);
     return names;
 }
-
-#ifdef _WIN32
-std::wstring Wide(const std::string& cp932) {
-    int n = MultiByteToWideChar(CP_ACP, 0, cp932.c_str(), -1, nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, cp932.c_str(), -1, out.data(), n);
-    out.pop_back();
-    return out;
-}
-#endif
 
 bool LongDirectories::Make(const std::string& path) {
 #ifdef _WIN32

@@ -5,6 +5,7 @@
 #include "core/CaptureSink.h"
 #include "core/CaptureTask.h"
 #include "core/CatalogReader.h"
+#include "tests/support/TempTree.h"
 
 #include <mutex>
 #include <string>
@@ -41,6 +42,7 @@ private:
 struct CaptureRun {
     CaptureTask::Outcome outcome;
     CatalogHeader header;
+    CaptureReport report;
     RecordingSink sink;
 };
 
@@ -79,8 +81,5 @@ private:
     std::vector<std::string> made_;
 };
 
-#ifdef _WIN32
-std::wstring Wide(const std::string& cp932);
-#endif
 
 }  // namespace cataloom::test

@@ -95,6 +95,65 @@ TEST(Platform, SearchesAndFiles) {
     EXPECT_FALSE(path::Exists(tmp.Path("c.txt").c_str()));
 }
 
+// A listing gives, beside the stored name, the name that reaches the entry
+// and whether the stored one differs from the disk's.
+TEST(Platform, ListingsGiveTheNativeNameToDescendBy) {
+    test::TempTree tmp;
+    tmp.MakeNativeDir(u8"ソフト");
+    tmp.MakeNativeFile(u8"ソフト/in.txt", 1);
+    tmp.MakeNativeDir(u8"〜");  // code page 932 has no such character
+    tmp.MakeNativeFile(u8"〜/in.txt", 1);
+
+    std::string root = platform::NativePath(tmp.Root().c_str());
+    platform::DirectorySearch search(platform::NativeDirectory{root.c_str()});
+    ASSERT_TRUE(search.IsOpen());
+    platform::FindData found;
+    int seen = 0;
+    while (search.Next(found)) {
+        if (path::IsDotEntry(found.name)) continue;
+        ++seen;
+        bool soft = std::string(found.name) == "\x83\x5C\x83\x74\x83\x67";
+        SCOPED_TRACE(found.name);
+#ifdef _WIN32
+        EXPECT_EQ(found.name, std::string(soft ? "\x83\x5C\x83\x74\x83\x67" : "?"));
+        if (soft) {
+            EXPECT_STREQ(found.nativeName, found.name);
+        }
+#else
+        EXPECT_EQ(found.name, std::string(soft ? "\x83\x5C\x83\x74\x83\x67" : "\x81\x60"));  // ソフト, ～
+        EXPECT_STREQ(found.nativeName, soft ? u8"ソフト" : u8"〜");
+#endif
+        EXPECT_EQ(found.nameChanged, !soft);
+        // The native name reaches the entry's own contents.
+        std::string inside = platform::JoinNativePath(root, found.nativeName);
+        platform::DirectorySearch below(platform::NativeDirectory{inside.c_str()});
+        std::vector<std::string> names;
+        platform::FindData f;
+        while (below.Next(f))
+            if (!path::IsDotEntry(f.name)) names.emplace_back(f.name);
+        EXPECT_EQ(names, std::vector<std::string>{"in.txt"});
+    }
+    EXPECT_EQ(seen, 2);
+    EXPECT_FALSE(platform::DirectorySearch(platform::NativeDirectory{""}).IsOpen());
+}
+
+TEST(Platform, NativePathsJoinWithOneSeparator) {
+#ifdef _WIN32
+    EXPECT_EQ(platform::NativePath("C:\\a\\b"), "C:\\a\\b");
+    EXPECT_EQ(platform::JoinNativePath("C:\\", "x"), "C:\\x");
+    EXPECT_EQ(platform::JoinNativePath("C:\\a", "x"), "C:\\a\\x");
+    // "ソ" ends in the byte of a backslash: still a separator is added.
+    EXPECT_EQ(platform::JoinNativePath("C:\\\x83\x5C", "x"), "C:\\\x83\x5C\\x");
+#else
+    EXPECT_EQ(platform::NativePath("\\tmp\\\x83\x5C"), u8"/tmp/ソ");
+    EXPECT_EQ(platform::JoinNativePath("/", "x"), "/x");
+    EXPECT_EQ(platform::JoinNativePath("/a", "x"), "/a/x");
+    // A backslash is a plain character of a Linux name.
+    EXPECT_EQ(platform::JoinNativePath("/a\\", "x"), "/a\\/x");
+#endif
+    EXPECT_EQ(platform::JoinNativePath("", "x"), "x");
+}
+
 TEST(Platform, VolumeOfTheTemporaryFolder) {
     test::TempTree tmp;
     std::uint64_t total = 0, free = 0;

@@ -58,5 +58,23 @@ TEST(WorkerThreadTest, DestroyingARunningWorkerStopsItAndWaits) {
     EXPECT_TRUE(ended);
 }
 
+TEST(WorkerThreadTest, WaitForReturnsWhenTheThreadEndsAndTimesOutWhileItRuns) {
+    std::atomic<bool> ended{false};
+    PollingWorker worker;
+    worker.ended = &ended;
+    EXPECT_TRUE(worker.WaitFor(0));  // never started
+    ASSERT_TRUE(worker.Start());
+    while (worker.polls == 0) std::this_thread::yield();
+    EXPECT_FALSE(worker.WaitFor(20));
+    EXPECT_TRUE(worker.IsRunning());
+    worker.RequestStop();
+    // Returns as the body ends (50 ms after the stop), not after the
+    // time-out: a wait that slept it out would pass the test's time limit.
+    EXPECT_TRUE(worker.WaitFor(3600 * 1000));
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(worker.IsRunning());
+    EXPECT_TRUE(worker.WaitFor(0));
+}
+
 }  // namespace
 }  // namespace cataloom

@@ -9,8 +9,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include "platform/posix/Cp932.h"
-
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -85,6 +85,53 @@ std::string TempTree::WriteFile(const std::string& relative, const std::string& 
     return p;
 }
 
+namespace {
+
+#ifdef _WIN32
+std::wstring ToWide(const std::string& text, UINT codePage) {
+    int n = MultiByteToWideChar(codePage, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(codePage, 0, text.c_str(), -1, wide.data(), n);
+    wide.pop_back();
+    return wide;
+}
+
+std::wstring NativeFullPath(const std::string& root, const std::string& utf8) {
+    std::wstring path = Wide(root) + L"\\" + ToWide(utf8, CP_UTF8);
+    for (wchar_t& c : path)
+        if (c == L'/') c = L'\\';
+    return path;
+}
+#endif
+
+}  // namespace
+
+void TempTree::MakeNativeDir(const std::string& utf8) const {
+#ifdef _WIN32
+    bool made = CreateDirectoryW(NativeFullPath(root_, utf8).c_str(), nullptr) != FALSE;
+#else
+    bool made = mkdir((NativePath(root_) + "/" + utf8).c_str(), 0777) == 0;
+#endif
+    if (!made) throw std::runtime_error("cannot create " + utf8);
+}
+
+void TempTree::MakeNativeFile(const std::string& utf8, std::size_t bytes) const {
+    std::string content(bytes, 'x');
+#ifdef _WIN32
+    HANDLE file = CreateFileW(NativeFullPath(root_, utf8).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    bool made = file != INVALID_HANDLE_VALUE &&
+                ::WriteFile(file, content.data(), static_cast<DWORD>(bytes), &written, nullptr) && written == bytes;
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+#else
+    int fd = open((NativePath(root_) + "/" + utf8).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    bool made = fd >= 0 && write(fd, content.data(), bytes) == static_cast<ssize_t>(bytes);
+    if (fd >= 0) made = close(fd) == 0 && made;
+#endif
+    if (!made) throw std::runtime_error("cannot write " + utf8);
+}
+
 void TempTree::Hide(const std::string& relative) const {
 #ifdef _WIN32
     std::string p = Path(relative);
@@ -103,12 +150,10 @@ std::string ReadWholeFile(const std::string& path) {
     return content;
 }
 
-std::string NativePath(const std::string& path) {
+std::string NativePath(const std::string& path) { return platform::NativePath(path.c_str()); }
+
 #ifdef _WIN32
-    return path;
-#else
-    return platform::ToNativePath(path.c_str());
+std::wstring Wide(const std::string& cp932) { return ToWide(cp932, CP_ACP); }
 #endif
-}
 
 }  // namespace cataloom::test
