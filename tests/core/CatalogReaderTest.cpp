@@ -103,12 +103,12 @@ TEST_F(CatalogReaderTest, ReloadsAPathWhoseFileChanged) {
 }
 
 TEST_F(CatalogReaderTest, CachesAPathUntilItsSizeOrWriteTimeChanges) {
-    // The same tree with "b" renamed "e": a file of exactly the same size.
+    // The same tree with "b" renamed "a": a file of exactly the same size.
     CatalogHeader other = test::MakeHeader("DISC");
     std::string renamed = tmp_.Path("renamed.vmf");
     ASSERT_TRUE(test::WriteCatalog(renamed, other,
-                                   {{"", 0, {Dir("e", 1), Dir("Dir"), Dir("dir"), Dir(SO), File("f", 1)}},
-                                    {"e", 0, {Dir("c")}},
+                                   {{"", 0, {Dir("a", 1), Dir("Dir"), Dir("dir"), Dir(SO), File("f", 1)}},
+                                    {"a", 0, {Dir("c")}},
                                     {"Dir", 0, {File("upper", 1)}},
                                     {"dir", 0, {File("lower", 2)}},
                                     {SO, 0, {File(SO "x", 3)}},
@@ -128,14 +128,14 @@ TEST_F(CatalogReaderTest, CachesAPathUntilItsSizeOrWriteTimeChanges) {
     ASSERT_TRUE(test::SetWriteTime(file_, stamp));
     ASSERT_EQ(reader.Open(file_.c_str()), kOk);
     EXPECT_TRUE(reader.FindDirectory("DISC\\b", &offset, &size));
-    EXPECT_FALSE(reader.FindDirectory("DISC\\e", &offset, &size));
+    EXPECT_FALSE(reader.FindDirectory("DISC\\a", &offset, &size));
 
     // Only the write time changes: the file is read again.
     ASSERT_TRUE(test::SetWriteTime(file_, stamp + 10000000));
     ASSERT_EQ(reader.Open(file_.c_str()), kOk);
     EXPECT_FALSE(reader.FindDirectory("DISC\\b", &offset, &size));
-    EXPECT_TRUE(reader.FindDirectory("DISC\\e", &offset, &size));
-    EXPECT_EQ(Names(reader, "DISC\\e\\c"), std::vector<std::string>{"leaf"});
+    EXPECT_TRUE(reader.FindDirectory("DISC\\a", &offset, &size));
+    EXPECT_EQ(Names(reader, "DISC\\a\\c"), std::vector<std::string>{"leaf"});
 }
 
 TEST_F(CatalogReaderTest, FindsNamesThatAnotherCollationSorted) {
