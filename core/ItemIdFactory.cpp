@@ -201,10 +201,9 @@ const char* ItemIdFactory::CategoryName(const ItemId* r) { return IsKind(r, kKin
 const char* ItemIdFactory::MediaFileName(const ItemId* r) { return IsKind(r, kKindMedia) ? Name(r) : ""; }
 const char* ItemIdFactory::MediaName(const ItemId* r) {
     if (!IsKind(r, kKindMedia)) return "";
-    const char* file = StringAt(r, itemid::kName);
     // A record without a terminated file name has no second string either.
-    if (*file == '\0' && !HasString(r, itemid::kName)) return "";
-    return StringAt(r, itemid::kName + std::strlen(file) + 1);
+    if (!HasString(r, itemid::kName)) return "";
+    return StringAt(r, itemid::kName + std::strlen(Name(r)) + 1);
 }
 std::uint32_t ItemIdFactory::MediaDriveType(const ItemId* r) {
     return Field32(r, kKindMedia, itemid::kFlags) & 0xFFFF;
