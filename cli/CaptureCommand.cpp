@@ -135,6 +135,8 @@ int CaptureCommand(const Arguments& args) {
         return kExitUsage;
     }
     std::string target = options.output ? platform::console::ArgumentPath(options.output) : name + ".vmf";
+    // Only a name ending in ".vmf" is ever taken for a catalogue.
+    if (!IsCatalogFileName(target.c_str())) target += kCatalogExtension;
     if (target.size() >= kMaxPath || path::IsDirectory(target.c_str())) {
         Error("cannot write the catalogue to " + ShowPath(target));
         return kExitUsage;

@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 #include "cli/Terminal.h"
+#include "core/CatalogPath.h"
 #include "core/CatalogSearch.h"
 #include "core/DisplayText.h"
 #include "core/PathUtil.h"
@@ -22,23 +23,25 @@ public:
         while (!location.empty() && location[0] == '\\') location.erase(0, 1);
         std::string size, date;
         if (hit.kind == SearchHit::Kind::kEntry) {
-            // The first component of the inner path is the catalogue's name.
-            const char* below = text::FindChar(hit.inner, '\\');
-            if (below != nullptr) location += below;
+            location += BelowCatalogRoot(hit.inner);
             if (!EntryRecord::IsDirectory(hit.entry)) size = std::to_string(EntryRecord::FileSize(hit.entry));
             date = FormatListTime(EntryRecord::WriteTime(hit.entry));
         } else if (hit.kind == SearchHit::Kind::kCatalog) {
             date = FormatListTime(hit.header->captureTime);
         }
         Print(ShowPath(location) + "\t" + size + "\t" + date + "\n");
-        ++count_;
     }
 
-    std::size_t Count() const { return count_; }
+    void Damaged(const char* path) override {
+        Error("warning: damaged catalogue not fully searched: " + ShowPath(path));
+        ++damaged_;
+    }
+
+    std::size_t DamagedCount() const { return damaged_; }
 
 private:
     std::size_t rootLength_;
-    std::size_t count_ = 0;
+    std::size_t damaged_ = 0;
 };
 
 }  // namespace
@@ -66,8 +69,13 @@ int FindCommand(const Arguments& args) {
     std::string relative = location ? platform::console::ArgumentPath(location) : "";
     char start[kMaxPath];
     char inner[kMaxPath];
-    if (!CatalogSearch::ResolveLocation(dataRoot.c_str(), relative.c_str(), start, inner)) {
+    switch (CatalogSearch::ResolveLocation(dataRoot.c_str(), relative.c_str(), start, inner)) {
+    case CatalogSearch::Location::kFound: break;
+    case CatalogSearch::Location::kMissing:
         Error("no such location in the data folder: " + ShowPath(relative));
+        return kExitFailure;
+    case CatalogSearch::Location::kDamaged:
+        Error("damaged catalogue (the directory table cannot be read) in the location " + ShowPath(relative));
         return kExitFailure;
     }
     NameMatcher matcher(pattern.c_str(), matchCase);
@@ -75,7 +83,7 @@ int FindCommand(const Arguments& args) {
     HitPrinter printer(dataRoot);
     CatalogSearch search(matcher, reader, printer, nullptr);
     search.Walk(start, inner);
-    return kExitOk;
+    return printer.DamagedCount() == 0 ? kExitOk : kExitFailure;
 }
 
 }  // namespace cataloom::cli

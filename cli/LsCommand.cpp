@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 #include "cli/Terminal.h"
+#include "core/CatalogPath.h"
 #include "core/CatalogReader.h"
 #include "core/DisplayText.h"
 #include "core/PathUtil.h"
@@ -41,12 +42,13 @@ int LsCommand(const Arguments& args) {
     CatalogHeader header;
     if (!OpenCatalogArgument(operands[0], path, header)) return kExitFailure;
 
-    // The reader's first component stands for the root: the catalogue name.
+    // The reader's first component stands for the root: the catalogue name,
+    // which may be empty.
     char directory[kMaxPath];
-    text::CopyTruncated(directory, sizeof(directory), header.name);
+    int length = static_cast<int>(text::CopyTruncated(directory, sizeof(directory), header.name));
     std::string relative = operands.size() > 1 ? platform::console::ArgumentPath(operands[1]) : "";
     while (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
-    if (!path::Append(directory, relative.c_str())) {
+    if (!relative.empty() && AppendCatalogName(directory, length, sizeof(directory), relative.c_str()) < 0) {
         Error("path too long: " + ShowPath(relative));
         return kExitUsage;
     }

@@ -15,8 +15,9 @@ bool OpenCatalogArgument(const char* argument, std::string& path, CatalogHeader&
         Error("no such file: " + ShowPath(path));
         return false;
     }
+    // Reading refuses anything but a regular file (a FIFO would block).
     if (!ReadHeader(path.c_str(), &header) || !IsCatalogHeader(&header)) {
-        Error("not a catalogue (no \"!vmf\" header): " + ShowPath(path));
+        Error("not a catalogue (no regular file with a \"!vmf\" header): " + ShowPath(path));
         return false;
     }
     header.name[sizeof(header.name) - 1] = '\0';

@@ -27,7 +27,14 @@ bool IsCatalogHeader(const CatalogHeader* header) {
 
 bool IsCatalogFileName(const char* name) {
     if (name == nullptr) return false;
-    return platform::CompareNoCase(path::Extension(name), ".vmf") == 0;
+    // The name ends in ".vmf" whatever comes before it ("v1.2.vmf"); the
+    // suffix must start on a character of its own, not inside a double-byte one.
+    std::size_t length = std::strlen(name);
+    if (length < kCatalogExtensionLength) return false;
+    const char* suffix = name + length - kCatalogExtensionLength;
+    const char* p = name;
+    while (p < suffix) p = text::Next(p);
+    return p == suffix && platform::CompareNoCase(suffix, kCatalogExtension) == 0;
 }
 
 bool IsWellFormedEntryList(const std::uint8_t* list, std::size_t size) {

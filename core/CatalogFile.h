@@ -45,6 +45,8 @@ constexpr std::size_t kTerminatorSize = 2;       // the zero size word ending a 
 constexpr std::uint64_t kUnknownTotal = ~0ULL;   // directory size not computed yet
 constexpr std::size_t kMaxNameLength = 259;      // longest file name
 constexpr std::size_t kMaxCatalogNameLength = 255;
+constexpr char kCatalogExtension[] = ".vmf";
+constexpr std::size_t kCatalogExtensionLength = sizeof(kCatalogExtension) - 1;
 
 // Little-endian field access at any byte position.
 inline std::uint16_t Load16(const void* p) {
@@ -106,6 +108,8 @@ struct EntryRecord {
 bool ReadHeader(const char* path, CatalogHeader* header);
 bool WriteHeader(const char* path, const CatalogHeader* header);
 bool IsCatalogHeader(const CatalogHeader* header);
+// True when the name (or the path's last component) ends in ".vmf", compared
+// without regard to case.
 bool IsCatalogFileName(const char* name);
 
 // Validates one entry list (records, names, terminator) of `size` bytes.

@@ -1,5 +1,6 @@
 #include "core/CatalogReader.h"
 
+#include "core/CatalogPath.h"
 #include "core/PathUtil.h"
 
 #include <algorithm>
@@ -23,6 +24,10 @@ struct DepthParentLess {
 };
 
 }  // namespace
+
+std::uint64_t CatalogReader::ListStart(const std::uint8_t* record) const {
+    return static_cast<std::uint64_t>(kHeaderSize) + tableSize_ + DirectoryRecord::ListOffset(record);
+}
 
 HResult CatalogReader::Open(const char* path) {
     if (path == nullptr) return kPointer;
@@ -101,6 +106,7 @@ void CatalogReader::Release() {
 }
 
 long CatalogReader::FindChild(std::size_t parent, const char* name) const {
+    if (parent >= index_.size() || name == nullptr) return -1;
     Record current = index_[parent];
     std::pair<std::uint32_t, std::uint32_t> key{DirectoryRecord::Depth(current) + 1u,
                                                 DirectoryRecord::Id(current)};
@@ -120,50 +126,77 @@ long CatalogReader::FindChild(std::size_t parent, const char* name) const {
     return -1;
 }
 
-bool CatalogReader::FindDirectory(const char* path, std::uint64_t* offset, std::uint32_t* size) const {
-    if (!IsLoaded() || path == nullptr || offset == nullptr || size == nullptr || index_.empty())
-        return false;
-    std::size_t current = 0;
-    // The first component names the root and is skipped.
-    const char* separator = text::FindChar(path, '\\');
+long CatalogReader::FindRecord(const char* path) const {
+    if (!IsLoaded() || path == nullptr || index_.empty()) return -1;
+    long current = 0;
+    const char* below = BelowCatalogRoot(path);
+    const char* separator = *below != '\0' ? below : nullptr;
     char component[platform::kMaxPath];
     while (separator != nullptr) {
         const char* start = separator + 1;
         separator = text::FindChar(start, '\\');
         std::size_t length = separator ? static_cast<std::size_t>(separator - start) : std::strlen(start);
         if (length == 0) break;  // an empty component ends the walk
-        if (length >= sizeof(component)) return false;
+        if (length >= sizeof(component)) return -1;
         std::memcpy(component, start, length);
         component[length] = '\0';
-        long child = FindChild(current, component);
-        if (child < 0) return false;
-        current = static_cast<std::size_t>(child);
+        current = FindChild(static_cast<std::size_t>(current), component);
+        if (current < 0) return -1;
     }
-    Record r = index_[current];
-    *offset = static_cast<std::uint64_t>(kHeaderSize) + tableSize_ + DirectoryRecord::ListOffset(r);
+    return current;
+}
+
+bool CatalogReader::FindDirectory(const char* path, std::uint64_t* offset, std::uint32_t* size) const {
+    if (offset == nullptr || size == nullptr) return false;
+    long record = FindRecord(path);
+    if (record < 0) return false;
+    Record r = index_[static_cast<std::size_t>(record)];
+    *offset = ListStart(r);
     *size = DirectoryRecord::ListSize(r);
     return true;
+}
+
+bool CatalogReader::OpenCurrent(platform::File& file) const {
+    return IsLoaded() && file.Open(path_, platform::File::kRead, platform::File::kShareRead, true);
+}
+
+std::uint32_t CatalogReader::ListSize(std::size_t record) const {
+    return record < index_.size() ? DirectoryRecord::ListSize(index_[record]) : 0;
+}
+
+HResult CatalogReader::ReadRecordList(std::size_t record, platform::File& file, std::uint8_t** list) const {
+    if (list == nullptr) return kPointer;
+    *list = nullptr;
+    if (record >= index_.size()) return kFail;
+    Record r = index_[record];
+    std::uint64_t offset = ListStart(r);
+    std::uint32_t size = DirectoryRecord::ListSize(r);
+    // The declared size is checked against the file before anything is
+    // allocated for it.
+    if (size == 0 || offset + size > fileSize_) return kFail;
+
+    TaskMemory<std::uint8_t> block = TaskMemory<std::uint8_t>::Allocate(size);
+    if (block == nullptr) return kOutOfMemory;
+    if (file.ReadAt(offset, block.Get(), size) != size || !IsWellFormedEntryList(block.Get(), size)) return kFail;
+    *list = block.Release();
+    return kOk;
 }
 
 HResult CatalogReader::ReadEntryList(const char* path, std::uint8_t** list) const {
     if (path == nullptr || list == nullptr) return kPointer;
     *list = nullptr;
-    std::uint64_t offset = 0;
-    std::uint32_t size = 0;
-    if (!FindDirectory(path, &offset, &size) || size == 0) return kFail;
-    if (offset + size > fileSize_) return kFail;
-
-    TaskMemory<std::uint8_t> block = TaskMemory<std::uint8_t>::Allocate(size);
-    if (block == nullptr) return kOutOfMemory;
+    long record = FindRecord(path);
+    if (record < 0) return kFail;
     platform::File file;
     // The file is opened for each list, so it stays free to be replaced or
     // deleted between reads.
-    if (!file.Open(path_, platform::File::kRead, platform::File::kShareRead, true) ||
-        file.ReadAt(offset, block.Get(), size) != size)
-        return kFail;
-    if (!IsWellFormedEntryList(block.Get(), size)) return kFail;
-    *list = block.Release();
-    return kOk;
+    if (!OpenCurrent(file)) return kFail;
+    return ReadRecordList(static_cast<std::size_t>(record), file, list);
+}
+
+std::uint64_t CatalogReader::ListAreaSize() const {
+    std::uint64_t listArea = static_cast<std::uint64_t>(kHeaderSize) + tableSize_;
+    return IsLoaded() && fileSize_ > listArea ? fileSize_ - listArea : 0;
 }
 
 std::size_t CatalogReader::MemoryFootprint() const {

@@ -29,17 +29,32 @@ public:
     // with the task allocator.
     HResult ReadEntryList(const char* path, std::uint8_t** list) const;
 
+    // The same steps one at a time, for a walk that reads many lists: the
+    // index of a directory's record (-1 if none), the index of the child
+    // named `name` of the record at `parent` (-1 if none), a handle on the
+    // current file, the declared size of a record's entry list (0 for no
+    // record), and the validated entry list of one record read through that
+    // handle.
+    long FindRecord(const char* path) const;
+    long FindChild(std::size_t parent, const char* name) const;
+    bool OpenCurrent(platform::File& file) const;
+    std::uint32_t ListSize(std::size_t record) const;
+    HResult ReadRecordList(std::size_t record, platform::File& file, std::uint8_t** list) const;
+
     bool IsLoaded() const { return table_ != nullptr; }
     const char* CurrentPath() const { return path_; }
     std::size_t DirectoryCount() const { return index_.size(); }
+    // Bytes after the table: every entry list of a sound catalogue lies there,
+    // none overlapping another.
+    std::uint64_t ListAreaSize() const;
     // Bytes the reader keeps: the table and its index.
     std::size_t MemoryFootprint() const;
 
 private:
     HResult Load(const char* path);
     bool BuildIndex();
-    // Index of the child of index_[parent] named `name`; -1 if none.
-    long FindChild(std::size_t parent, const char* name) const;
+    // Absolute file offset of a record's entry list.
+    std::uint64_t ListStart(const std::uint8_t* record) const;
 
     char path_[platform::kMaxPath] = {};
     platform::FileStamp stamp_;

@@ -19,6 +19,29 @@ int Sign(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
 
 bool IsKind(const ItemId* r, ItemKind kind) { return ItemIdFactory::Kind(r) == kind; }
 
+// A record handed in by the shell may be shorter than its kind's fields: a
+// field is read only when the record's size word covers all of it.
+bool Covers(const ItemId* r, std::size_t offset, std::size_t width) {
+    return !ItemIdFactory::IsEnd(r) && offset + width <= Load16(r);
+}
+
+std::uint32_t Field32(const ItemId* r, ItemKind kind, std::size_t offset) {
+    return IsKind(r, kind) && Covers(r, offset, 4) ? Load32(Bytes(r) + offset) : 0;
+}
+
+std::uint64_t Field64(const ItemId* r, ItemKind kind, std::size_t offset) {
+    return IsKind(r, kind) && Covers(r, offset, 8) ? Load64(Bytes(r) + offset) : 0;
+}
+
+// True when a string starts at `offset` and ends inside the record.
+bool HasString(const ItemId* r, std::size_t offset) {
+    return Covers(r, offset, 1) && std::memchr(Bytes(r) + offset, 0, Load16(r) - offset) != nullptr;
+}
+
+const char* StringAt(const ItemId* r, std::size_t offset) {
+    return HasString(r, offset) ? reinterpret_cast<const char*>(Bytes(r) + offset) : "";
+}
+
 }  // namespace
 
 ItemId* ItemIdFactory::Allocate(std::size_t stringBytes, ItemKind kind) const {
@@ -151,7 +174,7 @@ void ItemIdFactory::FreeArray(ItemId** lists, std::size_t count) const {
 }
 
 std::uint16_t ItemIdFactory::Kind(const ItemId* record) {
-    return IsEnd(record) ? 0 : Load16(Bytes(record) + itemid::kKind);
+    return Covers(record, itemid::kKind, 2) ? Load16(Bytes(record) + itemid::kKind) : 0;
 }
 
 int ItemIdFactory::CompareKinds(const ItemId* a, const ItemId* b) { return Order(Kind(a), Kind(b)); }
@@ -172,49 +195,31 @@ int ItemIdFactory::PathOf(const ItemId* list, char* buffer, std::size_t capacity
     return static_cast<int>(length);
 }
 
-const char* ItemIdFactory::Name(const ItemId* record) {
-    if (IsEnd(record) || Load16(record) <= itemid::kName) return "";
-    return reinterpret_cast<const char*>(Bytes(record) + itemid::kName);
-}
+const char* ItemIdFactory::Name(const ItemId* record) { return StringAt(record, itemid::kName); }
 
 const char* ItemIdFactory::CategoryName(const ItemId* r) { return IsKind(r, kKindCategory) ? Name(r) : ""; }
 const char* ItemIdFactory::MediaFileName(const ItemId* r) { return IsKind(r, kKindMedia) ? Name(r) : ""; }
 const char* ItemIdFactory::MediaName(const ItemId* r) {
     if (!IsKind(r, kKindMedia)) return "";
-    const char* file = Name(r);
-    return file + std::strlen(file) + 1;
+    // A record without a terminated file name has no second string either.
+    if (!HasString(r, itemid::kName)) return "";
+    return StringAt(r, itemid::kName + std::strlen(Name(r)) + 1);
 }
 std::uint32_t ItemIdFactory::MediaDriveType(const ItemId* r) {
-    return IsKind(r, kKindMedia) ? Load32(Bytes(r) + itemid::kFlags) & 0xFFFF : 0;
+    return Field32(r, kKindMedia, itemid::kFlags) & 0xFFFF;
 }
 std::uint32_t ItemIdFactory::MediaHasFolders(const ItemId* r) {
-    return IsKind(r, kKindMedia) ? Load32(Bytes(r) + itemid::kFlags) & 0xFFFF0000u : 0;
+    return Field32(r, kKindMedia, itemid::kFlags) & 0xFFFF0000u;
 }
-std::uint32_t ItemIdFactory::MediaSerial(const ItemId* r) {
-    return IsKind(r, kKindMedia) ? Load32(Bytes(r) + itemid::kSerial) : 0;
-}
-std::uint64_t ItemIdFactory::MediaTotal(const ItemId* r) {
-    return IsKind(r, kKindMedia) ? Load64(Bytes(r) + itemid::kSize) : 0;
-}
-std::uint64_t ItemIdFactory::MediaFree(const ItemId* r) {
-    return IsKind(r, kKindMedia) ? Load64(Bytes(r) + itemid::kFree) : 0;
-}
-std::uint64_t ItemIdFactory::MediaCaptureTime(const ItemId* r) {
-    return IsKind(r, kKindMedia) ? Load64(Bytes(r) + itemid::kTime) : 0;
-}
-std::uint32_t ItemIdFactory::EntryFlags(const ItemId* r) {
-    return IsKind(r, kKindEntry) ? Load32(Bytes(r) + itemid::kFlags) : 0;
-}
+std::uint32_t ItemIdFactory::MediaSerial(const ItemId* r) { return Field32(r, kKindMedia, itemid::kSerial); }
+std::uint64_t ItemIdFactory::MediaTotal(const ItemId* r) { return Field64(r, kKindMedia, itemid::kSize); }
+std::uint64_t ItemIdFactory::MediaFree(const ItemId* r) { return Field64(r, kKindMedia, itemid::kFree); }
+std::uint64_t ItemIdFactory::MediaCaptureTime(const ItemId* r) { return Field64(r, kKindMedia, itemid::kTime); }
+std::uint32_t ItemIdFactory::EntryFlags(const ItemId* r) { return Field32(r, kKindEntry, itemid::kFlags); }
 bool ItemIdFactory::EntryIsDirectory(const ItemId* r) { return (EntryFlags(r) & 0x10) != 0; }
-std::uint64_t ItemIdFactory::EntrySize(const ItemId* r) {
-    return IsKind(r, kKindEntry) ? Load64(Bytes(r) + itemid::kSize) : 0;
-}
-std::uint64_t ItemIdFactory::EntryCreationTime(const ItemId* r) {
-    return IsKind(r, kKindEntry) ? Load64(Bytes(r) + itemid::kTime) : 0;
-}
-std::uint64_t ItemIdFactory::EntryWriteTime(const ItemId* r) {
-    return IsKind(r, kKindEntry) ? Load64(Bytes(r) + itemid::kWriteTime) : 0;
-}
+std::uint64_t ItemIdFactory::EntrySize(const ItemId* r) { return Field64(r, kKindEntry, itemid::kSize); }
+std::uint64_t ItemIdFactory::EntryCreationTime(const ItemId* r) { return Field64(r, kKindEntry, itemid::kTime); }
+std::uint64_t ItemIdFactory::EntryWriteTime(const ItemId* r) { return Field64(r, kKindEntry, itemid::kWriteTime); }
 
 int ItemIdFactory::CompareCategoryNames(const ItemId* a, const ItemId* b) {
     return Sign(platform::CompareNoCase(CategoryName(a), CategoryName(b)));

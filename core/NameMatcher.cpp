@@ -10,10 +10,11 @@ NameMatcher::NameMatcher(const char* pattern, bool matchCase) : pattern_(pattern
     for (unsigned c = 0; c < 256; ++c) {
         auto byte = static_cast<unsigned char>(c);
         fold_[c] = matchCase ? byte : platform::UpperChar(byte);
+        lead_[c] = platform::IsLeadByte(byte);
     }
     auto p = reinterpret_cast<const unsigned char*>(pattern_.c_str());
     while (*p != '\0') {
-        if (platform::IsLeadByte(*p) && p[1] != '\0') {
+        if (StartsDouble(p)) {
             tokens_.push_back({Kind::kDouble, p[0], p[1]});
             p += 2;
             continue;
@@ -30,59 +31,56 @@ bool NameMatcher::Matches(const char* name) const {
     auto n = reinterpret_cast<const unsigned char*>(name);
     if (wildcards_) return MatchesWhole(n);
     if (tokens_.empty()) return true;
-    // Candidates advance one byte at a time, so a match may begin on the
-    // second byte of a double-byte character.
-    // The first byte is tested here, the rest only where it fits.
+    // Candidates are the starts of characters; the first token is tested
+    // here, the rest only where it meets.
     const Token& first = tokens_.front();
-    unsigned char firstByte = first.kind == Kind::kDouble ? first.first : fold_[first.first];
-    const unsigned char* fold = first.kind == Kind::kDouble ? nullptr : fold_;
-    for (; *n != '\0'; ++n) {
-        if ((fold ? fold[*n] : *n) != firstByte) continue;
-        if (MatchesAt(n)) return true;
-    }
+    for (; *n != '\0'; n += StartsDouble(n) ? 2 : 1)
+        if (MeetsLiteral(first, n) && MatchesAt(n)) return true;
     return false;
 }
 
+bool NameMatcher::MeetsLiteral(const Token& token, const unsigned char* n) const {
+    if (token.kind == Kind::kDouble) return StartsDouble(n) && n[0] == token.first && n[1] == token.second;
+    return *n != '\0' && !StartsDouble(n) && Same(*n, token.first);
+}
+
 bool NameMatcher::MatchesAt(const unsigned char* n) const {
+    // Every token is a literal here, so each one consumes a whole character.
     for (const Token& t : tokens_) {
-        if (t.kind == Kind::kDouble) {
-            if (n[0] != t.first || n[0] == '\0' || n[1] != t.second) return false;
-            n += 2;
-        } else {
-            if (*n == '\0' || !Same(*n, t.first)) return false;
-            ++n;
-        }
+        if (!MeetsLiteral(t, n)) return false;
+        n += t.kind == Kind::kDouble ? 2 : 1;
     }
     return true;
 }
 
 bool NameMatcher::MatchesWhole(const unsigned char* n) const {
-    // Greedy matching with one back-tracking point: the last '*' seen.
+    // Greedy matching with one back-tracking point: the last '*' seen.  '?'
+    // and '*' step one byte at a time, so `trail` follows whether the byte at
+    // `n` is the second byte of a double-byte character.
+    auto stepByte = [this](const unsigned char* p, bool trail) { return !trail && StartsDouble(p); };
     std::size_t t = 0;
     std::size_t starToken = tokens_.size();
     const unsigned char* starName = nullptr;
+    bool starTrail = false;
+    bool trail = false;
     for (;;) {
         if (t < tokens_.size()) {
             const Token& token = tokens_[t];
             if (token.kind == Kind::kAnyRun) {
                 starToken = t++;
                 starName = n;
+                starTrail = trail;
                 continue;
             }
-            bool ok = false;
-            std::size_t width = 1;
-            switch (token.kind) {
-            case Kind::kAnyByte: ok = *n != '\0'; break;
-            case Kind::kByte: ok = *n != '\0' && Same(*n, token.first); break;
-            case Kind::kDouble:
-                ok = n[0] == token.first && n[0] != '\0' && n[1] == token.second;
-                width = 2;
-                break;
-            case Kind::kAnyRun: break;
-            }
-            if (ok) {
+            if (token.kind == Kind::kAnyByte && *n != '\0') {
+                trail = stepByte(n, trail);
                 ++t;
-                n += width;
+                ++n;
+                continue;
+            }
+            if (token.kind != Kind::kAnyByte && !trail && MeetsLiteral(token, n)) {
+                n += token.kind == Kind::kDouble ? 2 : 1;
+                ++t;
                 continue;
             }
         } else if (*n == '\0') {
@@ -90,8 +88,11 @@ bool NameMatcher::MatchesWhole(const unsigned char* n) const {
         }
         // Mismatch: let the last '*' swallow one more byte, if there is one.
         if (starName == nullptr || *starName == '\0') return false;
+        starTrail = stepByte(starName, starTrail);
+        ++starName;
         t = starToken + 1;
-        n = ++starName;
+        n = starName;
+        trail = starTrail;
     }
 }
 

@@ -1,9 +1,11 @@
-// Matches names against a search pattern, byte by byte in code page 932.
-// Without wildcards the pattern matches anywhere in the name; with a '?' or
-// '*' (outside a double-byte character) it must match the whole name, '*'
-// standing for any run of bytes and '?' for exactly one byte.  Without
-// match-case single bytes compare by their upper-case forms; a double-byte
-// character of the pattern must always meet the identical two bytes.
+// Matches names against a search pattern in code page 932.  Without
+// wildcards the pattern matches anywhere in the name, starting only where a
+// character of the name starts; with a '?' or '*' (outside a double-byte
+// character) it must match the whole name, '*' standing for any run of bytes
+// and '?' for exactly one byte.  A literal character of the pattern never
+// meets the second byte of a double-byte character.  Without match-case
+// single bytes compare by their upper-case forms; a double-byte character of
+// the pattern must always meet the identical two bytes.
 #pragma once
 
 #include <cstdint>
@@ -29,12 +31,17 @@ private:
 
     bool MatchesAt(const unsigned char* name) const;
     bool MatchesWhole(const unsigned char* name) const;
+    // Whether the literal `token` meets the name at `n`, where a character starts.
+    bool MeetsLiteral(const Token& token, const unsigned char* n) const;
     bool Same(unsigned char a, unsigned char b) const { return fold_[a] == fold_[b]; }
+    // True when `n` holds a lead byte with its second byte after it.
+    bool StartsDouble(const unsigned char* n) const { return lead_[*n] && n[1] != '\0'; }
 
     std::string pattern_;
     std::vector<Token> tokens_;
     bool wildcards_ = false;
     unsigned char fold_[256];
+    bool lead_[256];
 };
 
 }  // namespace cataloom

@@ -1,5 +1,6 @@
 #include "core/PathUtil.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace cataloom {
@@ -31,11 +32,14 @@ int ParseInt(const char* s) {
     if (s == nullptr) return 0;
     bool negative = *s == '-';
     if (negative) ++s;
-    unsigned value = 0;  // wraps like the original; no overflow check
+    std::uint32_t value = 0;  // wraps like the original; no overflow check
     for (int digits = 0; digits < 10 && *s >= '0' && *s <= '9'; ++digits, ++s)
-        value = value * 10 + static_cast<unsigned>(*s - '0');
-    int result = static_cast<int>(value);
-    return negative ? -result : result;
+        value = value * 10 + static_cast<std::uint32_t>(*s - '0');
+    // Negated and read back as two's complement in unsigned arithmetic: the
+    // most negative value has no positive counterpart to negate.
+    std::uint32_t bits = negative ? 0u - value : value;
+    return bits <= static_cast<std::uint32_t>(INT32_MAX) ? static_cast<int>(bits)
+                                                       : static_cast<int>(bits - 0x80000000u) + INT32_MIN;
 }
 
 std::size_t CopyTruncated(char* out, std::size_t capacity, const char* in) {

@@ -1,13 +1,20 @@
 // Feeds arbitrary bytes to the catalogue reader as a file: Open, directory
-// lookups and entry lists must fail cleanly on anything damaged, and every
-// list the reader returns must be safe to walk.
+// lookups and entry lists must fail cleanly on anything damaged, every list
+// the reader returns must be safe to walk, and the search walk over the file
+// must end.  The same bytes, cut to their first size word, are an item
+// identifier record whose readers must stay inside it.
 #include "core/CatalogReader.h"
+#include "core/CatalogSearch.h"
 #include "core/ItemIdFactory.h"
+#include "core/NameMatcher.h"
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -24,8 +31,32 @@ const char* const kPaths[] = {
 
 void WalkList(const std::uint8_t* list) {
     cataloom::ItemIdFactory factory;
-    for (const std::uint8_t* e = list; cataloom::EntryRecord::Size(e) != 0; e += cataloom::EntryRecord::Size(e))
+    cataloom::NameMatcher matcher("*\x83\x5C?*", false);
+    for (const std::uint8_t* e = list; cataloom::EntryRecord::Size(e) != 0; e += cataloom::EntryRecord::Size(e)) {
         factory.Free(factory.MakeEntry(e));
+        matcher.Matches(cataloom::EntryRecord::Name(e));
+    }
+}
+
+class CountingSink : public cataloom::SearchSink {
+public:
+    void Found(const cataloom::SearchHit&) override { ++found; }
+    std::size_t found = 0;
+};
+
+void ReadAsItemId(const std::uint8_t* data, std::size_t size) {
+    using Ids = cataloom::ItemIdFactory;
+    if (size < 2 || cataloom::Load16(data) > size) return;
+    // A block exactly as long as the record says, as the shell allocates it.
+    std::vector<std::uint8_t> block(data, data + cataloom::Load16(data));
+    block.resize(std::max<std::size_t>(block.size(), 2));
+    const auto* id = reinterpret_cast<const cataloom::ItemId*>(block.data());
+    std::size_t sum = std::strlen(Ids::Name(id)) + std::strlen(Ids::MediaName(id)) +
+                      std::strlen(Ids::CategoryName(id)) + std::strlen(Ids::MediaFileName(id));
+    sum += Ids::Kind(id) + Ids::MediaDriveType(id) + Ids::MediaHasFolders(id) + Ids::MediaSerial(id) +
+           Ids::MediaTotal(id) + Ids::MediaFree(id) + Ids::MediaCaptureTime(id) + Ids::EntryFlags(id) +
+           Ids::EntrySize(id) + Ids::EntryCreationTime(id) + Ids::EntryWriteTime(id);
+    if (sum == 1) std::fputc(0, stderr);  // keeps the reads from being optimised away
 }
 
 }  // namespace
@@ -37,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fwrite(data, 1, size, f);
     std::fclose(f);
 
+    ReadAsItemId(data, size);
     cataloom::CatalogReader reader;
     if (reader.Open(path.c_str()) != cataloom::kOk) return 0;
     for (const char* p : kPaths) {
@@ -49,5 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             cataloom::platform::TaskFree(list);
         }
     }
+    cataloom::NameMatcher everything("", false);
+    CountingSink sink;
+    cataloom::CatalogSearch search(everything, reader, sink, nullptr);
+    search.Walk(path.c_str(), "");
     return 0;
 }

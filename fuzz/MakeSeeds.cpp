@@ -64,5 +64,11 @@ int main(int argc, char** argv) {
                       {},
                       {Entry("d", 0, true)},
                       {Entry("z", 5, false)}});
+    // Records that share one id: each level's directories are the parents of
+    // the next level's.
+    ok = ok && Write(dir + "/shared-ids.vmf",
+                     {Node("R", 1, 0, 1), Node("a", 2, 1, 2), Node("b", 2, 1, 2), Node("a", 2, 2, 3),
+                      Node("b", 2, 2, 3)},
+                     std::vector<std::vector<EntryData>>(5, {Entry("a", 0, true), Entry("b", 0, true)}));
     return ok ? 0 : 1;
 }

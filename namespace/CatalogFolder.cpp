@@ -6,6 +6,7 @@
 #include <new>
 
 #include "core/CatalogFile.h"
+#include "core/CatalogPath.h"
 #include "core/CatalogReader.h"
 #include "core/ItemIdFactory.h"
 #include "namespace/ClassIds.h"
@@ -53,17 +54,6 @@ int AppendName(char* buffer, int length, std::size_t capacity, const char* name)
 // identifier list, however it was made, reaches outside the data folder.
 int AppendItemName(char* buffer, int length, std::size_t capacity, const char* name) {
     return path::IsPlainName(name) ? AppendName(buffer, length, capacity, name) : -1;
-}
-
-// Catalogue paths always separate with a backslash: an empty catalogue name
-// still stands for the root.
-int AppendCatalogueName(char* buffer, int length, std::size_t capacity, const char* name) {
-    if (length < 0) return -1;
-    std::size_t needed = static_cast<std::size_t>(length) + 1 + std::strlen(name) + 1;
-    if (needed > capacity) return -1;
-    buffer[length++] = '\\';
-    std::strcpy(buffer + length, name);
-    return static_cast<int>(needed - 1);
 }
 
 int CopyName(char* buffer, std::size_t capacity, const char* name) {
@@ -183,12 +173,12 @@ int CatalogFolder::CataloguePath(const ItemId* item, char* buffer, std::size_t c
     } else if (Ids::Kind(last) == kKindMedia) {
         length = CopyName(buffer, capacity, Ids::MediaName(last));
     } else if (Ids::Kind(last) == kKindEntry) {
-        length = AppendCatalogueName(buffer, parent_->CataloguePath(nullptr, buffer, capacity), capacity, name_);
+        length = AppendCatalogName(buffer, parent_->CataloguePath(nullptr, buffer, capacity), capacity, name_);
     } else {
         return 0;
     }
     if (length >= 0 && Ids::Kind(item) == kKindEntry && Ids::Name(item)[0] != '\0')
-        length = AppendCatalogueName(buffer, length, capacity, Ids::Name(item));
+        length = AppendCatalogName(buffer, length, capacity, Ids::Name(item));
     return length;
 }
 
@@ -305,7 +295,7 @@ HRESULT CatalogFolder::ParseName(const char* name, ItemId** result) const {
                 break;
             }
             if (record == nullptr) return E_FAIL;
-            if (AppendCatalogueName(catalogue, static_cast<int>(std::strlen(catalogue)), sizeof catalogue,
+            if (AppendCatalogName(catalogue, static_cast<int>(std::strlen(catalogue)), sizeof catalogue,
                                     component) < 0)
                 return E_FAIL;
         }

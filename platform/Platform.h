@@ -140,7 +140,9 @@ public:
     File& operator=(const File&) = delete;
 
     // Closes any handle it owns, then opens `path`.  When `mustExist` is
-    // false the file is created, or truncated if it exists.
+    // false the file is created, or truncated if it exists.  Only a regular
+    // file opens: a directory, FIFO, pipe or device is refused without
+    // waiting for it.
     bool Open(const char* path, unsigned access, unsigned share, bool mustExist);
     // Bytes transferred, 0 when the call fails.
     std::size_t Read(void* buffer, std::size_t bytes);

@@ -238,10 +238,12 @@ bool File::Open(const char* path, unsigned access, unsigned /*share*/, bool must
     if (path == nullptr || *path == '\0') return false;
     int flags = (access & kWrite) ? ((access & kRead) ? O_RDWR : O_WRONLY) : O_RDONLY;
     if (!mustExist) flags |= O_CREAT | O_TRUNC;
-    int fd = open(ToNativePath(path).c_str(), flags | O_CLOEXEC, 0666);
+    // Opened without blocking, so a FIFO or a device named like a catalogue
+    // cannot hold the caller up before it is refused.
+    int fd = open(ToNativePath(path).c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
     if (fd < 0) return false;
     struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         close(fd);
         return false;
     }

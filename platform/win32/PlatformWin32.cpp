@@ -163,6 +163,11 @@ bool File::Open(const char* path, unsigned access, unsigned share, bool mustExis
                            mustExist ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
+    // Only a disk file: a pipe or a device named like a catalogue is refused.
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        return false;
+    }
     handle_ = reinterpret_cast<std::intptr_t>(h);
     return true;
 }

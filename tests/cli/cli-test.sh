@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # End-to-end checks of the cataloom tool: capture, info, ls, find and check on
 # a tree with Japanese names, and the exit status and message of bad input.
+# The second argument writes the catalogues the tool cannot capture (a nameless
+# one and crafted ones).
 set -uo pipefail
 tool=$1
+fixtures=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
-expect() {  # expect NAME EXPECTED-STATUS COMMAND... ; output in $out
+expect() {  # expect NAME EXPECTED-STATUS COMMAND... ; output in $out, errors in $err
   local name=$1 status=$2; shift 2
-  out=$("$@" 2>"$work/stderr"); local rc=$?
+  # Bounded: a command that blocks or runs for ever fails instead of hanging the run.
+  out=$(timeout 60 "$@" 2>"$work/stderr"); local rc=$?
+  err=$(cat "$work/stderr")
   if [ "$rc" != "$status" ]; then echo "FAIL $name: status $rc, expected $status"; cat "$work/stderr"; failures=$((failures+1)); fi
 }
 contains() {  # contains NAME TEXT: $out must hold TEXT
@@ -19,6 +24,9 @@ warns() {  # warns NAME LINE: the last command's stderr must hold LINE as a whol
 }
 is() {  # is NAME EXPECTED: $out must be EXPECTED exactly
   [ "$out" = "$2" ] || { echo "FAIL $1: got \"$out\""; failures=$((failures+1)); }
+}
+complains() {  # complains NAME TEXT: $err must hold TEXT
+  if ! grep -qF -- "$2" <<<"$err"; then echo "FAIL $1: no \"$2\" in:"; echo "$err"; failures=$((failures+1)); fi
 }
 
 mkdir -p "$work/src/写真/旅行" "$work/src/docs" "$work/data/棚"
@@ -106,4 +114,61 @@ fi
 chmod 755 u/locked
 expect help 0 "$tool" --help
 contains help-status "3 catalogue written but some directories could not be read"
+
+# A location that does not exist is an error, inside a catalogue too.
+expect find-in-missing 1 "$tool" find data '' --in 棚/disc.vmf/nothing
+complains find-in-missing-message "cataloom: no such location in the data folder: 棚/disc.vmf/nothing"
+expect find-in-file 1 "$tool" find data '' --in 棚/disc.vmf/docs/readme.TXT
+expect find-in-above 1 "$tool" find data '' --in ../data
+
+# A catalogue without a name (captured from an unlabelled volume).
+mkdir -p data/名無し crafted
+"$fixtures" crafted || { echo "FAIL: cli_fixtures"; exit 1; }
+mv crafted/nameless.vmf data/名無し/
+expect ls-nameless 0 "$tool" ls data/名無し/nameless.vmf
+[ "$out" = $'sub/\ntop.txt' ] || { echo "FAIL ls-nameless: $out"; failures=$((failures+1)); }
+expect ls-nameless-sub 0 "$tool" ls data/名無し/nameless.vmf sub
+[ "$out" = $'deep/\ninner.txt' ] || { echo "FAIL ls-nameless-sub: $out"; failures=$((failures+1)); }
+expect ls-nameless-deep 0 "$tool" ls data/名無し/nameless.vmf /sub/deep
+[ "$out" = 'leaf.txt' ] || { echo "FAIL ls-nameless-deep: $out"; failures=$((failures+1)); }
+expect find-nameless 0 "$tool" find data leaf
+contains find-nameless $'名無し/nameless.vmf/sub/deep/leaf.txt\t3\t'
+[ "$(wc -l <<<"$out")" = 1 ] || { echo "FAIL find-nameless: $out"; failures=$((failures+1)); }
+expect find-in-nameless 0 "$tool" find data txt --in 名無し/nameless.vmf/sub
+[ "$(cut -f1 <<<"$out")" = $'名無し/nameless.vmf/sub/deep/leaf.txt\n名無し/nameless.vmf/sub/inner.txt' ] ||
+  { echo "FAIL find-in-nameless: $out"; failures=$((failures+1)); }
+expect find-in-nameless-missing 1 "$tool" find data '' --in 名無し/nameless.vmf/nothing
+
+# Crafted catalogues: a list declared 4 GiB long in a 564-byte file, and
+# tables whose records lead back to the same directories.  Each is reported
+# and skipped; the search ends, and says so in its status.
+[ "$(stat -c %s crafted/huge.vmf)" = 564 ] || { echo "FAIL: huge.vmf is not 564 bytes"; failures=$((failures+1)); }
+expect find-crafted 1 "$tool" find crafted ''
+for f in huge loop loop30; do
+  complains find-crafted-$f "cataloom: warning: damaged catalogue not fully searched: crafted/$f.vmf"
+done
+[ "$(grep -c '^loop30.vmf/' <<<"$out")" = 122 ] || { echo "FAIL find-crafted: $(grep -c '^loop30.vmf/' <<<"$out") hits in loop30.vmf"; failures=$((failures+1)); }
+expect find-in-crafted 1 "$tool" find crafted '' --in huge.vmf
+[ -z "$out" ] || { echo "FAIL find-in-crafted: $out"; failures=$((failures+1)); }
+
+# Anything but a regular file named like a catalogue is refused without
+# waiting for it: here a FIFO that nobody writes to.
+mkfifo data/棚/fifo.vmf
+expect info-fifo 1 "$tool" info data/棚/fifo.vmf
+complains info-fifo-message "cataloom: not a catalogue (no regular file with a \"!vmf\" header): data/棚/fifo.vmf"
+expect ls-fifo 1 "$tool" ls data/棚/fifo.vmf
+expect check-fifo 1 "$tool" check data/棚/fifo.vmf
+expect find-fifo 0 "$tool" find data 京
+contains find-fifo-hit $'棚/disc.vmf/写真/旅行/京都.jpg\t5\t'
+expect find-in-fifo 1 "$tool" find data '' --in 棚/fifo.vmf
+rm data/棚/fifo.vmf
+
+# A name with dots is still a catalogue: it ends in ".vmf", which is always added.
+mkdir v1.2
+printf 'x' > v1.2/notes.txt
+expect capture-dots 0 "$tool" capture v1.2 --name v1.2 -o data/棚/v1.2
+[ -f data/棚/v1.2.vmf ] || { echo "FAIL capture-dots: no v1.2.vmf"; ls data/棚; failures=$((failures+1)); }
+expect find-dots 0 "$tool" find data notes
+contains find-dots-hit "棚/v1.2.vmf/notes.txt"
+
 [ "$failures" = 0 ] && echo "cli tests passed" || { echo "$failures cli test(s) failed"; exit 1; }

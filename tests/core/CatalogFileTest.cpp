@@ -5,6 +5,19 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <thread>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace cataloom {
 namespace {
 
@@ -83,8 +96,15 @@ TEST(CatalogFile, HeaderHelpers) {
     test::TempTree tmp;
     EXPECT_TRUE(IsCatalogFileName("disc.vmf"));
     EXPECT_TRUE(IsCatalogFileName("C:\\x.y\\DISC.VMF"));
-    EXPECT_FALSE(IsCatalogFileName("a.b.vmf"));
+    // The name's end decides, not its first dot.
+    EXPECT_TRUE(IsCatalogFileName("a.b.vmf"));
+    EXPECT_TRUE(IsCatalogFileName("v1.2.vmf"));
+    EXPECT_TRUE(IsCatalogFileName("Disc 1.0.Vmf"));
+    EXPECT_TRUE(IsCatalogFileName("写真.vmf"));
+    EXPECT_FALSE(IsCatalogFileName("disc.vmf.bak"));
+    EXPECT_FALSE(IsCatalogFileName("Disc 1.0"));
     EXPECT_FALSE(IsCatalogFileName("disc.vmf\\"));
+    EXPECT_FALSE(IsCatalogFileName("discvmf"));
     EXPECT_FALSE(IsCatalogFileName("vmf"));
     EXPECT_FALSE(IsCatalogFileName(nullptr));
 
@@ -103,6 +123,88 @@ TEST(CatalogFile, HeaderHelpers) {
     EXPECT_FALSE(ReadHeader(tmp.Path("missing.vmf").c_str(), &read));
     EXPECT_FALSE(ReadHeader(nullptr, &read));
 }
+
+TEST(CatalogFile, EntryRecordFieldsSitAtTheirOffsets) {
+    EntryData entry = test::File("n.txt", 0x1122334455667788ULL, 0x21);
+    entry.hasFolders = 0;
+    entry.creationTime = 0x0102030405060708ULL;
+    entry.writeTime = 0x1112131415161718ULL;
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(AppendEntryRecord(bytes, entry));
+    std::string record(bytes.begin(), bytes.end());
+    ASSERT_EQ(record.size(), 37u + 5);
+    EXPECT_EQ(At16(record, 0), 42u);
+    EXPECT_EQ(At16(record, 2), 0u);
+    EXPECT_EQ(At32(record, 4), 0x21u);
+    EXPECT_EQ(At32(record, 12), 0x55667788u);  // size, low half first
+    EXPECT_EQ(At32(record, 16), 0x11223344u);
+    EXPECT_EQ(Load64(record.data() + 20), entry.creationTime);
+    EXPECT_EQ(Load64(record.data() + 28), entry.writeTime);
+    EXPECT_EQ(record.substr(36), std::string("n.txt\0", 6));
+
+    // And read back from the same places.
+    EXPECT_EQ(EntryRecord::CreationTime(bytes.data()), 0x0102030405060708ULL);
+    EXPECT_EQ(EntryRecord::WriteTime(bytes.data()), 0x1112131415161718ULL);
+    EXPECT_EQ(EntryRecord::FileSize(bytes.data()), 0x1122334455667788ULL);
+    EXPECT_STREQ(EntryRecord::Name(bytes.data()), "n.txt");
+}
+
+// Whatever a catalogue's name leads to, only a regular file is read: a FIFO
+// or a pipe would block the reader or hand it another program's data.
+#ifdef _WIN32
+TEST(CatalogFile, PipesAreRefusedUnread) {
+    std::string name = "\\\\.\\pipe\\cataloom-test-" + std::to_string(GetCurrentProcessId()) + ".vmf";
+    HANDLE server = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096,
+                                     0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+    CatalogHeader header = test::MakeHeader("P");
+    // The server hands a sound header to whoever connects.
+    std::thread feeder([&] {
+        if (ConnectNamedPipe(server, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED) {
+            DWORD written = 0;
+            WriteFile(server, &header, sizeof(header), &written, nullptr);
+        }
+    });
+    CatalogHeader read;
+    EXPECT_FALSE(ReadHeader(name.c_str(), &read));
+    platform::File file;
+    EXPECT_FALSE(file.Open(name.c_str(), platform::File::kRead, platform::File::kShareRead, true));
+    // A client of our own ends the feeder's wait if nothing connected.
+    HANDLE client = CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    feeder.join();
+    if (client != INVALID_HANDLE_VALUE) CloseHandle(client);
+    CloseHandle(server);
+}
+#else
+TEST(CatalogFile, FifosAndDevicesAreRefusedUnread) {
+    test::TempTree tmp;
+    std::string fifo = tmp.Path("fifo.vmf");
+    ASSERT_EQ(mkfifo(test::NativePath(fifo).c_str(), 0600), 0);
+    CatalogHeader read;
+    CatalogReader reader;
+    // Held open at both ends with a sound header waiting in it.
+    int fd = open(test::NativePath(fifo).c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    CatalogHeader header = test::MakeHeader("F");
+    ASSERT_EQ(write(fd, &header, sizeof(header)), static_cast<ssize_t>(sizeof(header)));
+    EXPECT_FALSE(ReadHeader(fifo.c_str(), &read));
+    EXPECT_NE(reader.Open(fifo.c_str()), kOk);
+    EXPECT_FALSE(reader.IsLoaded());
+    platform::File file;
+    EXPECT_FALSE(file.Open(fifo.c_str(), platform::File::kRead, platform::File::kShareRead, true));
+    EXPECT_FALSE(file.Open(fifo.c_str(), platform::File::kWrite, platform::File::kShareNone, false));
+    CatalogHeader left;
+    EXPECT_EQ(::read(fd, &left, sizeof(left)), static_cast<ssize_t>(sizeof(left)));  // nothing was taken
+    close(fd);
+    // Nobody writes to it now: a blocking open would never return.
+    EXPECT_FALSE(ReadHeader(fifo.c_str(), &read));
+    EXPECT_NE(reader.Open(fifo.c_str()), kOk);
+
+    // A device reads forever and is no catalogue either.
+    EXPECT_FALSE(ReadHeader("/dev/zero", &read));
+    EXPECT_FALSE(file.Open("/dev/null", platform::File::kRead, platform::File::kShareRead, true));
+}
+#endif
 
 TEST(CatalogFile, WriterRefusesNamesThatDoNotFitTheFormat) {
     test::TempTree tmp;

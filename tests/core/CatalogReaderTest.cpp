@@ -102,6 +102,112 @@ TEST_F(CatalogReaderTest, ReloadsAPathWhoseFileChanged) {
     EXPECT_EQ(Names(reader, "DISC"), std::vector<std::string>{"new"});
 }
 
+TEST_F(CatalogReaderTest, CachesAPathUntilItsSizeOrWriteTimeChanges) {
+    // The same tree with "b" renamed "a": a file of exactly the same size.
+    CatalogHeader other = test::MakeHeader("DISC");
+    std::string renamed = tmp_.Path("renamed.vmf");
+    ASSERT_TRUE(test::WriteCatalog(renamed, other,
+                                   {{"", 0, {Dir("a", 1), Dir("Dir"), Dir("dir"), Dir(SO), File("f", 1)}},
+                                    {"a", 0, {Dir("c")}},
+                                    {"Dir", 0, {File("upper", 1)}},
+                                    {"dir", 0, {File("lower", 2)}},
+                                    {SO, 0, {File(SO "x", 3)}},
+                                    {"c", 1, {File("leaf", 4)}}}));
+    std::string renamedBytes = test::ReadWholeFile(renamed);
+    ASSERT_EQ(renamedBytes.size(), test::ReadWholeFile(file_).size());
+    const std::uint64_t stamp = 0x01D9000000000000ULL;  // whole seconds
+    ASSERT_TRUE(test::SetWriteTime(file_, stamp));
+
+    CatalogReader reader;
+    ASSERT_EQ(reader.Open(file_.c_str()), kOk);
+    std::uint64_t offset = 0;
+    std::uint32_t size = 0;
+    // Rewritten behind the reader's back with size and write time kept: an
+    // Open of the same path reads nothing.
+    tmp_.WriteFile("disc.vmf", renamedBytes);
+    ASSERT_TRUE(test::SetWriteTime(file_, stamp));
+    ASSERT_EQ(reader.Open(file_.c_str()), kOk);
+    EXPECT_TRUE(reader.FindDirectory("DISC\\b", &offset, &size));
+    EXPECT_FALSE(reader.FindDirectory("DISC\\a", &offset, &size));
+
+    // Only the write time changes: the file is read again.
+    ASSERT_TRUE(test::SetWriteTime(file_, stamp + 10000000));
+    ASSERT_EQ(reader.Open(file_.c_str()), kOk);
+    EXPECT_FALSE(reader.FindDirectory("DISC\\b", &offset, &size));
+    EXPECT_TRUE(reader.FindDirectory("DISC\\a", &offset, &size));
+    EXPECT_EQ(Names(reader, "DISC\\a\\c"), std::vector<std::string>{"leaf"});
+}
+
+TEST_F(CatalogReaderTest, FindsNamesThatAnotherCollationSorted) {
+    // The writer's system ordered "c" before "a" and "b": the binary search
+    // misses two of them, the walk of the parent's run finds them.
+    std::string file = tmp_.Path("order.vmf");
+    CatalogHeader header = test::MakeHeader("DISC");
+    ASSERT_TRUE(test::WriteCatalog(file, header,
+                                   {{"", 0, {Dir("a"), Dir("b"), Dir("c")}},
+                                    {"c", 0, {File("in-c", 1)}},
+                                    {"a", 0, {File("in-a", 1)}},
+                                    {"b", 0, {File("in-b", 1)}}}));
+    CatalogReader reader;
+    ASSERT_EQ(reader.Open(file.c_str()), kOk);
+    EXPECT_EQ(Names(reader, "DISC\\a"), std::vector<std::string>{"in-a"});
+    EXPECT_EQ(Names(reader, "DISC\\b"), std::vector<std::string>{"in-b"});
+    EXPECT_EQ(Names(reader, "DISC\\c"), std::vector<std::string>{"in-c"});
+    EXPECT_EQ(reader.FindChild(0, "A"), -1);  // still exact
+    EXPECT_EQ(reader.FindChild(0, "a"), 2);
+    EXPECT_EQ(reader.FindChild(9, "a"), -1);  // no such parent
+}
+
+TEST_F(CatalogReaderTest, NamelessCatalogueKeepsItsRootAndDirectoriesApart) {
+    // Captured from an unlabelled volume: the root's name is empty.
+    std::string file = tmp_.Path("nameless.vmf");
+    CatalogHeader header = test::MakeHeader("");
+    ASSERT_TRUE(test::WriteCatalog(file, header,
+                                   {{"", 0, {Dir("sub"), File("top.txt", 1)}}, {"sub", 0, {File("inner.txt", 2)}}}));
+    CatalogReader reader;
+    ASSERT_EQ(reader.Open(file.c_str()), kOk);
+    EXPECT_EQ(Names(reader, ""), (std::vector<std::string>{"sub", "top.txt"}));
+    EXPECT_EQ(Names(reader, "\\sub"), std::vector<std::string>{"inner.txt"});
+    EXPECT_EQ(reader.FindRecord("\\sub"), 1);
+    EXPECT_EQ(reader.FindRecord("sub"), 0);  // the first component is the root, whatever it says
+    EXPECT_EQ(reader.FindRecord("\\nothing"), -1);
+}
+
+TEST_F(CatalogReaderTest, ReadsListsRecordByRecordThroughOneHandle) {
+    CatalogReader reader;
+    platform::File file;
+    EXPECT_FALSE(reader.OpenCurrent(file));  // nothing loaded
+    ASSERT_EQ(reader.Open(file_.c_str()), kOk);
+    ASSERT_TRUE(reader.OpenCurrent(file));
+    long c = reader.FindRecord("DISC\\b\\c");
+    ASSERT_EQ(c, 5);
+    EXPECT_EQ(reader.FindChild(reader.FindRecord("DISC\\b"), "c"), c);
+    EXPECT_EQ(reader.ListSize(5), 37u + 4 + 2);  // "leaf" and the terminator
+    EXPECT_EQ(reader.ListSize(6), 0u);
+    std::uint8_t* list = nullptr;
+    ASSERT_EQ(reader.ReadRecordList(5, file, &list), kOk);
+    EXPECT_STREQ(EntryRecord::Name(list), "leaf");
+    platform::TaskFree(list);
+    EXPECT_EQ(reader.ReadRecordList(6, file, &list), kFail);
+    EXPECT_EQ(list, nullptr);
+    EXPECT_EQ(reader.ReadRecordList(5, file, nullptr), kPointer);
+    // The lists fill the rest of the file.
+    std::uint32_t tableSize = Load32(test::ReadWholeFile(file_).data() + 24);
+    EXPECT_EQ(reader.ListAreaSize(), test::ReadWholeFile(file_).size() - 496 - tableSize);
+}
+
+TEST_F(CatalogReaderTest, HugeDeclaredListFailsBeforeAnythingIsAllocated) {
+    std::string file = tmp_.Path("huge.vmf");
+    ASSERT_TRUE(test::WriteHugeListCatalog(file));
+    EXPECT_EQ(test::ReadWholeFile(file).size(), 564u);
+    CatalogReader reader;
+    ASSERT_EQ(reader.Open(file.c_str()), kOk);
+    EXPECT_EQ(reader.ListSize(0), 0xFFFFFFFFu);
+    std::uint8_t* list = nullptr;
+    EXPECT_EQ(reader.ReadEntryList("R", &list), kFail);
+    EXPECT_EQ(list, nullptr);
+}
+
 // Damaged copies of a sound catalogue: each must fail cleanly.
 class DamagedCatalogTest : public CatalogReaderTest {
 protected:

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -110,6 +112,65 @@ TEST(ItemIdFactory, ListOperations) {
     EXPECT_EQ(ItemIdFactory::ListSize(array[1]), ItemIdFactory::ListSize(three.get()));
     EXPECT_EQ(array[2], nullptr);
     f.FreeArray(array, 3);
+}
+
+// A record as the shell may hand one in: its size word says `size`, and the
+// bytes after it (up to 96) are 0xFF, so a reader that looks past the record
+// sees them.
+std::vector<std::uint8_t> ShortRecord(std::uint16_t kind, std::uint16_t size, const char* text = "") {
+    std::vector<std::uint8_t> bytes(96, 0xFF);
+    std::fill(bytes.begin(), bytes.begin() + size, 0);
+    Store16(bytes.data(), size);
+    Store16(bytes.data() + 2, kind);
+    std::size_t n = std::min<std::size_t>(std::strlen(text), size > 44 ? size - 44u : 0u);
+    std::memcpy(bytes.data() + 44, text, n);
+    return bytes;
+}
+
+const ItemId* AsId(const std::vector<std::uint8_t>& bytes) { return reinterpret_cast<const ItemId*>(bytes.data()); }
+
+TEST(ItemIdFactory, ShortRecordsReadAsNeutralValues) {
+    // An entry cut off inside its write time, and one cut off before its flags.
+    std::vector<std::uint8_t> entry = ShortRecord(kKindEntry, 40);
+    EXPECT_EQ(ItemIdFactory::Kind(AsId(entry)), kKindEntry);
+    EXPECT_EQ(ItemIdFactory::EntryCreationTime(AsId(entry)), 0u);
+    EXPECT_EQ(ItemIdFactory::EntryWriteTime(AsId(entry)), 0u);
+    EXPECT_STREQ(ItemIdFactory::Name(AsId(entry)), "");
+    std::vector<std::uint8_t> stub = ShortRecord(kKindEntry, 6);
+    EXPECT_EQ(ItemIdFactory::EntryFlags(AsId(stub)), 0u);
+    EXPECT_FALSE(ItemIdFactory::EntryIsDirectory(AsId(stub)));
+    EXPECT_EQ(ItemIdFactory::EntrySize(AsId(stub)), 0u);
+    // Too short even for its kind.
+    std::vector<std::uint8_t> tiny = ShortRecord(kKindEntry, 3);
+    EXPECT_EQ(ItemIdFactory::Kind(AsId(tiny)), 0u);
+
+    std::vector<std::uint8_t> media = ShortRecord(kKindMedia, 24);
+    EXPECT_EQ(ItemIdFactory::MediaSerial(AsId(media)), 0u);  // the serial fits, and is zero
+    EXPECT_EQ(ItemIdFactory::MediaTotal(AsId(media)), 0u);
+    EXPECT_EQ(ItemIdFactory::MediaFree(AsId(media)), 0u);
+    EXPECT_EQ(ItemIdFactory::MediaCaptureTime(AsId(media)), 0u);
+    EXPECT_EQ(ItemIdFactory::MediaDriveType(AsId(ShortRecord(kKindMedia, 7))), 0u);
+    EXPECT_EQ(ItemIdFactory::MediaHasFolders(AsId(ShortRecord(kKindMedia, 7))), 0u);
+
+    // Names must end inside the record: one that runs to its end (and the
+    // catalogue name that would follow it) reads as empty.
+    std::vector<std::uint8_t> open = ShortRecord(kKindMedia, 48, "abcd");
+    EXPECT_STREQ(ItemIdFactory::MediaFileName(AsId(open)), "");
+    EXPECT_STREQ(ItemIdFactory::MediaName(AsId(open)), "");
+    std::vector<std::uint8_t> category = ShortRecord(kKindCategory, 48, "abcd");
+    EXPECT_STREQ(ItemIdFactory::CategoryName(AsId(category)), "");
+    std::vector<std::uint8_t> list = category;
+    list[48] = list[49] = 0;  // the list ends after the record
+    char path[260];
+    EXPECT_EQ(ItemIdFactory::PathOf(AsId(list), path, sizeof(path)), 0u);
+    // The file name fits, but the record ends before a catalogue name does.
+    std::vector<std::uint8_t> noSecond = ShortRecord(kKindMedia, 48, "abc");
+    noSecond[48] = 'X';  // past the record: a reader that looks there finds text
+    EXPECT_STREQ(ItemIdFactory::MediaFileName(AsId(noSecond)), "abc");
+    EXPECT_STREQ(ItemIdFactory::MediaName(AsId(noSecond)), "");
+    std::vector<std::uint8_t> both = ShortRecord(kKindMedia, 52, "a");
+    both[46] = 'N';
+    EXPECT_STREQ(ItemIdFactory::MediaName(AsId(both)), "N");
 }
 
 TEST(ItemIdFactory, ComparisonsAreUnsigned) {

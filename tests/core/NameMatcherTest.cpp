@@ -25,7 +25,21 @@ TEST(NameMatcherTest, DoubleByteCharactersMeetOnlyThemselves) {
     EXPECT_FALSE(Match("写真", "旅行の写.jpg"));
     // The trail byte of "ソ" (0x5C) is not folded or taken for anything else.
     EXPECT_TRUE(Match("ソ", "ソース"));
-    EXPECT_TRUE(Match("\\", "ソース"));  // candidates advance one byte at a time
+    // A match starts only where a character starts: the second bytes of ソ
+    // (0x5C), 表 (0x5C), ウ (0x45) and ア (0x41) are not the characters \, e and A.
+    EXPECT_FALSE(Match("\\", "ソース"));
+    EXPECT_FALSE(Match("\\", "表"));
+    EXPECT_FALSE(Match("e", "ウイルス.txt"));
+    EXPECT_FALSE(Match("E", "ウイルス.txt", true));
+    EXPECT_FALSE(Match("A", "アイス"));
+    EXPECT_FALSE(Match("a", "アイス"));
+    EXPECT_TRUE(Match("e", "ウイルス.exe"));
+    EXPECT_TRUE(Match("\\", "表\\x"));
+    EXPECT_TRUE(Match("イス", "アイス"));
+    EXPECT_TRUE(Match("a", "アイスa"));
+    // Nor does a match start on a second byte and run into the next
+    // character (0x45 0x83).
+    EXPECT_FALSE(Match("E\x83", "ウイ"));
     // Fullwidth letters are double-byte: never folded to their other case.
     EXPECT_FALSE(Match("ａ", "Ａ"));
     EXPECT_TRUE(Match("ａ", "ａ"));
@@ -50,6 +64,20 @@ TEST(NameMatcherTest, WildcardsMatchTheWholeName) {
     EXPECT_TRUE(Match("*真", "写真"));
     EXPECT_TRUE(Match("写*", "写真.jpg"));
     EXPECT_FALSE(Match("*ソ*", "ースー"));
+    // A literal never meets the second byte of a double-byte character; '?'
+    // still takes single bytes.
+    EXPECT_FALSE(Match("*\\*", "表"));
+    EXPECT_FALSE(Match("*e*", "ウイルス.txt"));
+    EXPECT_FALSE(Match("?E*", "ウイルス.txt"));
+    EXPECT_FALSE(Match("?A??", "アイ"));
+    EXPECT_FALSE(Match("*A*", "アイス"));
+    EXPECT_TRUE(Match("*e*", "ウイルス.exe"));
+    EXPECT_TRUE(Match("??E", "ウe"));
+    EXPECT_TRUE(Match("??*", "ア"));
+    EXPECT_TRUE(Match("*\\", "表\\"));
+    EXPECT_TRUE(Match("*イ?", "アイa"));
+    EXPECT_TRUE(Match("???", "アa"));
+    EXPECT_FALSE(Match("????", "アa"));
 }
 
 }  // namespace

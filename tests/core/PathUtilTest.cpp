@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <cstring>
 
 namespace cataloom {
@@ -125,6 +127,15 @@ TEST(PathUtil, NamesAndNumbers) {
     EXPECT_EQ(text::ParseInt("-12x"), -12);
     EXPECT_EQ(text::ParseInt("-"), 0);
     EXPECT_EQ(text::ParseInt("12345678901"), 1234567890);
+    // The ends of the range, and beyond them the 32-bit wrap, without
+    // overflowing a signed value on the way.
+    EXPECT_EQ(text::ParseInt("-2147483648"), INT32_MIN);
+    EXPECT_EQ(text::ParseInt("2147483647"), INT32_MAX);
+    EXPECT_EQ(text::ParseInt("-2147483647"), -INT32_MAX);
+    EXPECT_EQ(text::ParseInt("2147483648"), INT32_MIN);
+    EXPECT_EQ(text::ParseInt("4294967295"), -1);
+    EXPECT_EQ(text::ParseInt("-4294967295"), 1);
+    EXPECT_EQ(text::ParseInt("-0"), 0);
     char icon[kMaxPath] = "C:\\icons\\a,b.dll,-7";
     EXPECT_EQ(path::SplitNumberSuffix(icon), -7);
     EXPECT_STREQ(icon, "C:\\icons\\a,b.dll");

@@ -60,7 +60,7 @@ TEST(NamespaceEnumeration, DataFolderListsCategoriesAndWholeCataloguesOnly) {
     ComPtr<IShellFolder> root = OpenFolder("");
     ASSERT_TRUE(root);
     std::vector<IdList> items = Enumerate(root.Get());
-    EXPECT_EQ(Sorted(NamesOf(items)), Sorted({"音楽", "書類", "隠し", "disc.VMF", "broken.vmf"}));
+    EXPECT_EQ(Sorted(NamesOf(items)), Sorted({"音楽", "書類", "隠し", "disc.VMF", "broken.vmf", "a.b.vmf"}));
     for (const IdList& item : items) {
         std::string name = Ids::Name(item.Id());
         bool category = name == "音楽" || name == "書類" || name == "隠し";

@@ -65,7 +65,7 @@ void Capture(const std::string& source, const std::string& target, const char* n
 //   隠し\                     hidden category holding disc.VMF (a copy of アルバム.vmf)
 //   disc.VMF                  captured, magic, upper-case extension
 //   nomagic.vmf               a file without the magic
-//   a.b.vmf                   a catalogue under a name that is not a catalogue name
+//   a.b.vmf                   a catalogue whose name holds a further dot (still a catalogue)
 //   c.txt                     any other file
 //   damaged.vmf               a header whose directory table lies beyond the file's end
 //   broken.vmf                a whole-looking header over a table of garbage

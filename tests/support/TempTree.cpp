@@ -152,6 +152,26 @@ std::string ReadWholeFile(const std::string& path) {
 
 std::string NativePath(const std::string& path) { return platform::NativePath(path.c_str()); }
 
+bool SetWriteTime(const std::string& path, std::uint64_t fileTime) {
+#ifdef _WIN32
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    FILETIME ft{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
+    bool done = SetFileTime(h, nullptr, nullptr, &ft) != FALSE;
+    CloseHandle(h);
+    return done;
+#else
+    constexpr std::uint64_t kEpochDifference = 11644473600ULL;  // 1601 to 1970, seconds
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(fileTime / 10000000ULL - kEpochDifference);
+    times[1].tv_nsec = static_cast<long>(fileTime % 10000000ULL) * 100;
+    return utimensat(AT_FDCWD, NativePath(path).c_str(), times, 0) == 0;
+#endif
+}
+
 #ifdef _WIN32
 std::wstring Wide(const std::string& cp932) { return ToWide(cp932, CP_ACP); }
 #endif

@@ -34,6 +34,8 @@ private:
 };
 
 std::string ReadWholeFile(const std::string& path);
+// Sets a file's last write time (a FILETIME).
+bool SetWriteTime(const std::string& path, std::uint64_t fileTime);
 // A code page 932 path as the system's own calls take it (UTF-8 with slashes
 // on Linux; unchanged on Windows).
 std::string NativePath(const std::string& path);
