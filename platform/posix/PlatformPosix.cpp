@@ -239,11 +239,15 @@ bool File::Open(const char* path, unsigned access, unsigned /*share*/, bool must
     int flags = (access & kWrite) ? ((access & kRead) ? O_RDWR : O_WRONLY) : O_RDONLY;
     if (!mustExist) flags |= O_CREAT | O_TRUNC;
     // Opened without blocking, so a FIFO or a device named like a catalogue
-    // cannot hold the caller up before it is refused.
+    // cannot hold the caller up before it is refused.  An existing file must
+    // be a regular one; a file the caller creates is whatever it named (the
+    // capture only creates fresh temporary files; the null device takes
+    // every write).
     int fd = open(ToNativePath(path).c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
     if (fd < 0) return false;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    if (fstat(fd, &st) != 0 || (mustExist && !S_ISREG(st.st_mode)) ||
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         close(fd);
         return false;
     }

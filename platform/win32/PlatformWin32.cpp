@@ -163,8 +163,9 @@ bool File::Open(const char* path, unsigned access, unsigned share, bool mustExis
                            mustExist ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
-    // Only a disk file: a pipe or a device named like a catalogue is refused.
-    if (GetFileType(h) != FILE_TYPE_DISK) {
+    // An existing file must be a disk file: a pipe or a device named like a
+    // catalogue is refused.  A file the caller creates is whatever it named.
+    if (mustExist && GetFileType(h) != FILE_TYPE_DISK) {
         CloseHandle(h);
         return false;
     }

@@ -192,7 +192,7 @@ TEST(CatalogFile, FifosAndDevicesAreRefusedUnread) {
     EXPECT_FALSE(reader.IsLoaded());
     platform::File file;
     EXPECT_FALSE(file.Open(fifo.c_str(), platform::File::kRead, platform::File::kShareRead, true));
-    EXPECT_FALSE(file.Open(fifo.c_str(), platform::File::kWrite, platform::File::kShareNone, false));
+    EXPECT_FALSE(file.Open(fifo.c_str(), platform::File::kReadWrite, platform::File::kShareNone, true));
     CatalogHeader left;
     EXPECT_EQ(::read(fd, &left, sizeof(left)), static_cast<ssize_t>(sizeof(left)));  // nothing was taken
     close(fd);
