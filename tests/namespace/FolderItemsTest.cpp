@@ -330,30 +330,20 @@ TEST(NamespaceColumns, TextsOfTheColumnsBesidesTheName) {
 }
 
 TEST(NamespaceColumns, HeadersCodesAlignmentsAndWidthsOfBothListings) {
-    struct Expected {
-        UINT header;
-        WORD code;
-        bool right;
-        int width;
-    };
-    const Expected media[] = {{21, 1, false, 100}, {22, 2, true, 100}, {23, 3, true, 100}, {24, 4, true, 80},
-                              {25, 5, false, 120}};
-    const Expected entries[] = {{26, 16, false, 200}, {27, 32, true, 100}, {28, 48, false, 100}, {29, 64, false, 150}};
-    ASSERT_EQ(ItemColumns::Count(Listing::kMedia), 5u);
-    ASSERT_EQ(ItemColumns::Count(Listing::kEntry), 4u);
-    for (std::size_t i = 0; i < 5; ++i) {
-        const ColumnInfo& column = ItemColumns::Column(Listing::kMedia, i);
-        EXPECT_EQ(column.headerText, media[i].header) << i;
-        EXPECT_EQ(column.code, media[i].code) << i;
-        EXPECT_EQ(column.rightAligned, media[i].right) << i;
-        EXPECT_EQ(column.defaultWidth, media[i].width) << i;
-    }
-    for (std::size_t i = 0; i < 4; ++i) {
-        const ColumnInfo& column = ItemColumns::Column(Listing::kEntry, i);
-        EXPECT_EQ(column.headerText, entries[i].header) << i;
-        EXPECT_EQ(column.code, entries[i].code) << i;
-        EXPECT_EQ(column.rightAligned, entries[i].right) << i;
-        EXPECT_EQ(column.defaultWidth, entries[i].width) << i;
+    const std::vector<ColumnInfo> media = {
+        {21, 1, false, 100}, {22, 2, true, 100}, {23, 3, true, 100}, {24, 4, true, 80}, {25, 5, false, 120}};
+    const std::vector<ColumnInfo> entries = {{26, 16, false, 200}, {27, 32, true, 100}, {28, 48, false, 100},
+                                             {29, 64, false, 150}};
+    for (const auto& listing : {std::make_pair(Listing::kMedia, &media), std::make_pair(Listing::kEntry, &entries)}) {
+        const std::vector<ColumnInfo>& expected = *listing.second;
+        ASSERT_EQ(ItemColumns::Count(listing.first), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            const ColumnInfo& column = ItemColumns::Column(listing.first, i);
+            EXPECT_EQ(column.headerText, expected[i].headerText) << i;
+            EXPECT_EQ(column.code, expected[i].code) << i;
+            EXPECT_EQ(column.rightAligned, expected[i].rightAligned) << i;
+            EXPECT_EQ(column.defaultWidth, expected[i].defaultWidth) << i;
+        }
     }
 }
 

@@ -382,7 +382,7 @@ TEST(NamespaceShellItems, TheShellWrapsOurItemsNamesThemAndListsTheirChildren) {
         Names children;
     };
     const Case cases[] = {
-        {"", "Cataloom", {"音楽", "書類", "隠し", "disc.VMF", "broken.vmf"}},
+        {"", "Cataloom", {"音楽", "書類", "隠し", "disc.VMF", "a.b.vmf", "broken.vmf"}},
         {"音楽", "音楽", {"アルバム.vmf"}},
         {"音楽\\アルバム.vmf", "アルバム", {"CD1", "CD2", "ソース", "readme.txt"}},
         {"音楽\\アルバム.vmf\\ソース", "ソース", {"表.txt"}},
@@ -487,19 +487,23 @@ TEST(NamespaceShellItems, WideIconsAreTheSameIcons) {
 namespace cataloom::test {
 namespace {
 
-// The texts of a tree view's items below `parent`, expanding each first.
+std::string TreeText(HWND tree, HTREEITEM item) {
+    char text[MAX_PATH] = {};
+    TVITEMA query = {};
+    query.mask = TVIF_TEXT;
+    query.hItem = item;
+    query.pszText = text;
+    query.cchTextMax = sizeof text;
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
+    return text;
+}
+
+// The texts of a tree view's items below `parent`, expanding it first.
 Names TreeTexts(HWND tree, HTREEITEM parent) {
     Names texts;
     TreeView_Expand(tree, parent, TVE_EXPAND);
-    for (HTREEITEM item = TreeView_GetChild(tree, parent); item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
-        char text[MAX_PATH] = {};
-        TVITEMA query = {};
-        query.mask = TVIF_TEXT;
-        query.hItem = item;
-        query.pszText = text;
-        query.cchTextMax = sizeof text;
-        if (SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query))) texts.push_back(text);
-    }
+    for (HTREEITEM item = TreeView_GetChild(tree, parent); item != nullptr; item = TreeView_GetNextSibling(tree, item))
+        texts.push_back(TreeText(tree, item));
     return texts;
 }
 
@@ -527,20 +531,14 @@ TEST(NamespaceShellItems, TheShellsTreeControlExpandsTheNamespace) {
     HTREEITEM top = TreeView_GetRoot(tree);
     ASSERT_NE(top, nullptr);
     Names categories = TreeTexts(tree, top);
-    // Catalogues show their own names.
-    EXPECT_EQ(Sorted(categories), Sorted({"音楽", "書類", "隠し", "ディスク", "壊れた"}));
+    // Catalogues show their own names (a.b.vmf is a copy of disc.VMF).
+    EXPECT_EQ(Sorted(categories), Sorted({"音楽", "書類", "隠し", "ディスク", "ディスク", "壊れた"}));
     // A category expands into its catalogues, a catalogue into its directories.
     for (HTREEITEM item = TreeView_GetChild(tree, top); item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
-        char text[MAX_PATH] = {};
-        TVITEMA query = {};
-        query.mask = TVIF_TEXT;
-        query.hItem = item;
-        query.pszText = text;
-        query.cchTextMax = sizeof text;
-        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
-        if (std::string(text) == "音楽") {
+        std::string text = TreeText(tree, item);
+        if (text == "音楽") {
             EXPECT_EQ(TreeTexts(tree, item), Names{"アルバム"});
-        } else if (std::string(text) == "ディスク") {
+        } else if (text == "ディスク") {
             EXPECT_EQ(TreeTexts(tree, item), (Names{"CD1", "CD2", "ソース"}));
         }
     }
