@@ -1,0 +1,175 @@
+#include "tests/view/ViewTestSupport.h"
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "view/ViewLayer.h"
+
+namespace cataloom::test {
+namespace {
+
+// The folders this program serves hand out the view layer's view.
+class ViewLayerEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { InstallViewLayer(); }
+    void TearDown() override { UninstallViewLayer(); }
+};
+const bool kEnvironmentRegistered = (::testing::AddGlobalTestEnvironment(new ViewLayerEnvironment), true);
+
+constexpr char kHostClass[] = "CataloomTestExplorerHost";
+
+struct DescendantSearch {
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDescendant(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<DescendantSearch*>(parameter);
+    if (ClassOf(window) != search->className) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        PumpPending();
+        if (done()) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+void PumpPending() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+HWND FindDescendant(HWND parent, const char* className) {
+    DescendantSearch search{className, nullptr};
+    EnumChildWindows(parent, MatchDescendant, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string ClassOf(HWND window) {
+    char name[128] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+int ColumnCount(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    return static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+}
+
+std::vector<HeaderColumn> Headers(HWND list) {
+    std::vector<HeaderColumn> headers;
+    for (int i = 0; i < ColumnCount(list); ++i) {
+        char text[128] = {};
+        LVCOLUMNA column = {};
+        column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
+        column.pszText = text;
+        column.cchTextMax = sizeof text;
+        SendMessageA(list, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+        headers.push_back({text, column.fmt & LVCFMT_JUSTIFYMASK, column.cx});
+    }
+    return headers;
+}
+
+std::string CellText(HWND list, int row, int column) {
+    char text[520] = {};
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+std::vector<std::vector<std::string>> Rows(HWND list) {
+    std::vector<std::vector<std::string>> rows;
+    const int columns = ColumnCount(list);
+    for (int row = 0; row < ItemCount(list); ++row) {
+        rows.emplace_back();
+        for (int column = 0; column < columns; ++column) rows.back().push_back(CellText(list, row, column));
+    }
+    return rows;
+}
+
+std::vector<std::string> ColumnTexts(HWND list, int column) {
+    std::vector<std::string> texts;
+    for (int row = 0; row < ItemCount(list); ++row) texts.push_back(CellText(list, row, column));
+    return texts;
+}
+
+int ItemCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::vector<int> RowsWithState(HWND list, UINT state) {
+    std::vector<int> rows;
+    for (int row = 0; row < ItemCount(list); ++row)
+        if (SendMessageA(list, LVM_GETITEMSTATE, row, state) & state) rows.push_back(row);
+    return rows;
+}
+
+int RowImage(HWND list, int row) {
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return item.iImage;
+}
+
+void ClickColumn(HWND list, int column) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    RECT area = {};
+    SendMessageA(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&area));
+    LPARAM point = MAKELPARAM((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+    SendMessageA(header, WM_MOUSEMOVE, 0, point);
+    SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(header, WM_LBUTTONUP, 0, point);
+}
+
+ExplorerHost::ExplorerHost() {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kHostClass;
+    RegisterClassA(&windowClass);  // a second host finds it registered
+    window_ = CreateWindowExA(0, kHostClass, "explorer host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600,
+                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (window_ == nullptr) return;
+    initialized_ = CoCreateInstance(CLSID_ExplorerBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IExplorerBrowser,
+                                    browser_.PutVoid());
+    if (FAILED(initialized_)) return;
+    RECT area;
+    GetClientRect(window_, &area);
+    FOLDERSETTINGS settings = {FVM_DETAILS, 0};
+    initialized_ = browser_->Initialize(window_, &area, &settings);
+}
+
+ExplorerHost::~ExplorerHost() {
+    if (browser_) browser_->Destroy();
+    browser_.Reset();
+    if (window_ != nullptr) DestroyWindow(window_);
+    PumpPending();
+}
+
+HRESULT ExplorerHost::Browse(const ITEMIDLIST* absolute) {
+    if (!browser_) return E_FAIL;
+    return browser_->BrowseToIDList(absolute, SBSP_ABSOLUTE);
+}
+
+HWND ExplorerHost::View() const { return FindDescendant(window_, "CataloomNameSpaceView"); }
+
+HWND ExplorerHost::List() const {
+    HWND view = View();
+    return view != nullptr ? GetDlgItem(view, 2000) : nullptr;
+}
+
+}  // namespace cataloom::test

@@ -1,0 +1,73 @@
+// Helpers for the window tests of the folder view: the view layer plugged
+// into the folders this program serves, a message pump that waits for a
+// condition, readers of a list view's rows and headers, and a host of the
+// shell's own browser component (CLSID_ExplorerBrowser, what Wine's explorer
+// is made of).  They need a display: run under Xvfb.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "namespace/ComPtr.h"
+
+namespace cataloom::test {
+
+// Dispatches this thread's messages until `done` holds; false after
+// `timeoutMs` without it.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+// Dispatches the messages queued now, and those they post in turn.
+void PumpPending();
+
+// The first window below `parent` (at any depth) of the class; null if none.
+HWND FindDescendant(HWND parent, const char* className);
+std::string ClassOf(HWND window);
+
+struct HeaderColumn {
+    std::string text;
+    int format;  // LVCFMT_LEFT or LVCFMT_RIGHT
+    int width;
+    bool operator==(const HeaderColumn& other) const {
+        return text == other.text && format == other.format && width == other.width;
+    }
+};
+std::vector<HeaderColumn> Headers(HWND list);
+int ColumnCount(HWND list);
+std::string CellText(HWND list, int row, int column);
+// Every row's texts, column by column.
+std::vector<std::vector<std::string>> Rows(HWND list);
+// One column of every row.
+std::vector<std::string> ColumnTexts(HWND list, int column = 0);
+int ItemCount(HWND list);
+// The rows in a state (LVIS_SELECTED, LVIS_FOCUSED).
+std::vector<int> RowsWithState(HWND list, UINT state);
+// The image index the list shows for a row.
+int RowImage(HWND list, int row);
+// Clicks a column header with the mouse, as a person sorts.
+void ClickColumn(HWND list, int column);
+
+// A top-level window holding the shell's explorer browser component.
+class ExplorerHost {
+public:
+    ExplorerHost();
+    ~ExplorerHost();
+    ExplorerHost(const ExplorerHost&) = delete;
+    ExplorerHost& operator=(const ExplorerHost&) = delete;
+
+    HRESULT Initialized() const { return initialized_; }
+    HRESULT Browse(const ITEMIDLIST* absolute);
+    HWND Window() const { return window_; }
+    // The namespace's view window in it, and that view's list (id 2000).
+    HWND View() const;
+    HWND List() const;
+
+private:
+    HWND window_ = nullptr;
+    ComPtr<IExplorerBrowser> browser_;
+    HRESULT initialized_ = E_FAIL;
+};
+
+}  // namespace cataloom::test
