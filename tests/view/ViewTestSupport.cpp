@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
+
 #include <gtest/gtest.h>
 
 #include "view/ViewLayer.h"
@@ -133,6 +135,43 @@ void ClickColumn(HWND list, int column) {
     SendMessageA(header, WM_MOUSEMOVE, 0, point);
     SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
     SendMessageA(header, WM_LBUTTONUP, 0, point);
+}
+
+HWND StartLabelEdit(HWND list, int row) {
+    return reinterpret_cast<HWND>(SendMessageA(list, LVM_EDITLABELA, row, 0));
+}
+
+void EnterLabel(HWND edit, const std::string& text) {
+    SetWindowTextA(edit, text.c_str());
+    SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+HWND LabelEditor(HWND list) { return reinterpret_cast<HWND>(SendMessageA(list, LVM_GETEDITCONTROL, 0, 0)); }
+
+void DragColumnDivider(HWND list, int column, int dx) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    RECT area = {};
+    SendMessageA(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&area));
+    const int y = (area.top + area.bottom) / 2;
+    SendMessageA(header, WM_MOUSEMOVE, 0, MAKELPARAM(area.right - 1, y));
+    SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(area.right - 1, y));
+    SendMessageA(header, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(area.right - 1 + dx, y));
+    SendMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(area.right - 1 + dx, y));
+}
+
+std::vector<int> StoredWidths(const char* valueName) {
+    std::vector<int> widths;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Quillmoor\\Cataloom", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return widths;
+    std::int32_t values[16] = {};
+    DWORD size = sizeof values;
+    DWORD type = 0;
+    if (RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(values), &size) == ERROR_SUCCESS &&
+        type == REG_BINARY)
+        widths.assign(values, values + size / sizeof values[0]);
+    RegCloseKey(key);
+    return widths;
 }
 
 ExplorerHost::ExplorerHost() {

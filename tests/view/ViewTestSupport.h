@@ -49,6 +49,18 @@ int RowImage(HWND list, int row);
 // Clicks a column header with the mouse, as a person sorts.
 void ClickColumn(HWND list, int column);
 
+// Opens the in-place editor of a row's label; the edit control or null.
+HWND StartLabelEdit(HWND list, int row);
+// Types `text` into the label editor and presses Enter.  Returns when the
+// list has finished the edit (after any message box it showed was answered).
+void EnterLabel(HWND edit, const std::string& text);
+// The label editor open in the list, or null.
+HWND LabelEditor(HWND list);
+// Drags the divider at the right of a column header by `dx` pixels.
+void DragColumnDivider(HWND list, int column, int dx);
+// The widths stored in a column-width setting ("BrowserColumn", ...).
+std::vector<int> StoredWidths(const char* valueName);
+
 // A top-level window holding the shell's explorer browser component.
 class ExplorerHost {
 public:
@@ -60,6 +72,7 @@ public:
     HRESULT Initialized() const { return initialized_; }
     HRESULT Browse(const ITEMIDLIST* absolute);
     HWND Window() const { return window_; }
+    IExplorerBrowser* Browser() const { return browser_.Get(); }
     // The namespace's view window in it, and that view's list (id 2000).
     HWND View() const;
     HWND List() const;
