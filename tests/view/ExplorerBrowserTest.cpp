@@ -32,12 +32,14 @@ const HeaderList kEntryHeaders = {{"名前", LVCFMT_LEFT, 200},
 
 const Table kRootRows = {{"ソフト", "", "", "", ""},
                          {"音楽", "", "", "", ""},
-                         {"alpha", "3KB", "1KB", "00000003", "2024/01/02 03:04"},
+                         {"alpha", "3KB", "1KB", "FFFFFFFF", "2024/01/02 03:04"},
                          {"Beta", "1KB", "1KB", "00001A2B", "（不明）"},
-                         {"ガンマ", "1,234,568KB", "1KB", "FFFFFFFF", "2025/06/07 08:09"}};
+                         {"ガンマ", "1,234,568KB", "1KB", "00ABCDEF", "2025/06/07 08:09"}};
 const Table kCategoryRows = {{"道具", "5KB", "4KB", "00001A2B", "2023/03/04 05:06"}};
 const Table kCatalogueRows = {{"CD1", "", "Folder", "（不明）"},
                               {"ソフト", "", "Folder", "2021/11/12 13:14"},
+                              {"a.bin", "1KB", ".bin file", "2024/07/08 09:10"},
+                              {"b.txt", "5KB", ".txt file", "2019/01/01 00:00"},
                               {"readme.txt", "2KB", ".txt file", "2022/02/03 04:05"}};
 const Table kDirectoryRows = {{"表", "", "Folder", "2020/10/09 08:07"}};
 

@@ -31,17 +31,16 @@ using Widths = std::vector<int>;
 constexpr char kInvalidName[] = "ファイル名が正しくありません。\n正しいファイル名であるか確認してください。";
 constexpr char kRenameFailed[] = "指定のディレクトリを作成できませんでした。\nディレクトリ名が正しいか確認してください。";
 
-// The view this program's folder made inside an explorer browser host.
-FolderView* CurrentView(ExplorerHost& host, ComPtr<IShellView>& holder) {
-    IExplorerBrowser* browser = host.Browser();
-    if (browser == nullptr || FAILED(browser->GetCurrentView(IID_IShellView, holder.PutVoid()))) return nullptr;
+// The view this program's folder made inside a host.
+FolderView* CurrentView(ViewHost& host, ComPtr<IShellView>& holder) {
+    holder = host.CurrentView();
     return static_cast<FolderView*>(holder.Get());
 }
 
-class ViewBehaviourTest : public ::testing::Test {
+class ViewBehaviourTest : public ::testing::TestWithParam<HostKind> {
 protected:
     // Browses the host to "::{CLSID}\where"; the new view's list.
-    HWND Open(ExplorerHost& on, const std::string& where) {
+    HWND Open(ViewHost& on, const std::string& where) {
         IdList absolute = ParseFromDesktop(where);
         HWND before = on.View();
         EXPECT_EQ(on.Browse(absolute.Get()), S_OK) << where;
@@ -55,10 +54,11 @@ protected:
     }
 
     ViewData data;
-    ExplorerHost host;
+    std::unique_ptr<ViewHost> hostHolder = MakeHost(GetParam());
+    ViewHost& host = *hostHolder;
 };
 
-TEST_F(ViewBehaviourTest, ColumnWidthsAreStoredWhenADividerIsDragged) {
+TEST_P(ViewBehaviourTest, ColumnWidthsAreStoredWhenADividerIsDragged) {
     // Wine's list tells its parent only HDN_ENDTRACK for a real drag.
     HWND list = Open(host, "");
     DragColumnDivider(list, 0, 30);
@@ -85,15 +85,15 @@ TEST_F(ViewBehaviourTest, ColumnWidthsAreStoredWhenADividerIsDragged) {
     EXPECT_EQ(Headers(list)[0].width, 130);
 }
 
-TEST_F(ViewBehaviourTest, RenameTakesDoubleByteNamesWhoseTrailByteIsABackslash) {
+TEST_P(ViewBehaviourTest, RenameTakesDoubleByteNamesWhoseTrailByteIsABackslash) {
     HWND list = Open(host, "");
     ASSERT_EQ(Row(list, "ソフト"), 0);
     for (const char* name : {"表", "能", "ソフト\x81\x5C"}) {  // the last ends in a full-width dash
         HWND edit = StartLabelEdit(list, 0);
         ASSERT_NE(edit, nullptr);
-        DialogAnswerer unexpected("Cataloom", IDOK, 500);
+        DialogAnswerer unexpected("Cataloom", IDOK);
         EnterLabel(edit, name);
-        EXPECT_FALSE(unexpected.Answered()) << name << ": " << unexpected.Message();
+        EXPECT_FALSE(unexpected.Dismiss()) << name << ": " << unexpected.Message();
         PumpPending();
         EXPECT_EQ(LabelEditor(list), nullptr) << name;
         EXPECT_TRUE(path::IsDirectory(data.Path(name).c_str())) << name;
@@ -102,7 +102,7 @@ TEST_F(ViewBehaviourTest, RenameTakesDoubleByteNamesWhoseTrailByteIsABackslash) 
     EXPECT_FALSE(path::Exists(data.Path("ソフト").c_str()));
 }
 
-TEST_F(ViewBehaviourTest, RefusedNamesWarnAndReopenTheEditAfterIt) {
+TEST_P(ViewBehaviourTest, RefusedNamesWarnAndReopenTheEditAfterIt) {
     HWND list = Open(host, "");
     struct Case {
         const char* name;
@@ -128,13 +128,13 @@ TEST_F(ViewBehaviourTest, RefusedNamesWarnAndReopenTheEditAfterIt) {
     EXPECT_EQ(CellText(list, 0, 0), "ソフト");
 }
 
-TEST_F(ViewBehaviourTest, ARenameReachesARowWhoseLabelIsBeingEdited) {
+TEST_P(ViewBehaviourTest, ARenameReachesARowWhoseLabelIsBeingEdited) {
     HWND list = Open(host, "");
     ComPtr<IShellView> holder;
     FolderView* view = CurrentView(host, holder);
     ASSERT_NE(view, nullptr);
-    ExplorerHost other;
-    HWND otherList = Open(other, "");
+    std::unique_ptr<ViewHost> other = MakeHost(GetParam());
+    HWND otherList = Open(*other, "");
 
     HWND edit = StartLabelEdit(list, 1);
     ASSERT_NE(edit, nullptr);
@@ -152,7 +152,7 @@ TEST_F(ViewBehaviourTest, ARenameReachesARowWhoseLabelIsBeingEdited) {
     EXPECT_EQ(CellText(otherList, 1, 0), "曲");
 }
 
-TEST_F(ViewBehaviourTest, SelectionsPassOnlyRowsThatHaveIdentifiers) {
+TEST_P(ViewBehaviourTest, SelectionsPassOnlyRowsThatHaveIdentifiers) {
     HWND list = Open(host, "ソフト");
     ComPtr<IShellView> holder;
     FolderView* view = CurrentView(host, holder);
@@ -180,7 +180,7 @@ TEST_F(ViewBehaviourTest, SelectionsPassOnlyRowsThatHaveIdentifiers) {
     EXPECT_TRUE(background);
 }
 
-TEST_F(ViewBehaviourTest, ARefreshAskedForInsideAListNotificationRunsAfterIt) {
+TEST_P(ViewBehaviourTest, ARefreshAskedForInsideAListNotificationRunsAfterIt) {
     HWND list = Open(host, "");
     const Texts byName = {"ソフト", "音楽", "alpha", "Beta", "ガンマ"};
     ASSERT_EQ(ColumnTexts(list), byName);
@@ -188,11 +188,11 @@ TEST_F(ViewBehaviourTest, ARefreshAskedForInsideAListNotificationRunsAfterIt) {
     ClickColumn(list, 2);
     EXPECT_EQ(ColumnTexts(list), byName);
     PumpPending();
-    EXPECT_EQ(ColumnTexts(list), (Texts{"ソフト", "音楽", "ガンマ", "alpha", "Beta"}));
+    EXPECT_EQ(ColumnTexts(list), (Texts{"ソフト", "音楽", "alpha", "ガンマ", "Beta"}));
     ClickColumn(list, 2);
-    EXPECT_EQ(ColumnTexts(list), (Texts{"ソフト", "音楽", "ガンマ", "alpha", "Beta"}));
+    EXPECT_EQ(ColumnTexts(list), (Texts{"ソフト", "音楽", "alpha", "ガンマ", "Beta"}));
     PumpPending();
-    EXPECT_EQ(ColumnTexts(list), (Texts{"音楽", "ソフト", "Beta", "alpha", "ガンマ"}));
+    EXPECT_EQ(ColumnTexts(list), (Texts{"音楽", "ソフト", "Beta", "ガンマ", "alpha"}));
 
     // Asked for from outside, a refresh runs at once.
     data.Tree().MakeDir("新");
@@ -202,7 +202,7 @@ TEST_F(ViewBehaviourTest, ARefreshAskedForInsideAListNotificationRunsAfterIt) {
     EXPECT_EQ(ItemCount(list), 6);
 }
 
-TEST_F(ViewBehaviourTest, SelectItemSelectsFocusesAndEditsOnlyAsAsked) {
+TEST_P(ViewBehaviourTest, SelectItemSelectsFocusesAndEditsOnlyAsAsked) {
     HWND list = Open(host, "");
     ComPtr<IShellView> holder;
     FolderView* view = CurrentView(host, holder);
@@ -234,10 +234,10 @@ TEST_F(ViewBehaviourTest, SelectItemSelectsFocusesAndEditsOnlyAsAsked) {
     SendMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0);
 }
 
-TEST_F(ViewBehaviourTest, TheViewWindowNeverOutlivesItsObject) {
+TEST_P(ViewBehaviourTest, TheViewWindowNeverOutlivesItsObject) {
     Open(host, "");
-    ComPtr<IShellBrowser> browser;
-    ASSERT_EQ(host.Browser()->QueryInterface(IID_IShellBrowser, browser.PutVoid()), S_OK);
+    IShellBrowser* browser = host.Browser();
+    ASSERT_NE(browser, nullptr);
     ComPtr<IShellFolder> folder = OpenFolder("ソフト");
     const LONG objects = ObjectCount().Get();
 
@@ -247,7 +247,7 @@ TEST_F(ViewBehaviourTest, TheViewWindowNeverOutlivesItsObject) {
     FOLDERSETTINGS settings = {FVM_DETAILS, 0};
     RECT area = {0, 0, 300, 200};
     HWND window = nullptr;
-    ASSERT_EQ(view->CreateViewWindow(nullptr, &settings, browser.Get(), &area, &window), S_OK);
+    ASSERT_EQ(view->CreateViewWindow(nullptr, &settings, browser, &area, &window), S_OK);
     ASSERT_TRUE(IsWindow(window));
     EXPECT_EQ(ItemCount(GetDlgItem(window, 2000)), 1);
     view.Reset();
@@ -257,7 +257,7 @@ TEST_F(ViewBehaviourTest, TheViewWindowNeverOutlivesItsObject) {
     // The window destroyed from outside (its parent went): the object stays
     // usable and forgets the window.
     ASSERT_EQ(folder->CreateViewObject(nullptr, IID_IShellView, view.PutVoid()), S_OK);
-    ASSERT_EQ(view->CreateViewWindow(nullptr, &settings, browser.Get(), &area, &window), S_OK);
+    ASSERT_EQ(view->CreateViewWindow(nullptr, &settings, browser, &area, &window), S_OK);
     DestroyWindow(window);
     HWND now = reinterpret_cast<HWND>(1);
     EXPECT_EQ(view->GetWindow(&now), S_OK);
@@ -269,6 +269,10 @@ TEST_F(ViewBehaviourTest, TheViewWindowNeverOutlivesItsObject) {
     view.Reset();
     EXPECT_EQ(ObjectCount().Get(), objects);
 }
+
+INSTANTIATE_TEST_SUITE_P(Hosts, ViewBehaviourTest,
+                         ::testing::Values(HostKind::kExplorer, HostKind::kBrowser, HostKind::kWineLikeBrowser),
+                         [](const ::testing::TestParamInfo<HostKind>& info) { return HostName(info.param); });
 
 }  // namespace
 }  // namespace cataloom::test

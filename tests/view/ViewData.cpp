@@ -55,7 +55,11 @@ ViewData::ViewData() {
     unknownTime.writeTime = 0;
     EntryData software = Dir("ソフト", 1);
     software.writeTime = LocalFileTime(2021, 11, 12, 13, 14);
-    tools[0].entries = {software, unknownTime, readme};
+    EntryData small = File("a.bin", 10);
+    small.writeTime = LocalFileTime(2024, 7, 8, 9, 10);
+    EntryData large = File("b.txt", 5000);
+    large.writeTime = LocalFileTime(2019, 1, 1, 0, 0);
+    tools[0].entries = {software, unknownTime, readme, small, large};
     tools[1].name = "ソフト";
     EntryData table = Dir("表");
     table.writeTime = LocalFileTime(2020, 10, 9, 8, 7);
@@ -66,9 +70,9 @@ ViewData::ViewData() {
     tools[3].entries = {File("1000.bin", 1000), File("能.txt", 1)};
     WriteCatalogue(tree_.Path("ソフト\\道具.vmf"), "道具", 5000, 4000, 0x00001A2B, LocalFileTime(2023, 3, 4, 5, 6),
                    tools);
-    WriteCatalogue(tree_.Path("a.vmf"), "alpha", 3000, 20, 3, LocalFileTime(2024, 1, 2, 3, 4), FlatTree());
+    WriteCatalogue(tree_.Path("a.vmf"), "alpha", 3000, 10, 0xFFFFFFFF, LocalFileTime(2024, 1, 2, 3, 4), FlatTree());
     WriteCatalogue(tree_.Path("b.vmf"), "Beta", 1000, 30, 0x1A2B, 0, FlatTree());
-    WriteCatalogue(tree_.Path("c.vmf"), "ガンマ", 1234567890, 10, 0xFFFFFFFF, LocalFileTime(2025, 6, 7, 8, 9),
+    WriteCatalogue(tree_.Path("c.vmf"), "ガンマ", 1234567890, 20, 0x00ABCDEF, LocalFileTime(2025, 6, 7, 8, 9),
                    FlatTree());
     ProcessObjects::Settings().SetDataRoot(tree_.Root().c_str());
 }

@@ -4,12 +4,15 @@
 //     道具.vmf              "道具": total 5,000 B, free 4,000 B, serial 0x1A2B, captured
 //                           2023/03/04 05:06; ソフト\ (written 2021/11/12 13:14) holding
 //                           表\ (written 2020/10/09 08:07) with 1000.bin and 能.txt; CD1\
-//                           (write time 0); readme.txt (1,001 B, written 2022/02/03 04:05)
+//                           (write time 0); readme.txt (1,001 B, written 2022/02/03 04:05);
+//                           a.bin (10 B, 2024/07/08 09:10); b.txt (5,000 B, 2019/01/01 00:00)
 //   音楽\                    category, empty
-//   a.vmf                   "alpha":  total 3,000 B, free 20 B, serial 3, captured 2024/01/02 03:04
+//   a.vmf                   "alpha":  total 3,000 B, free 10 B, serial 0xFFFFFFFF,
+//                                     captured 2024/01/02 03:04
 //   b.vmf                   "Beta":   total 1,000 B, free 30 B, serial 0x1A2B, capture time 0
-//   c.vmf                   "ガンマ": total 1,234,567,890 B, free 10 B, serial 0xFFFFFFFF,
+//   c.vmf                   "ガンマ": total 1,234,567,890 B, free 20 B, serial 0xABCDEF,
 //                                     captured 2025/06/07 08:09
+// Each column orders the three catalogues differently.
 // The times are local times.  DataRoot points at the folder for its life and
 // the view settings start empty.
 #pragma once

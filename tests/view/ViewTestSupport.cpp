@@ -174,6 +174,44 @@ std::vector<int> StoredWidths(const char* valueName) {
     return widths;
 }
 
+void DoubleClickRow(HWND list, int row) {
+    RECT area = {};
+    area.left = LVIR_LABEL;
+    SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&area));
+    const LPARAM point = MAKELPARAM(area.left + 4, (area.top + area.bottom) / 2);
+    // Posted: the list's button-down handling waits for the button-up in its queue.
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageA(list, WM_LBUTTONUP, 0, point);
+    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+    PostMessageA(list, WM_LBUTTONUP, 0, point);
+}
+
+std::string StatusText(HWND statusBar) {
+    char text[256] = {};
+    SendMessageA(statusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+const char* HostName(HostKind kind) {
+    switch (kind) {
+    case HostKind::kExplorer: return "ExplorerBrowser";
+    case HostKind::kBrowser: return "CataloomBrowser";
+    default: return "CataloomBrowserLikeWine";
+    }
+}
+
+HWND ViewHost::View() const { return FindDescendant(Window(), "CataloomNameSpaceView"); }
+
+HWND ViewHost::List() const {
+    HWND view = View();
+    return view != nullptr ? GetDlgItem(view, 2000) : nullptr;
+}
+
+std::unique_ptr<ViewHost> MakeHost(HostKind kind) {
+    if (kind == HostKind::kExplorer) return std::make_unique<ExplorerHost>();
+    return std::make_unique<BrowserHost>(kind == HostKind::kWineLikeBrowser);
+}
+
 ExplorerHost::ExplorerHost() {
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = DefWindowProcA;
@@ -190,9 +228,11 @@ ExplorerHost::ExplorerHost() {
     GetClientRect(window_, &area);
     FOLDERSETTINGS settings = {FVM_DETAILS, 0};
     initialized_ = browser_->Initialize(window_, &area, &settings);
+    if (SUCCEEDED(initialized_)) initialized_ = browser_->QueryInterface(IID_IShellBrowser, shellBrowser_.PutVoid());
 }
 
 ExplorerHost::~ExplorerHost() {
+    shellBrowser_.Reset();
     if (browser_) browser_->Destroy();
     browser_.Reset();
     if (window_ != nullptr) DestroyWindow(window_);
@@ -204,11 +244,41 @@ HRESULT ExplorerHost::Browse(const ITEMIDLIST* absolute) {
     return browser_->BrowseToIDList(absolute, SBSP_ABSOLUTE);
 }
 
-HWND ExplorerHost::View() const { return FindDescendant(window_, "CataloomNameSpaceView"); }
+ComPtr<IShellView> ExplorerHost::CurrentView() const {
+    ComPtr<IShellView> view;
+    if (browser_) browser_->GetCurrentView(IID_IShellView, view.PutVoid());
+    return view;
+}
 
-HWND ExplorerHost::List() const {
-    HWND view = View();
-    return view != nullptr ? GetDlgItem(view, 2000) : nullptr;
+BrowserHost::BrowserHost(bool likeWine, UINT viewMode) {
+    BrowserOptions options;
+    options.likeWine = likeWine;
+    options.viewMode = viewMode;
+    frame_ = BrowserFrame::Create(options, GetModuleHandleA(nullptr));
+}
+
+BrowserHost::~BrowserHost() { Close(); }
+
+void BrowserHost::Close() {
+    if (frame_ == nullptr) return;
+    frame_->Close();
+    frame_->Release();
+    frame_ = nullptr;
+    PumpPending();
+}
+
+HRESULT BrowserHost::Browse(const ITEMIDLIST* absolute) {
+    return frame_ != nullptr ? frame_->BrowseObject(absolute, SBSP_SAMEBROWSER | SBSP_ABSOLUTE) : E_FAIL;
+}
+
+HWND BrowserHost::Window() const { return frame_ != nullptr ? frame_->Window() : nullptr; }
+
+IShellBrowser* BrowserHost::Browser() const { return frame_; }
+
+ComPtr<IShellView> BrowserHost::CurrentView() const {
+    ComPtr<IShellView> view;
+    if (frame_ != nullptr) frame_->QueryActiveShellView(view.Put());
+    return view;
 }
 
 }  // namespace cataloom::test

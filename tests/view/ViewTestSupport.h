@@ -9,9 +9,11 @@
 #include <shlobj.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "browser/BrowserFrame.h"
 #include "namespace/ComPtr.h"
 
 namespace cataloom::test {
@@ -61,26 +63,72 @@ void DragColumnDivider(HWND list, int column, int dx);
 // The widths stored in a column-width setting ("BrowserColumn", ...).
 std::vector<int> StoredWidths(const char* valueName);
 
+// Double-clicks a row with the mouse, as a person opens it.
+void DoubleClickRow(HWND list, int row);
+// The status bar's text.
+std::string StatusText(HWND statusBar);
+
+// A window that hosts folder views: the shell's explorer browser component,
+// or our own browser with its full services or refusing what Wine's
+// browser refuses.
+enum class HostKind { kExplorer, kBrowser, kWineLikeBrowser };
+const char* HostName(HostKind kind);
+
+class ViewHost {
+public:
+    virtual ~ViewHost() = default;
+    // Shows the folder at an absolute list; S_OK once its view stands.
+    virtual HRESULT Browse(const ITEMIDLIST* absolute) = 0;
+    virtual HWND Window() const = 0;
+    // The host's IShellBrowser, for views made by hand.
+    virtual IShellBrowser* Browser() const = 0;
+    // The view the host shows, with a reference.
+    virtual ComPtr<IShellView> CurrentView() const = 0;
+    // The namespace's view window in it, and that view's list (id 2000).
+    HWND View() const;
+    HWND List() const;
+};
+std::unique_ptr<ViewHost> MakeHost(HostKind kind);
+
 // A top-level window holding the shell's explorer browser component.
-class ExplorerHost {
+class ExplorerHost final : public ViewHost {
 public:
     ExplorerHost();
-    ~ExplorerHost();
+    ~ExplorerHost() override;
     ExplorerHost(const ExplorerHost&) = delete;
     ExplorerHost& operator=(const ExplorerHost&) = delete;
 
     HRESULT Initialized() const { return initialized_; }
-    HRESULT Browse(const ITEMIDLIST* absolute);
-    HWND Window() const { return window_; }
-    IExplorerBrowser* Browser() const { return browser_.Get(); }
-    // The namespace's view window in it, and that view's list (id 2000).
-    HWND View() const;
-    HWND List() const;
+    HRESULT Browse(const ITEMIDLIST* absolute) override;
+    HWND Window() const override { return window_; }
+    IShellBrowser* Browser() const override { return shellBrowser_.Get(); }
+    ComPtr<IShellView> CurrentView() const override;
 
 private:
     HWND window_ = nullptr;
     ComPtr<IExplorerBrowser> browser_;
+    ComPtr<IShellBrowser> shellBrowser_;
     HRESULT initialized_ = E_FAIL;
+};
+
+// Our own browser, in this program.
+class BrowserHost final : public ViewHost {
+public:
+    explicit BrowserHost(bool likeWine, UINT viewMode = FVM_DETAILS);
+    ~BrowserHost() override;
+    BrowserHost(const BrowserHost&) = delete;
+    BrowserHost& operator=(const BrowserHost&) = delete;
+
+    HRESULT Browse(const ITEMIDLIST* absolute) override;
+    HWND Window() const override;
+    IShellBrowser* Browser() const override;
+    ComPtr<IShellView> CurrentView() const override;
+    BrowserFrame* Frame() const { return frame_; }
+    // Closes the frame and drops the reference on it.
+    void Close();
+
+private:
+    BrowserFrame* frame_ = nullptr;
 };
 
 }  // namespace cataloom::test
