@@ -208,30 +208,30 @@ TEST_P(BrowserTest, TheStatusBarCountsItemsAndSelections) {
     EXPECT_EQ(StatusText(status), LikeWine() ? "" : "5個のオブジェクト");
 }
 
-TEST_P(BrowserTest, TwoViewsOfOneFolderFollowItsChanges) {
-    HWND first = Open("");
+TEST_P(BrowserTest, TwoViewsOfOneCategoryFollowItsChanges) {
+    HWND first = Open("ソフト");
     BrowserHost second(LikeWine());
-    HWND other = Open("", second);
+    HWND other = Open("ソフト", second);
     BrowserHost elsewhere(LikeWine());
-    HWND category = Open("ソフト", elsewhere);
-    ComPtr<IShellFolder> root = OpenFolder("");
-    auto* folder = static_cast<CatalogFolder*>(root.Get());
+    HWND root = Open("", elsewhere);
+    ComPtr<IShellFolder> category = OpenFolder("ソフト");
+    auto* folder = static_cast<CatalogFolder*>(category.Get());
 
     ItemId* created = nullptr;
     ASSERT_EQ(folder->CreateCategory("新規", &created), S_OK);
     IdList item(created);
-    for (HWND list : {first, other}) EXPECT_EQ(ColumnTexts(list).back(), "新規");
+    for (HWND list : {first, other}) EXPECT_EQ(ColumnTexts(list), (Texts{"道具", "新規"}));
 
     PITEMID_CHILD renamed = nullptr;
-    ASSERT_EQ(root->SetNameOf(nullptr, item.Child(), L"改名", SHGDN_NORMAL, &renamed), S_OK);
+    ASSERT_EQ(category->SetNameOf(nullptr, item.Child(), L"改名", SHGDN_NORMAL, &renamed), S_OK);
     IdList renamedItem(renamed);
-    for (HWND list : {first, other}) EXPECT_EQ(ColumnTexts(list).back(), "改名");
+    for (HWND list : {first, other}) EXPECT_EQ(ColumnTexts(list), (Texts{"道具", "改名"}));
 
     const ItemId* doomed = renamedItem.Id();
     ASSERT_EQ(folder->DeleteItems(&doomed, 1), S_OK);
-    const Texts unchanged = {"ソフト", "音楽", "alpha", "Beta", "ガンマ"};
-    for (HWND list : {first, other}) EXPECT_EQ(ColumnTexts(list), unchanged);
-    EXPECT_EQ(ColumnTexts(category), Texts{"道具"});
+    for (HWND list : {first, other}) EXPECT_EQ(ColumnTexts(list), Texts{"道具"});
+    // The view of another folder saw none of it.
+    EXPECT_EQ(ColumnTexts(root), (Texts{"ソフト", "音楽", "alpha", "Beta", "ガンマ"}));
 }
 
 TEST_P(BrowserTest, NoObjectIsLeftOnceTheBrowserIsClosed) {
