@@ -19,8 +19,6 @@ public:
 };
 const bool kEnvironmentRegistered = (::testing::AddGlobalTestEnvironment(new ViewLayerEnvironment), true);
 
-constexpr char kHostClass[] = "CataloomTestExplorerHost";
-
 struct DescendantSearch {
     const char* className;
     HWND found;
@@ -210,44 +208,6 @@ HWND ViewHost::List() const {
 std::unique_ptr<ViewHost> MakeHost(HostKind kind) {
     if (kind == HostKind::kExplorer) return std::make_unique<ExplorerHost>();
     return std::make_unique<BrowserHost>(kind == HostKind::kWineLikeBrowser);
-}
-
-ExplorerHost::ExplorerHost() {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kHostClass;
-    RegisterClassA(&windowClass);  // a second host finds it registered
-    window_ = CreateWindowExA(0, kHostClass, "explorer host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600,
-                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (window_ == nullptr) return;
-    initialized_ = CoCreateInstance(CLSID_ExplorerBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IExplorerBrowser,
-                                    browser_.PutVoid());
-    if (FAILED(initialized_)) return;
-    RECT area;
-    GetClientRect(window_, &area);
-    FOLDERSETTINGS settings = {FVM_DETAILS, 0};
-    initialized_ = browser_->Initialize(window_, &area, &settings);
-    if (SUCCEEDED(initialized_)) initialized_ = browser_->QueryInterface(IID_IShellBrowser, shellBrowser_.PutVoid());
-}
-
-ExplorerHost::~ExplorerHost() {
-    shellBrowser_.Reset();
-    if (browser_) browser_->Destroy();
-    browser_.Reset();
-    if (window_ != nullptr) DestroyWindow(window_);
-    PumpPending();
-}
-
-HRESULT ExplorerHost::Browse(const ITEMIDLIST* absolute) {
-    if (!browser_) return E_FAIL;
-    return browser_->BrowseToIDList(absolute, SBSP_ABSOLUTE);
-}
-
-ComPtr<IShellView> ExplorerHost::CurrentView() const {
-    ComPtr<IShellView> view;
-    if (browser_) browser_->GetCurrentView(IID_IShellView, view.PutVoid());
-    return view;
 }
 
 BrowserHost::BrowserHost(bool likeWine, UINT viewMode) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "browser/BrowserFrame.h"
+#include "browser/ExplorerBrowserWindow.h"
 #include "namespace/ComPtr.h"
 
 namespace cataloom::test {
@@ -90,25 +91,19 @@ public:
 };
 std::unique_ptr<ViewHost> MakeHost(HostKind kind);
 
-// A top-level window holding the shell's explorer browser component.
+// The shell's explorer browser component in a window of its own.
 class ExplorerHost final : public ViewHost {
 public:
-    ExplorerHost();
-    ~ExplorerHost() override;
-    ExplorerHost(const ExplorerHost&) = delete;
-    ExplorerHost& operator=(const ExplorerHost&) = delete;
+    ExplorerHost() : window_(L"explorer host", 800, 600) {}
 
-    HRESULT Initialized() const { return initialized_; }
-    HRESULT Browse(const ITEMIDLIST* absolute) override;
-    HWND Window() const override { return window_; }
-    IShellBrowser* Browser() const override { return shellBrowser_.Get(); }
-    ComPtr<IShellView> CurrentView() const override;
+    HRESULT Initialized() const { return window_.Initialized(); }
+    HRESULT Browse(const ITEMIDLIST* absolute) override { return window_.Browse(absolute); }
+    HWND Window() const override { return window_.Window(); }
+    IShellBrowser* Browser() const override { return window_.ShellBrowser(); }
+    ComPtr<IShellView> CurrentView() const override { return window_.CurrentView(); }
 
 private:
-    HWND window_ = nullptr;
-    ComPtr<IExplorerBrowser> browser_;
-    ComPtr<IShellBrowser> shellBrowser_;
-    HRESULT initialized_ = E_FAIL;
+    ExplorerBrowserWindow window_;
 };
 
 // Our own browser, in this program.
