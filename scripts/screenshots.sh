@@ -3,11 +3,11 @@
 # folder, a category and a directory inside a catalogue, each once in the
 # shell's explorer browser component (what Wine's explorer is made of) and
 # once in CataloomBrowser with its menus and status bar.  Runs its own Xvfb
-# and its own prefix (build/screenshots-wineprefix), so it never disturbs a
+# and its own prefix (build/display-wineprefix), so it never disturbs a
 # test run.  Builds build/win64 first if a program is missing.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX=$root/build/screenshots-wineprefix
+export WINEPREFIX=$root/build/display-wineprefix
 source "$root/scripts/wine-env.sh"
 source "$root/scripts/sample-data.sh"
 snapshot="$root/build/win64/browser/view-snapshot.exe"
@@ -17,23 +17,14 @@ if [ ! -f "$snapshot" ] || [ ! -f "$dll" ] || [ ! -f "$root/build/win64/cli/cata
   "$root/scripts/build.sh" win64 >/dev/null
 fi
 
-# A display of our own, up before the prefix's first Wine process (the
-# display is fixed by whichever process starts the server).
-display=
-for n in $(seq 141 190); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=$n; break; }
-done
-[ -n "$display" ] || { echo "screenshots.sh: no free display" >&2; exit 1; }
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
+# A display of our own, and the prefix's server started on it.
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
-  kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true
+  cataloom_xvfb_stop
 }
 trap cleanup EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-export DISPLAY=":$display"
-wineserver -k >/dev/null 2>&1 || true
+cataloom_xvfb_start 141
+wineserver -k >/dev/null 2>&1 || true  # a server of an earlier run has another display
 cataloom_wine_start
 
 data="$root/build/screenshots-data"

@@ -391,21 +391,26 @@ void FolderView::Fill() {
         PITEMID_CHILD batch[kEnumerationBatch];
         ULONG fetched = 0;
         while (SUCCEEDED(enumerator->Next(kEnumerationBatch, batch, &fetched)) && fetched > 0) {
-            for (ULONG i = 0; i < fetched; ++i) items.emplace_back(reinterpret_cast<ItemId*>(batch[i]));
+            ULONG taken = 0;
+            try {
+                for (; taken < fetched; ++taken) items.emplace_back(reinterpret_cast<ItemId*>(batch[taken]));
+            } catch (...) {
+                for (; taken < fetched; ++taken) CoTaskMemFree(batch[taken]);
+                throw;
+            }
         }
     }
-    // Sorted before they are inserted: the same order as sorting the list
-    // afterwards, without the list's per-item bookkeeping.  A stable sort:
-    // items the folder cannot tell apart keep the folder's order.
+    // The view orders its rows itself, through the folder's CompareIDs.  A
+    // stable sort: items the folder cannot tell apart keep the folder's order.
+    // Catalogues keep their entry lists in name order, which is often the
+    // view's order already: then n - 1 comparisons replace n log n.
     const LPARAM parameter = sortKey_.Parameter();
-    std::stable_sort(items.begin(), items.end(), [&](const TaskMemory<ItemId>& a, const TaskMemory<ItemId>& b) {
+    auto before = [&](const TaskMemory<ItemId>& a, const TaskMemory<ItemId>& b) {
         return OrderOf(folder_->CompareIDs(parameter, AsIdList(a.Get()), AsIdList(b.Get()))) < 0;
-    });
+    };
+    if (!std::is_sorted(items.begin(), items.end(), before)) std::stable_sort(items.begin(), items.end(), before);
+    list_.Assign(std::move(items));
     HWND list = list_.Window();
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LVM_SETITEMCOUNT, items.size(), 0);
-    for (TaskMemory<ItemId>& item : items) list_.Append(item.Release());
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     UpdateWindow(list);
     UpdateStatus();
@@ -443,9 +448,6 @@ LRESULT FolderView::OnListNotify(const NMHDR& header) {
     case LVN_GETDISPINFOA:
         OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(&header)));
         return 0;
-    case LVN_DELETEITEM:
-        ItemList::OnDeleteItem(reinterpret_cast<const NMLISTVIEW&>(header));
-        return 0;
     case LVN_COLUMNCLICK: {
         const int column = reinterpret_cast<const NMLISTVIEW&>(header).iSubItem;
         sortKey_ = sortKey_.Clicked(ItemColumns::Column(listing_, static_cast<std::size_t>(column)).code);
@@ -458,6 +460,9 @@ LRESULT FolderView::OnListNotify(const NMHDR& header) {
             Post(kStatusMessage, statusPending_);
         return 0;
     }
+    case LVN_ODSTATECHANGED:  // a range of rows changed state at once
+        Post(kStatusMessage, statusPending_);
+        return 0;
     case LVN_BEGINLABELEDITA:
         return OnBeginLabelEdit(reinterpret_cast<const NMLVDISPINFOA&>(header));
     case LVN_ENDLABELEDITA:
@@ -483,8 +488,7 @@ LRESULT FolderView::OnListNotify(const NMHDR& header) {
 
 void FolderView::OnGetDispInfo(NMLVDISPINFOA& info) {
     LVITEMA& row = info.item;
-    const ItemId* item = reinterpret_cast<const ItemId*>(row.lParam);
-    if (item == nullptr) item = list_.ItemAt(row.iItem);
+    const ItemId* item = list_.ItemAt(row.iItem);
     if ((row.mask & LVIF_TEXT) != 0 && row.pszText != nullptr && row.cchTextMax > 0) {
         row.pszText[0] = '\0';
         if (item != nullptr && row.iSubItem == 0) {

@@ -163,13 +163,13 @@ TEST_P(ViewBehaviourTest, SelectionsPassOnlyRowsThatHaveIdentifiers) {
     EXPECT_EQ(view->GetItemObject(0x7, IID_IExtractIconA, object.PutVoid()), E_INVALIDARG);
     EXPECT_EQ(view->GetItemObject(SVGIO_ALLVIEW, IID_IExtractIconA, nullptr), E_POINTER);
 
-    // A row without an identifier next to the catalogue: the icon object
-    // takes exactly one item, so it is made only if the empty row is left out.
-    LVITEMA empty = {};
-    empty.mask = LVIF_TEXT;
-    empty.iItem = 1;
-    empty.pszText = const_cast<char*>("empty");
-    ASSERT_EQ(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&empty)), 1);
+    // A row the control has but the view does not know, after the catalogue:
+    // the icon object takes exactly one item, so it is made only if the
+    // unknown row is left out.
+    ASSERT_EQ(ItemCount(list), 1);
+    SendMessageA(list, LVM_SETITEMCOUNT, 2, 0);
+    ASSERT_EQ(ItemCount(list), 2);
+    EXPECT_EQ(CellText(list, 1, 0), "");
     EXPECT_EQ(view->GetItemObject(SVGIO_ALLVIEW, IID_IExtractIconA, object.PutVoid()), S_OK);
     ListView_SetItemState(list, -1, LVIS_SELECTED, LVIS_SELECTED);
     EXPECT_EQ(view->GetItemObject(SVGIO_SELECTION, IID_IExtractIconA, object.PutVoid()), S_OK);
