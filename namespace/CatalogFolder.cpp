@@ -19,6 +19,7 @@
 #include "namespace/ProcessObjects.h"
 #include "namespace/ShellUtil.h"
 #include "namespace/ViewList.h"
+#include "namespace/ViewObjectFactory.h"
 #include "platform/Platform.h"
 #include "platform/win32/ShellFolderPath.h"
 #include "tools/SettingsStore.h"
@@ -361,12 +362,12 @@ STDMETHODIMP CatalogFolder::CompareIDs(LPARAM parameter, PCUIDLIST_RELATIVE firs
     return ComFirewall([&] { return ItemComparer::Compare(parameter, AsItemId(first), AsItemId(second)); });
 }
 
-STDMETHODIMP CatalogFolder::CreateViewObject(HWND, REFIID, void** out) noexcept {
+STDMETHODIMP CatalogFolder::CreateViewObject(HWND owner, REFIID iid, void** out) noexcept {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    // The view, drop target, background menu and property sheet are not
-    // part of this library yet.
-    return E_NOINTERFACE;
+    // The view belongs to the view layer; the drop target, background menu
+    // and property sheet are not part of this library yet.
+    return CreateViewObjectOf(*this, owner, iid, out);
 }
 
 ULONG CatalogFolder::AttributesOf(const ItemId* list) const {

@@ -7,14 +7,18 @@
 #include "namespace/ProcessObjects.h"
 #include "namespace/Registration.h"
 #include "namespace/ServerClasses.h"
+#include "view/ViewLayer.h"
 
 using cataloom::ProcessObjects;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
-        return ProcessObjects::Create(instance) ? TRUE : FALSE;
+        if (!ProcessObjects::Create(instance)) return FALSE;
+        cataloom::InstallViewLayer();
+        return TRUE;
     case DLL_PROCESS_DETACH:
+        cataloom::UninstallViewLayer();
         ProcessObjects::Destroy();
         return TRUE;
     default:

@@ -17,4 +17,6 @@
 #define IDS_FIND_MENU_TEXT 404
 #define IDS_FIND_MENU_HELP 405
 #define IDS_NAMESPACE_NAME 406
+/* The caption of every message box. */
+#define IDS_MESSAGE_CAPTION 407
 #define IDS_NAMESPACE_INFOTIP 506

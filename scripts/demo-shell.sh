@@ -18,31 +18,12 @@ if [ ! -f "$dll" ] || [ ! -f "$shell" ] || [ ! -f "$capture" ]; then
 fi
 cataloom_wine_prefix
 
+source "$root/scripts/sample-data.sh"
 demo="$root/build/demo-shell"
-rm -rf "$demo"
 mkdir -p "$demo"
-sample="$demo/sample"
 data="$demo/DataRoot"
-
-# The sample medium: Japanese names, nested directories, an empty one.
-mkdir -p "$sample/写真/2026夏" "$sample/音楽/アルバム" "$sample/文書" "$sample/空のフォルダ"
-head -c 2400000 /dev/zero > "$sample/写真/2026夏/海.jpg"
-head -c 1800000 /dev/zero > "$sample/写真/2026夏/山.jpg"
-head -c 4200000 /dev/zero > "$sample/音楽/アルバム/01 はじまり.mp3"
-head -c 3900000 /dev/zero > "$sample/音楽/アルバム/02 おわり.mp3"
-printf 'Cataloom sample\r\n' > "$sample/文書/readme.txt"
-printf '%s\r\n' '目録の見本です。' > "$sample/文書/メモ.txt"
-touch -d '2026-01-15 09:30' "$sample/文書/readme.txt"
-
-# The data folder: one category, a catalogue in it and one beside it.
-mkdir -p "$data/サンプル"
-# A first call starts the prefix's services away from this script's output.
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+cataloom_sample_data "$demo" || exit 1
 win() { winepath -w "$1" 2>/dev/null; }
-wine "$capture" capture "$(win "$sample")" -o "$(win "$data/サンプル/sample.vmf")" --name サンプル \
-  </dev/null >"$demo/capture.log" 2>&1 || { cat "$demo/capture.log"; exit 1; }
-wine "$capture" capture "$(win "$sample/文書")" -o "$(win "$data/文書.vmf")" --name 文書 \
-  </dev/null >>"$demo/capture.log" 2>&1 || { cat "$demo/capture.log"; exit 1; }
 grep -a captured "$demo/capture.log" | iconv -f CP932 -t UTF-8 2>/dev/null || true
 
 # Registration writes the DataRoot beside the library; the demo points it at

@@ -9,10 +9,10 @@ fuzz_seconds=${CATALOOM_FUZZ_SECONDS:-60}
 
 "$root/scripts/build.sh" all || { echo "BUILD FAILED"; exit 1; }
 
-xvfb_pid= ; status=0 ; summary=()
+status=0 ; summary=()
 cleanup() {
   wineserver -k >/dev/null 2>&1
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  cataloom_xvfb_stop
 }
 trap cleanup EXIT
 
@@ -30,13 +30,7 @@ summary+=("host:  $(echo "$out" | grep -E 'tests passed|tests failed' | tail -1)
 
 # Windows tests: one Xvfb for the whole run, up before the first Wine call,
 # and one persistent wineserver so each program starts quickly.
-for n in $(seq 91 140); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=$n; break; }
-done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-export DISPLAY=":$display"
+cataloom_xvfb_start 91 || exit 1
 cataloom_wine_start
 # Temporary trees an interrupted earlier run left behind.
 rm -rf "$WINEPREFIX"/drive_c/users/*/Temp/cataloom-test-* 2>/dev/null || true

@@ -25,4 +25,33 @@ cataloom_wine_start() {
   cataloom_wine_prefix
   wineserver -p
   wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+  cataloom_wine_unmanaged
+}
+
+# Without a window manager Wine waits about 2 s whenever a top-level window
+# (a message box, a dialog) closes; unmanaged windows close at once.  Only
+# timing changes.  Read by every Wine program that starts afterwards.
+cataloom_wine_unmanaged() {
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null || true
+}
+
+# Starts an Xvfb on the first free display from $1 (default 91) and exports
+# DISPLAY; its process id goes to CATALOOM_XVFB_PID for cataloom_xvfb_stop.
+# Up before the prefix's first Wine process: the display is fixed by
+# whichever process starts the server.
+cataloom_xvfb_start() {
+  local n display=
+  for n in $(seq "${1:-91}" $((${1:-91} + 49))); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=$n; break; }
+  done
+  [ -n "$display" ] || { echo "no free X display" >&2; return 1; }
+  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  CATALOOM_XVFB_PID=$!
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+  export DISPLAY=":$display"
+}
+
+cataloom_xvfb_stop() {
+  [ -n "${CATALOOM_XVFB_PID:-}" ] && kill "$CATALOOM_XVFB_PID" 2>/dev/null && wait "$CATALOOM_XVFB_PID" 2>/dev/null
+  CATALOOM_XVFB_PID=
 }

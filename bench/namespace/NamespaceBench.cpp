@@ -22,19 +22,16 @@
 
 #include "core/CatalogFile.h"
 #include "core/CatalogReader.h"
+#include "bench/BenchCatalogues.h"
 #include "namespace/CatalogFolder.h"
 #include "namespace/ClassIds.h"
 #include "namespace/ComPtr.h"
 #include "namespace/ProcessObjects.h"
-#include "tests/core/CatalogBuilder.h"
 #include "tools/SettingsStore.h"
 
 namespace cataloom::bench {
 namespace {
 
-constexpr int kCategories = 20;
-constexpr int kCataloguesPerCategory = 50;
-constexpr int kBigDirectoryEntries = 100000;
 constexpr int kRuns = 9;
 
 double Seconds(const std::function<void()>& work) {
@@ -63,48 +60,6 @@ Timings Measure(const std::function<void()>& shell, const std::function<void()>&
         medians[k] = times[k][times[k].size() / 2];
     }
     return {medians[0], medians[1], medians[2]};
-}
-
-void Fail(const char* what) {
-    std::fprintf(stderr, "bench: %s\n", what);
-    std::exit(1);
-}
-
-std::string Category(int i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "category%02d", i);
-    return name;
-}
-
-void BuildData(const std::string& root) {
-    CreateDirectoryA(root.c_str(), nullptr);
-    for (int c = 0; c < kCategories; ++c) {
-        std::string folder = root + "\\" + Category(c);
-        CreateDirectoryA(folder.c_str(), nullptr);
-        for (int i = 0; i < kCataloguesPerCategory; ++i) {
-            char name[32];
-            std::snprintf(name, sizeof name, "disc%04d", c * kCataloguesPerCategory + i);
-            CatalogHeader header = test::MakeHeader(name, static_cast<std::uint32_t>(i));
-            std::vector<test::TreeDirectory> tree(2);
-            tree[0].entries = {test::Dir("data", 0), test::File("readme.txt", 100)};
-            tree[1].name = "data";
-            tree[1].entries = {test::File("a.bin", 1000), test::File("b.bin", 2000)};
-            if (!test::WriteCatalog(folder + "\\" + name + ".vmf", header, tree)) Fail("cannot write a catalogue");
-        }
-    }
-    std::string big = root + "\\big";
-    CreateDirectoryA(big.c_str(), nullptr);
-    CatalogHeader header = test::MakeHeader("big");
-    std::vector<test::TreeDirectory> tree(2);
-    tree[0].entries = {test::Dir("huge", 0)};
-    tree[1].name = "huge";
-    tree[1].entries.reserve(kBigDirectoryEntries);
-    for (int i = 0; i < kBigDirectoryEntries; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "file%06d.dat", i);
-        tree[1].entries.push_back(test::File(name, static_cast<std::uint64_t>(i) * 10));
-    }
-    if (!test::WriteCatalog(big + "\\big.vmf", header, tree)) Fail("cannot write the big catalogue");
 }
 
 // Enumerates everything of a folder, freeing each item; the count.
@@ -264,7 +219,7 @@ int Run() {
     Report("data folder (root + 20 categories, 1,000 .vmf)", folder);
 
     // The big directory: parse, bind, enumerate everything.
-    const std::string bigPath = "big\\big.vmf\\huge";
+    const std::string bigPath = kBigDirectory;
     double bigCold = Seconds([&] { items = EnumerateAll(BindFromDesktop(desktop.Get(), bigPath).Get()); });
     if (items != kBigDirectoryEntries) Fail("big directory item count");
     CatalogReader& reader = ProcessObjects::Reader();
@@ -282,12 +237,7 @@ int Run() {
     std::printf("\n100,000 entries enumerate in under a second: %s\n", fast ? "yes" : "NO");
 
     ProcessObjects::Settings().SetDataRoot("");
-    std::string from = data + '\0';  // the list ends with a second zero
-    SHFILEOPSTRUCTA removal = {};
-    removal.wFunc = FO_DELETE;
-    removal.pFrom = from.c_str();
-    removal.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-    SHFileOperationA(&removal);
+    RemoveData(data);
     return fast ? 0 : 1;
 }
 

@@ -32,13 +32,13 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter) {
 }
 }  // namespace
 
-HWND WaitForDialog(const char* caption, DWORD processId, DWORD timeoutMs) {
+HWND WaitForDialog(const char* caption, DWORD processId, DWORD timeoutMs, const std::atomic<bool>* stop) {
     const DWORD start = GetTickCount();
     for (;;) {
         DialogSearch search{caption, processId, nullptr};
         EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
         if (search.found != nullptr) return search.found;
-        if (GetTickCount() - start > timeoutMs) return nullptr;
+        if (GetTickCount() - start > timeoutMs || (stop != nullptr && *stop)) return nullptr;
         Sleep(50);
     }
 }
@@ -56,7 +56,7 @@ void PressDialogButton(HWND dialog, int id) {
 
 DialogAnswerer::DialogAnswerer(const char* caption, int buttonId, DWORD timeoutMs)
     : thread_([this, caption = std::string(caption), buttonId, timeoutMs] {
-          HWND dialog = WaitForDialog(caption.c_str(), GetCurrentProcessId(), timeoutMs);
+          HWND dialog = WaitForDialog(caption.c_str(), GetCurrentProcessId(), timeoutMs, &stop_);
           if (dialog == nullptr) return;
           // The message box's text is its static control (id 0xFFFF).
           message_ = WindowText(GetDlgItem(dialog, 0xFFFF));
@@ -66,6 +66,11 @@ DialogAnswerer::DialogAnswerer(const char* caption, int buttonId, DWORD timeoutM
 
 DialogAnswerer::~DialogAnswerer() {
     if (thread_.joinable()) thread_.join();
+}
+
+bool DialogAnswerer::Dismiss() {
+    stop_ = true;
+    return Answered();
 }
 
 bool DialogAnswerer::Answered() {

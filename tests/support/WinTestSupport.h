@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 
@@ -14,8 +15,9 @@ namespace cataloom::test {
 std::string ProgramFolder();
 
 // The first visible top-level dialog with this caption (and of this process
-// when `processId` is not 0), waiting up to `timeoutMs`; null when none came.
-HWND WaitForDialog(const char* caption, DWORD processId, DWORD timeoutMs);
+// when `processId` is not 0), waiting up to `timeoutMs` or until `stop` is
+// set; null when none came.
+HWND WaitForDialog(const char* caption, DWORD processId, DWORD timeoutMs, const std::atomic<bool>* stop = nullptr);
 // The text of a window (also of another process).
 std::string WindowText(HWND window);
 // Chooses the button `id` of a dialog or message box as a click would.
@@ -32,10 +34,14 @@ public:
 
     // Waits for the thread; true when the dialog came and was answered.
     bool Answered();
+    // Stops waiting for a dialog that should not come; true when one came
+    // all the same (and was answered).
+    bool Dismiss();
     // The dialog's message text as it was shown.
     const std::string& Message() const { return message_; }
 
 private:
+    std::atomic<bool> stop_{false};
     std::thread thread_;
     bool answered_ = false;
     std::string message_;

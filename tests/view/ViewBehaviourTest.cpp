@@ -1,0 +1,278 @@
+// The view's behaviour where a plain reading of its design goes wrong:
+// column widths that Wine's list never reports through HDN_ITEMCHANGED,
+// renames with double-byte names and refused names, identifiers replaced
+// under an open label edit, selections with rows that have no identifier,
+// refreshes asked for inside the list's notifications, and the view window's
+// lifetime.  Hosted in the shell's explorer browser component.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/ItemIdFactory.h"
+#include "core/PathUtil.h"
+#include "namespace/CatalogFolder.h"
+#include "namespace/ObjectCount.h"
+#include "namespace/ProcessObjects.h"
+#include "tests/namespace/ShellTestSupport.h"
+#include "tests/support/WinTestSupport.h"
+#include "tests/view/ViewData.h"
+#include "tests/view/ViewTestSupport.h"
+#include "view/FolderView.h"
+
+namespace cataloom::test {
+namespace {
+
+using Texts = std::vector<std::string>;
+using Widths = std::vector<int>;
+
+constexpr char kInvalidName[] = "ファイル名が正しくありません。\n正しいファイル名であるか確認してください。";
+constexpr char kRenameFailed[] = "指定のディレクトリを作成できませんでした。\nディレクトリ名が正しいか確認してください。";
+
+// The view this program's folder made inside a host.
+FolderView* CurrentView(ViewHost& host, ComPtr<IShellView>& holder) {
+    holder = host.CurrentView();
+    return static_cast<FolderView*>(holder.Get());
+}
+
+class ViewBehaviourTest : public ::testing::TestWithParam<HostKind> {
+protected:
+    // Browses the host to "::{CLSID}\where"; the new view's list.
+    HWND Open(ViewHost& on, const std::string& where) {
+        IdList absolute = ParseFromDesktop(where);
+        HWND before = on.View();
+        EXPECT_EQ(on.Browse(absolute.Get()), S_OK) << where;
+        EXPECT_TRUE(PumpUntil([&] { return on.List() != nullptr && on.View() != before; })) << where;
+        return on.List();
+    }
+    int Row(HWND list, const char* name) {
+        Texts names = ColumnTexts(list);
+        auto found = std::find(names.begin(), names.end(), name);
+        return found == names.end() ? -1 : static_cast<int>(found - names.begin());
+    }
+
+    ViewData data;
+    std::unique_ptr<ViewHost> hostHolder = MakeHost(GetParam());
+    ViewHost& host = *hostHolder;
+};
+
+TEST_P(ViewBehaviourTest, ColumnWidthsAreStoredWhenADividerIsDragged) {
+    // Wine's list tells its parent only HDN_ENDTRACK for a real drag.
+    HWND list = Open(host, "");
+    DragColumnDivider(list, 0, 30);
+    PumpPending();
+    EXPECT_EQ(Headers(list)[0].width, 130);
+    EXPECT_EQ(StoredWidths("BrowserColumn"), Widths{}) << "the root's view stores nothing";
+
+    list = Open(host, "ソフト");
+    DragColumnDivider(list, 0, 30);
+    PumpPending();
+    EXPECT_EQ(StoredWidths("BrowserColumn"), (Widths{130, 100, 100, 80, 120}));
+
+    list = Open(host, "ソフト\\道具.vmf");
+    DragColumnDivider(list, 2, -20);
+    PumpPending();
+    EXPECT_EQ(StoredWidths("ViewerColumn"), (Widths{200, 100, 80, 150}));
+    list = Open(host, "ソフト\\道具.vmf\\ソフト");
+    DragColumnDivider(list, 3, 10);
+    PumpPending();
+    EXPECT_EQ(StoredWidths("ViewerColumn"), (Widths{200, 100, 80, 160}));
+
+    // The next view of a category opens with the stored widths.
+    list = Open(host, "音楽");
+    EXPECT_EQ(Headers(list)[0].width, 130);
+}
+
+TEST_P(ViewBehaviourTest, RenameTakesDoubleByteNamesWhoseTrailByteIsABackslash) {
+    HWND list = Open(host, "");
+    ASSERT_EQ(Row(list, "ソフト"), 0);
+    for (const char* name : {"表", "能", "ソフト\x81\x5C"}) {  // the last ends in a full-width dash
+        HWND edit = StartLabelEdit(list, 0);
+        ASSERT_NE(edit, nullptr);
+        DialogAnswerer unexpected("Cataloom", IDOK);
+        EnterLabel(edit, name);
+        EXPECT_FALSE(unexpected.Dismiss()) << name << ": " << unexpected.Message();
+        PumpPending();
+        EXPECT_EQ(LabelEditor(list), nullptr) << name;
+        EXPECT_TRUE(path::IsDirectory(data.Path(name).c_str())) << name;
+        EXPECT_EQ(CellText(list, 0, 0), name);
+    }
+    EXPECT_FALSE(path::Exists(data.Path("ソフト").c_str()));
+}
+
+TEST_P(ViewBehaviourTest, RefusedNamesWarnAndReopenTheEditAfterIt) {
+    HWND list = Open(host, "");
+    struct Case {
+        const char* name;
+        const char* warning;
+    };
+    // (An empty label reaches the view as a cancel under Wine: its list
+    // passes no text at all then.)
+    for (const Case& refused : {Case{"a:b", kInvalidName}, Case{"x\\y", kInvalidName}, Case{"a|b", kInvalidName},
+                                Case{"音楽", kRenameFailed}}) {
+        HWND edit = StartLabelEdit(list, 0);
+        ASSERT_NE(edit, nullptr);
+        DialogAnswerer warning("Cataloom", IDOK);
+        EnterLabel(edit, refused.name);
+        ASSERT_TRUE(warning.Answered()) << refused.name;
+        EXPECT_EQ(warning.Message(), refused.warning) << refused.name;
+        // Not inside the list's notification: the edit opens again after it.
+        ASSERT_TRUE(PumpUntil([&] { return LabelEditor(list) != nullptr; })) << refused.name;
+        SendMessageA(LabelEditor(list), WM_KEYDOWN, VK_ESCAPE, 0);
+        PumpPending();
+        EXPECT_EQ(LabelEditor(list), nullptr);
+    }
+    EXPECT_TRUE(path::IsDirectory(data.Path("ソフト").c_str()));
+    EXPECT_EQ(CellText(list, 0, 0), "ソフト");
+}
+
+TEST_P(ViewBehaviourTest, ARenameReachesARowWhoseLabelIsBeingEdited) {
+    HWND list = Open(host, "");
+    ComPtr<IShellView> holder;
+    FolderView* view = CurrentView(host, holder);
+    ASSERT_NE(view, nullptr);
+    std::unique_ptr<ViewHost> other = MakeHost(GetParam());
+    HWND otherList = Open(*other, "");
+
+    HWND edit = StartLabelEdit(list, 1);
+    ASSERT_NE(edit, nullptr);
+    ComPtr<IShellFolder> root = OpenFolder("");
+    std::vector<IdList> items = Enumerate(root.Get());
+    ASSERT_EQ(root->SetNameOf(nullptr, Find(items, "音楽").Child(), L"曲", SHGDN_NORMAL, nullptr), S_OK);
+    // The row under the edit has the new identifier already.
+    IdList renamed(ProcessObjects::ItemIds().MakeCategory("曲"));
+    EXPECT_EQ(view->FindItem(renamed.Id()), 1);
+    EXPECT_EQ(view->FindItem(Find(items, "音楽").Id()), -1);
+    EXPECT_EQ(LabelEditor(list), edit);
+    SendMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+    PumpPending();
+    EXPECT_EQ(CellText(list, 1, 0), "曲");
+    EXPECT_EQ(CellText(otherList, 1, 0), "曲");
+}
+
+TEST_P(ViewBehaviourTest, SelectionsPassOnlyRowsThatHaveIdentifiers) {
+    HWND list = Open(host, "ソフト");
+    ComPtr<IShellView> holder;
+    FolderView* view = CurrentView(host, holder);
+    ASSERT_NE(view, nullptr);
+    ComPtr<IUnknown> object;
+    EXPECT_EQ(view->GetItemObject(SVGIO_SELECTION, IID_IExtractIconA, object.PutVoid()), E_FAIL);
+    EXPECT_FALSE(object);
+    EXPECT_EQ(view->GetItemObject(0x7, IID_IExtractIconA, object.PutVoid()), E_INVALIDARG);
+    EXPECT_EQ(view->GetItemObject(SVGIO_ALLVIEW, IID_IExtractIconA, nullptr), E_POINTER);
+
+    // A row the control has but the view does not know, after the catalogue:
+    // the icon object takes exactly one item, so it is made only if the
+    // unknown row is left out.
+    ASSERT_EQ(ItemCount(list), 1);
+    SendMessageA(list, LVM_SETITEMCOUNT, 2, 0);
+    ASSERT_EQ(ItemCount(list), 2);
+    EXPECT_EQ(CellText(list, 1, 0), "");
+    EXPECT_EQ(view->GetItemObject(SVGIO_ALLVIEW, IID_IExtractIconA, object.PutVoid()), S_OK);
+    ListView_SetItemState(list, -1, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(view->GetItemObject(SVGIO_SELECTION, IID_IExtractIconA, object.PutVoid()), S_OK);
+    EXPECT_TRUE(object);
+
+    ComPtr<IShellView> background;
+    EXPECT_EQ(view->GetItemObject(SVGIO_BACKGROUND, IID_IShellView, background.PutVoid()), S_OK);
+    EXPECT_TRUE(background);
+}
+
+TEST_P(ViewBehaviourTest, ARefreshAskedForInsideAListNotificationRunsAfterIt) {
+    HWND list = Open(host, "");
+    const Texts byName = {"ソフト", "音楽", "alpha", "Beta", "ガンマ"};
+    ASSERT_EQ(ColumnTexts(list), byName);
+    // The click's notification asks for the refill; it waits for the queue.
+    ClickColumn(list, 2);
+    EXPECT_EQ(ColumnTexts(list), byName);
+    PumpPending();
+    EXPECT_EQ(ColumnTexts(list), (Texts{"ソフト", "音楽", "alpha", "ガンマ", "Beta"}));
+    ClickColumn(list, 2);
+    EXPECT_EQ(ColumnTexts(list), (Texts{"ソフト", "音楽", "alpha", "ガンマ", "Beta"}));
+    PumpPending();
+    EXPECT_EQ(ColumnTexts(list), (Texts{"音楽", "ソフト", "Beta", "ガンマ", "alpha"}));
+
+    // Asked for from outside, a refresh runs at once.
+    data.Tree().MakeDir("新");
+    ComPtr<IShellView> holder;
+    ASSERT_NE(CurrentView(host, holder), nullptr);
+    EXPECT_EQ(holder->Refresh(), S_OK);
+    EXPECT_EQ(ItemCount(list), 6);
+}
+
+TEST_P(ViewBehaviourTest, SelectItemSelectsFocusesAndEditsOnlyAsAsked) {
+    HWND list = Open(host, "");
+    ComPtr<IShellView> holder;
+    FolderView* view = CurrentView(host, holder);
+    ASSERT_NE(view, nullptr);
+    ComPtr<IShellFolder> root = OpenFolder("");
+    std::vector<IdList> items = Enumerate(root.Get());
+    PCUITEMID_CHILD beta = Find(items, "b.vmf").Child();
+    PCUITEMID_CHILD music = Find(items, "音楽").Child();
+
+    EXPECT_EQ(view->SelectItem(beta, SVSI_SELECT), S_OK);
+    EXPECT_EQ(RowsWithState(list, LVIS_SELECTED), std::vector<int>{3});
+    EXPECT_EQ(LabelEditor(list), nullptr);
+    EXPECT_EQ(view->SelectItem(music, SVSI_SELECT | SVSI_FOCUSED), S_OK);
+    EXPECT_EQ(RowsWithState(list, LVIS_SELECTED), (std::vector<int>{1, 3}));
+    EXPECT_EQ(RowsWithState(list, LVIS_FOCUSED), std::vector<int>{1});
+    EXPECT_EQ(view->SelectItem(music, SVSI_DESELECT), S_OK);
+    EXPECT_EQ(RowsWithState(list, LVIS_SELECTED), std::vector<int>{3});
+    EXPECT_EQ(view->SelectItem(music, SVSI_SELECT | SVSI_DESELECTOTHERS), S_OK);
+    EXPECT_EQ(RowsWithState(list, LVIS_SELECTED), std::vector<int>{1});
+
+    IdList unknown(ProcessObjects::ItemIds().MakeCategory("無い"));
+    EXPECT_EQ(view->SelectItem(reinterpret_cast<PCUITEMID_CHILD>(unknown.Get()), SVSI_SELECT), E_FAIL);
+    EXPECT_EQ(RowsWithState(list, LVIS_SELECTED), std::vector<int>{1});
+
+    EXPECT_EQ(view->SelectItem(music, SVSI_EDIT), S_OK);
+    HWND edit = LabelEditor(list);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(WindowText(edit), "音楽");
+    SendMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+TEST_P(ViewBehaviourTest, TheViewWindowNeverOutlivesItsObject) {
+    Open(host, "");
+    IShellBrowser* browser = host.Browser();
+    ASSERT_NE(browser, nullptr);
+    ComPtr<IShellFolder> folder = OpenFolder("ソフト");
+    const LONG objects = ObjectCount().Get();
+
+    // Released with its window still open: the window goes with it.
+    ComPtr<IShellView> view;
+    ASSERT_EQ(folder->CreateViewObject(nullptr, IID_IShellView, view.PutVoid()), S_OK);
+    FOLDERSETTINGS settings = {FVM_DETAILS, 0};
+    RECT area = {0, 0, 300, 200};
+    HWND window = nullptr;
+    ASSERT_EQ(view->CreateViewWindow(nullptr, &settings, browser, &area, &window), S_OK);
+    ASSERT_TRUE(IsWindow(window));
+    EXPECT_EQ(ItemCount(GetDlgItem(window, 2000)), 1);
+    view.Reset();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(ObjectCount().Get(), objects);
+
+    // The window destroyed from outside (its parent went): the object stays
+    // usable and forgets the window.
+    ASSERT_EQ(folder->CreateViewObject(nullptr, IID_IShellView, view.PutVoid()), S_OK);
+    ASSERT_EQ(view->CreateViewWindow(nullptr, &settings, browser, &area, &window), S_OK);
+    DestroyWindow(window);
+    HWND now = reinterpret_cast<HWND>(1);
+    EXPECT_EQ(view->GetWindow(&now), S_OK);
+    EXPECT_EQ(now, nullptr);
+    EXPECT_EQ(view->Refresh(), S_OK);
+    IdList item(ProcessObjects::ItemIds().MakeCategory("x"));
+    EXPECT_EQ(static_cast<FolderView*>(view.Get())->AddItem(item.Id()), -1);
+    EXPECT_EQ(view->DestroyViewWindow(), S_OK);
+    view.Reset();
+    EXPECT_EQ(ObjectCount().Get(), objects);
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, ViewBehaviourTest,
+                         ::testing::Values(HostKind::kExplorer, HostKind::kBrowser, HostKind::kWineLikeBrowser),
+                         [](const ::testing::TestParamInfo<HostKind>& info) { return HostName(info.param); });
+
+}  // namespace
+}  // namespace cataloom::test
