@@ -7,13 +7,16 @@
 #include "namespace/ProcessObjects.h"
 #include "namespace/Registration.h"
 #include "namespace/ServerClasses.h"
+#include "tools/PropertySheets.h"
 
 using cataloom::ProcessObjects;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
-        return ProcessObjects::Create(instance) ? TRUE : FALSE;
+        if (!ProcessObjects::Create(instance)) return FALSE;
+        cataloom::InstallPropertySheets();
+        return TRUE;
     case DLL_PROCESS_DETACH:
         ProcessObjects::Destroy();
         return TRUE;

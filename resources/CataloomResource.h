@@ -18,3 +18,21 @@
 #define IDS_FIND_MENU_HELP 405
 #define IDS_NAMESPACE_NAME 406
 #define IDS_NAMESPACE_INFOTIP 506
+
+/* The product's name: the options page's title and every message box's
+   caption. */
+#define IDS_PRODUCT_NAME 200
+
+/* Options page. */
+#define IDD_OPTIONS_PAGE 604
+#define IDC_DATA_FOLDER 1402
+#define IDC_BROWSE_FOLDER 1403
+#define IDC_BG_COLOR 1404
+#define IDC_TEXT_COLOR 1405
+#define IDC_ROOT_VERB 1807
+#define IDS_DATA_FOLDER_REQUIRED 150
+#define IDS_DATA_FOLDER_MISSING 151
+#define IDS_DATA_FOLDER_NOT_CREATED 152
+#define IDS_DATA_FOLDER_NOT_DIRECTORY 153
+#define IDS_DATA_FOLDER_NOT_FULL 154
+#define IDS_DATA_FOLDER_TOO_LONG 155

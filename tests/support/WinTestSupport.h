@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -21,24 +22,37 @@ std::string WindowText(HWND window);
 // Chooses the button `id` of a dialog or message box as a click would.
 void PressDialogButton(HWND dialog, int id);
 
-// Waits on its own thread for a dialog with `caption` and presses `buttonId`
-// on it; the code under test shows the dialog on the calling thread.
+// Waits on its own thread for a dialog of this process with `caption` and
+// hands it to `act` there; the code under test shows the dialog on the
+// calling thread, whose modal loop serves what `act` sends to it.
+class DialogAction {
+public:
+    DialogAction(const char* caption, std::function<void(HWND)> act, DWORD timeoutMs = 15000);
+    ~DialogAction();
+    DialogAction(const DialogAction&) = delete;
+    DialogAction& operator=(const DialogAction&) = delete;
+
+    // Waits for the thread; true when the dialog came and `act` ran.
+    bool Done();
+
+private:
+    bool done_ = false;
+    std::thread thread_;
+};
+
+// Presses `buttonId` on the dialog with `caption` (see DialogAction).
 class DialogAnswerer {
 public:
     DialogAnswerer(const char* caption, int buttonId, DWORD timeoutMs = 15000);
-    ~DialogAnswerer();
-    DialogAnswerer(const DialogAnswerer&) = delete;
-    DialogAnswerer& operator=(const DialogAnswerer&) = delete;
 
     // Waits for the thread; true when the dialog came and was answered.
-    bool Answered();
-    // The dialog's message text as it was shown.
+    bool Answered() { return action_.Done(); }
+    // The dialog's message text as it was shown (after Answered()).
     const std::string& Message() const { return message_; }
 
 private:
-    std::thread thread_;
-    bool answered_ = false;
     std::string message_;
+    DialogAction action_;  // last: its thread writes message_
 };
 
 }  // namespace cataloom::test
