@@ -10,6 +10,7 @@
 #include "namespace/ComResult.h"
 #include "namespace/FolderObjects.h"
 #include "namespace/ProcessObjects.h"
+#include "tools/MediaPage.h"
 #include "tools/OptionsPage.h"
 #include "tools/PropertySheets.h"
 
@@ -46,9 +47,27 @@ STDMETHODIMP PropertySheetExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, 
 }
 
 HRESULT PropertySheetExt::MakePage(std::unique_ptr<SheetPage>& page) {
+    if (catalogPath_[0] != '\0') {
+        page = std::make_unique<MediaPage>(Owner(), catalogPath_);
+        return S_OK;
+    }
     if (folder_ == nullptr || items_.empty()) {
         page = std::make_unique<OptionsPage>(Owner());
         return S_OK;
+    }
+    if (folder_->IsFileSystemLevel()) {
+        // One category or one catalogue at a time.
+        if (items_.size() != 1) return E_FAIL;
+        const ItemId* item = items_[0];
+        char path[kMaxPath];
+        switch (ItemIdFactory::Kind(item)) {
+        case kKindMedia:
+            if (folder_->FileSystemPath(item, path, sizeof path) < 0) return E_FAIL;
+            page = std::make_unique<MediaPage>(Owner(), path);
+            return S_OK;
+        default:
+            return E_FAIL;
+        }
     }
     return E_FAIL;
 }

@@ -34,18 +34,28 @@ UINT CALLBACK SheetPage::Callback(HWND, UINT message, PROPSHEETPAGEA* sheetPage)
 }
 
 INT_PTR CALLBACK SheetPage::DialogProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<SheetPage*>(reinterpret_cast<PROPSHEETPAGEA*>(lParam)->lParam);
-        SetWindowLongPtrA(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        return self->OnInit(page);
+    // No exception crosses into the dialog manager: without memory for its
+    // texts a page shows less, and an apply is refused.
+    try {
+        if (message == WM_INITDIALOG) {
+            auto* self = reinterpret_cast<SheetPage*>(reinterpret_cast<PROPSHEETPAGEA*>(lParam)->lParam);
+            SetWindowLongPtrA(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+            return self->OnInit(page);
+        }
+        auto* self = reinterpret_cast<SheetPage*>(GetWindowLongPtrA(page, GWLP_USERDATA));
+        if (self == nullptr) return FALSE;
+        if (message == WM_NOTIFY) return self->OnNotify(page, *reinterpret_cast<const NMHDR*>(lParam));
+        return self->OnMessage(page, message, wParam, lParam);
+    } catch (...) {
+        if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == PSN_APPLY) {
+            SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_INVALID_NOCHANGEPAGE);
+            return TRUE;
+        }
+        return FALSE;
     }
-    auto* self = reinterpret_cast<SheetPage*>(GetWindowLongPtrA(page, GWLP_USERDATA));
-    if (self == nullptr) return FALSE;
-    if (message == WM_NOTIFY) return self->OnNotify(page, *reinterpret_cast<const NMHDR*>(lParam));
-    return self->OnMessage(page, message, wParam, lParam);
 }
 
-INT_PTR SheetPage::OnNotify(HWND page, const NMHDR& header) noexcept {
+INT_PTR SheetPage::OnNotify(HWND page, const NMHDR& header) {
     switch (header.code) {
     case PSN_APPLY:
         // A notification's answer goes through DWLP_MSGRESULT.

@@ -36,7 +36,7 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
     static UINT CALLBACK Callback(HWND window, UINT message, PROPSHEETPAGEA* sheetPage);
-    INT_PTR OnNotify(HWND page, const NMHDR& header) noexcept;
+    INT_PTR OnNotify(HWND page, const NMHDR& header);
 
     IUnknown* owner_;
     UINT templateId_;

@@ -4,6 +4,9 @@
 
 #include <cstdio>
 
+#include "namespace/FolderObjects.h"
+#include "namespace/ShellUtil.h"
+#include "tests/namespace/ShellTestSupport.h"
 #include "tests/support/WinTestSupport.h"
 #include "tools/PropertySheets.h"
 
@@ -41,6 +44,48 @@ void PumpMessages() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+}
+
+ComPtr<IShellPropSheetExt> ItemSheet(IShellFolder* folder, const std::vector<const IdList*>& items) {
+    std::vector<PCUITEMID_CHILD> children;
+    for (const IdList* item : items) children.push_back(item->Child());
+    ComPtr<IShellPropSheetExt> sheet;
+    EXPECT_EQ(folder->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(),
+                                    IID_IShellPropSheetExt, nullptr, sheet.PutVoid()),
+              S_OK);
+    return sheet;
+}
+
+ComPtr<IShellPropSheetExt> ClassSheet(const std::string& path) {
+    ComPtr<IShellPropSheetExt> sheet;
+    EXPECT_EQ(CreateFolderObject(nullptr, nullptr, 0, nullptr, IID_IShellPropSheetExt, sheet.PutVoid()), S_OK);
+    if (!sheet || path.empty()) return sheet;
+    // The shell's own data object for the file, as it passes one to a
+    // property sheet handler.
+    std::wstring wide = AnsiToWide(path.c_str());
+    PIDLIST_ABSOLUTE absolute = nullptr;
+    EXPECT_EQ(SHParseDisplayName(wide.c_str(), nullptr, &absolute, 0, nullptr), S_OK) << path;
+    IdList owned(absolute);
+    ComPtr<IShellFolder> parent;
+    PCUITEMID_CHILD child = nullptr;
+    EXPECT_EQ(SHBindToParent(owned.Get(), IID_IShellFolder, parent.PutVoid(), &child), S_OK);
+    ComPtr<IDataObject> data;
+    if (parent) {
+        EXPECT_EQ(parent->GetUIObjectOf(nullptr, 1, &child, IID_IDataObject, nullptr, data.PutVoid()), S_OK);
+    }
+    ComPtr<IShellExtInit> init;
+    EXPECT_EQ(sheet->QueryInterface(IID_IShellExtInit, init.PutVoid()), S_OK);
+    if (init) {
+        EXPECT_EQ(init->Initialize(nullptr, data.Get(), nullptr), S_OK);
+    }
+    return sheet;
+}
+
+void EditHeader(const std::string& path, const std::function<void(CatalogHeader&)>& edit) {
+    CatalogHeader header;
+    ASSERT_TRUE(ReadHeader(path.c_str(), &header)) << path;
+    edit(header);
+    ASSERT_TRUE(WriteHeader(path.c_str(), &header)) << path;
 }
 
 BOOL CALLBACK CollectPage(HPROPSHEETPAGE page, LPARAM parameter) {

@@ -10,11 +10,17 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "core/CatalogFile.h"
+#include "namespace/ComPtr.h"
+
 namespace cataloom::test {
+
+class IdList;
 
 // Dispatches the messages queued for this thread now.
 void PumpMessages();
@@ -28,6 +34,15 @@ AddedPages CollectPages(IShellPropSheetExt* extension);
 // The callback AddPages takes: appends to the std::vector<HPROPSHEETPAGE>
 // that `parameter` points to.
 BOOL CALLBACK CollectPage(HPROPSHEETPAGE page, LPARAM parameter);
+
+// The property sheet extension of a folder for some of its items.
+ComPtr<IShellPropSheetExt> ItemSheet(IShellFolder* folder, const std::vector<const IdList*>& items);
+// The property sheet extension as the property page class makes it (no
+// folder, no items), initialized with the shell's data object for `path`
+// when one is given.
+ComPtr<IShellPropSheetExt> ClassSheet(const std::string& path = "");
+// Changes the header of the catalogue at `path` in place.
+void EditHeader(const std::string& path, const std::function<void(CatalogHeader&)>& edit);
 
 // A modeless property sheet showing `pages`, destroyed with the object.
 class SheetHost {
