@@ -10,6 +10,7 @@
 #include "namespace/ComResult.h"
 #include "namespace/FolderObjects.h"
 #include "namespace/ProcessObjects.h"
+#include "tools/CategoryPage.h"
 #include "tools/MediaPage.h"
 #include "tools/OptionsPage.h"
 #include "tools/PropertySheets.h"
@@ -61,6 +62,9 @@ HRESULT PropertySheetExt::MakePage(std::unique_ptr<SheetPage>& page) {
         const ItemId* item = items_[0];
         char path[kMaxPath];
         switch (ItemIdFactory::Kind(item)) {
+        case kKindCategory:
+            page = std::make_unique<CategoryPage>(Owner(), folder_, item);
+            return S_OK;
         case kKindMedia:
             if (folder_->FileSystemPath(item, path, sizeof path) < 0) return E_FAIL;
             page = std::make_unique<MediaPage>(Owner(), path);

@@ -24,19 +24,6 @@ std::string LoadText(HMODULE module, UINT id) {
     return text;
 }
 
-// The colour pixels of an icon.
-std::vector<BYTE> IconPixels(HICON icon) {
-    ICONINFO info = {};
-    if (!GetIconInfo(icon, &info)) return {};
-    BITMAP bitmap = {};
-    GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
-    std::vector<BYTE> pixels(static_cast<size_t>(bitmap.bmWidthBytes) * bitmap.bmHeight);
-    GetBitmapBits(info.hbmColor, static_cast<LONG>(pixels.size()), pixels.data());
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    return pixels;
-}
-
 TEST(ServerLibraryTest, ClassesWithoutTheirObjectsAreNotAvailable) {
     TempTree folder;
     ServerLibrary library(folder.Root(), "Cataloom.dll");

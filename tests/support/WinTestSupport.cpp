@@ -54,6 +54,18 @@ void PressDialogButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+std::vector<BYTE> IconPixels(HICON icon) {
+    ICONINFO info = {};
+    if (icon == nullptr || !GetIconInfo(icon, &info)) return {};
+    BITMAP bitmap = {};
+    GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+    std::vector<BYTE> pixels(static_cast<size_t>(bitmap.bmWidthBytes) * bitmap.bmHeight);
+    GetBitmapBits(info.hbmColor, static_cast<LONG>(pixels.size()), pixels.data());
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return pixels;
+}
+
 DialogAction::DialogAction(const char* caption, std::function<void(HWND)> act, DWORD timeoutMs)
     : thread_([this, caption = std::string(caption), act = std::move(act), timeoutMs] {
           HWND dialog = WaitForDialog(caption.c_str(), GetCurrentProcessId(), timeoutMs);

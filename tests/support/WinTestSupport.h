@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace cataloom::test {
 
@@ -21,6 +22,8 @@ HWND WaitForDialog(const char* caption, DWORD processId, DWORD timeoutMs);
 std::string WindowText(HWND window);
 // Chooses the button `id` of a dialog or message box as a click would.
 void PressDialogButton(HWND dialog, int id);
+// The colour pixels of an icon; empty for none.
+std::vector<BYTE> IconPixels(HICON icon);
 
 // Waits on its own thread for a dialog of this process with `caption` and
 // hands it to `act` there; the code under test shows the dialog on the
