@@ -11,6 +11,7 @@
 #include "namespace/FolderObjects.h"
 #include "namespace/ProcessObjects.h"
 #include "tools/CategoryPage.h"
+#include "tools/FilePage.h"
 #include "tools/MediaPage.h"
 #include "tools/OptionsPage.h"
 #include "tools/PropertySheets.h"
@@ -73,7 +74,11 @@ HRESULT PropertySheetExt::MakePage(std::unique_ptr<SheetPage>& page) {
             return E_FAIL;
         }
     }
-    return E_FAIL;
+    // Inside a catalogue: directories and files only.
+    for (const ItemId* item : items_)
+        if (ItemIdFactory::Kind(item) != kKindEntry) return E_FAIL;
+    page = std::make_unique<FilePage>(Owner(), folder_, items_);
+    return S_OK;
 }
 
 STDMETHODIMP PropertySheetExt::AddPages(LPFNSVADDPROPSHEETPAGE add, LPARAM parameter) noexcept {
