@@ -40,10 +40,18 @@ int IconCount(const std::string& file) {
 
 LRESULT ListCount(HWND dialog) { return SendDlgItemMessageA(dialog, kList, LB_GETCOUNT, 0, 0); }
 
-// Waits (on the helper thread) until the dialog shows `file`.
+// Waits (on the helper thread) until the dialog shows `file` (which it
+// sets while it loads the file's icons, all in one go).
 bool WaitForFile(HWND dialog, const std::string& file) {
     for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(20))
         if (ControlText(dialog, kFile) == file) return true;
+    return false;
+}
+
+// Waits until the list holds `count` icons.
+bool WaitForCount(HWND dialog, LRESULT count) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(20))
+        if (ListCount(dialog) == count) return true;
     return false;
 }
 
@@ -128,7 +136,7 @@ TEST(ChangeIconDialogTest, ATypedFileIsLoadedBeforeOkSoTheIndexBelongsToIt) {
         SetDlgItemTextA(window, kFile, Library().c_str());
         PressDialogButton(window, IDOK);
         // Still open, now with the typed file's icons.
-        stayed = WaitForFile(window, Library()) && IsWindowVisible(window);
+        stayed = WaitForCount(window, 6) && IsWindowVisible(window);
         count = ListCount(window);
         SendDlgItemMessageA(window, kList, LB_SETCURSEL, 2, 0);
         PressDialogButton(window, IDOK);

@@ -8,6 +8,8 @@
 
 #include "namespace/ClassIds.h"
 #include "namespace/ComPtr.h"
+#include "namespace/ObjectCount.h"
+#include "tests/namespace/ShellTestSupport.h"
 #include "tests/support/ServerLibrary.h"
 #include "tests/support/TempTree.h"
 #include "tests/support/WinTestSupport.h"
@@ -78,6 +80,40 @@ TEST_F(PropertySheetDllTest, APageTheSheetRefusesLeavesNothingAlive) {
     init.Reset();
     extension.Reset();
     EXPECT_EQ(library.CanUnloadNow(), S_OK);
+}
+
+// In this program: every kind of page holds its extension, and with it the
+// folder, exactly as long as the sheet keeps the page.
+TEST(PropertySheetLifetimeTest, EveryPageLetsGoOfItsExtensionAndFolderWithTheSheet) {
+    DataFolder data;
+    const LONG before = ObjectCount().Get();
+    const struct {
+        std::string folder;
+        std::vector<std::string> items;
+    } sheets[] = {
+        {"", {}}, {"", {"音楽"}}, {"", {"disc.VMF"}}, {"disc.VMF", {"readme.txt", "CD1"}},
+    };
+    for (const auto& s : sheets) {
+        AddedPages added;
+        {
+            ComPtr<IShellFolder> folder = OpenFolder(s.folder);
+            ASSERT_TRUE(folder);
+            std::vector<IdList> items = Enumerate(folder.Get());
+            std::vector<const IdList*> chosen;
+            for (const std::string& name : s.items) chosen.push_back(&Find(items, name));
+            ComPtr<IShellPropSheetExt> extension = ItemSheet(folder.Get(), chosen);
+            ASSERT_TRUE(extension);
+            added = CollectPages(extension.Get());
+        }
+        ASSERT_EQ(added.pages.size(), 1u) << s.folder;
+        EXPECT_GT(ObjectCount().Get(), before) << s.folder;
+        {
+            SheetHost sheet(added.pages);
+            EXPECT_NE(sheet.Page(), nullptr);
+            sheet.PressCancel();
+        }
+        EXPECT_EQ(ObjectCount().Get(), before) << s.folder;
+    }
 }
 
 }  // namespace
