@@ -74,16 +74,5 @@ TEST_F(FolderObjectsTest, TheFolderPassesItselfItsOwnerAndTheItemsToTheInstalled
     EXPECT_EQ(g_requests.size(), 2u);
 }
 
-TEST_F(FolderObjectsTest, TheTableHoldsEightInterfacesAndReplacesByInterface) {
-    const IID others[] = {IID_IDataObject, IID_IDropTarget, IID_IShellView, IID_IContextMenu2,
-                          IID_IContextMenu3, IID_IQueryInfo, IID_IPersist, IID_IOleWindow};
-    for (const IID& iid : others) ASSERT_TRUE(InstallFolderObject(iid, RecordRequest));
-    // Full: a ninth interface is refused, a listed one is replaced.
-    EXPECT_FALSE(InstallFolderObject(IID_IContextMenu, RecordRequest));
-    EXPECT_TRUE(InstallFolderObject(IID_IDataObject, RecordRequest));
-    for (const IID& iid : others) ASSERT_TRUE(InstallFolderObject(iid, nullptr));
-    EXPECT_TRUE(InstallFolderObject(IID_IContextMenu, RecordRequest));
-}
-
 }  // namespace
 }  // namespace cataloom::test

@@ -2,6 +2,7 @@
 // way an apply is refused or taken, the folder picker and the colour dialog
 // driven through their own windows.
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -185,11 +186,28 @@ TEST_F(OptionsPageTest, OkAppliesAndEveryOpenViewListsItsFolderAgain) {
     EXPECT_EQ(view.calls, std::vector<std::string>{"Refresh"});
 }
 
+// The text of the selected item of a tree view.
+std::string SelectedTreeText(HWND tree) {
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    char text[MAX_PATH] = {};
+    TVITEMA data = {};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = sizeof text;
+    if (item == nullptr || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data))) return "";
+    return text;
+}
+
 TEST_F(OptionsPageTest, BrowseTakesTheFolderChosenInTheFolderPicker) {
     Show();
     const std::string chosen = tree.MakeDir("選んだ");
     DialogAction picker("フォルダーの参照", [&](HWND dialog) {
-        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(chosen.c_str()));
+        // The picker fills its tree after it shows: select until it holds.
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(50)) {
+            SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(chosen.c_str()));
+            if (SelectedTreeText(GetDlgItem(dialog, 14145)) == "選んだ") break;
+        }
         PressDialogButton(dialog, IDOK);
     });
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(kBrowse, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, kBrowse)));
