@@ -148,7 +148,8 @@ TEST_F(MediaPageTest, TheChartIsRightAtBothEndsAndInBetween) {
         EXPECT_EQ(ChartPixel(-ChartRadius() - 4, -ChartRadius() - 4), GetSysColor(COLOR_BTNFACE));
         EXPECT_EQ(ClientPixel(GetDlgItem(page, 1206), 2, 2), kUsed);
         EXPECT_EQ(ClientPixel(GetDlgItem(page, 1205), 2, 2), kFree);
-        if (c.free == 500) SaveWindowPicture(host->Window(), "media-page-chart-50");
+        const std::string picture = "media-page-chart-" + std::to_string(c.total) + "-" + std::to_string(c.free);
+        SaveWindowPicture(host->Window(), picture.c_str());
         host.reset();
     }
 }
