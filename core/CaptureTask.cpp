@@ -4,8 +4,6 @@
 #include "core/CatalogWriter.h"
 #include "core/PathUtil.h"
 
-#include <atomic>
-#include <cstdio>
 #include <new>
 
 namespace cataloom {
@@ -27,24 +25,11 @@ std::uint32_t CaptureTask::Run() {
     return 0;
 }
 
-// A name in the target's folder that no file has yet.
 bool CaptureTask::MakeTemporaryPath() {
-    char folder[kMaxPath];
-    if (text::CopyTruncated(folder, sizeof(folder), target_.c_str()) != target_.size()) return false;
-    if (!path::RemoveLastComponent(folder)) folder[0] = '\0';
-    static std::atomic<unsigned> counter{0};
-    auto seed = static_cast<unsigned>(platform::CurrentTime() / 10000);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char name[32];
-        std::snprintf(name, sizeof(name), "~vmf%08X.tmp", seed + (counter++) * 7919u);
-        char candidate[kMaxPath];
-        if (!path::Combine(candidate, folder, name)) return false;
-        if (!path::Exists(candidate)) {
-            temporary_ = candidate;
-            return true;
-        }
-    }
-    return false;
+    char path[kMaxPath];
+    if (!MakeTemporaryCatalogPath(target_.c_str(), path)) return false;
+    temporary_ = path;
+    return true;
 }
 
 CaptureTask::Outcome CaptureTask::Capture() {

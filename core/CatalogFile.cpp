@@ -2,6 +2,10 @@
 
 #include "core/PathUtil.h"
 
+#include <atomic>
+#include <cstdio>
+#include <vector>
+
 namespace cataloom {
 
 bool ReadHeader(const char* path, CatalogHeader* header) {
@@ -35,6 +39,66 @@ bool IsCatalogFileName(const char* name) {
     const char* p = name;
     while (p < suffix) p = text::Next(p);
     return p == suffix && platform::CompareNoCase(suffix, kCatalogExtension) == 0;
+}
+
+bool MakeTemporaryCatalogPath(const char* target, char* path) {
+    if (target == nullptr || path == nullptr) return false;
+    char folder[kMaxPath];
+    if (text::CopyTruncated(folder, sizeof folder, target) != std::strlen(target)) return false;
+    if (!path::RemoveLastComponent(folder)) folder[0] = '\0';
+    static std::atomic<unsigned> counter{0};
+    auto seed = static_cast<unsigned>(platform::CurrentTime() / 10000);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, "~vmf%08X.tmp", seed + (counter++) * 7919u);
+        char candidate[kMaxPath];
+        if (!path::Combine(candidate, folder, name)) return false;
+        if (!path::Exists(candidate)) {
+            std::strcpy(path, candidate);
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
+// Writes `header` and then everything of `source` after its header to
+// `target`; false when `source` is shorter than a header or any read or
+// write falls short.
+bool CopyWithHeader(const char* source, const char* target, const CatalogHeader* header) {
+    platform::File in;
+    platform::File out;
+    platform::FileStamp stamp;
+    CatalogHeader old;
+    if (!platform::GetFileStamp(source, stamp) || stamp.size < kHeaderSize ||
+        !in.Open(source, platform::File::kRead, platform::File::kShareRead, true) ||
+        in.Read(&old, kHeaderSize) != kHeaderSize)
+        return false;
+    if (!out.Open(target, platform::File::kWrite, platform::File::kShareNone, false) ||
+        out.Write(header, kHeaderSize) != kHeaderSize)
+        return false;
+    std::vector<std::uint8_t> buffer(64 * 1024);
+    std::uint64_t copied = kHeaderSize;
+    for (;;) {
+        // A failed read also gives 0: the count below tells it from the end.
+        std::size_t read = in.Read(buffer.data(), buffer.size());
+        if (read == 0) break;
+        if (out.Write(buffer.data(), read) != read) return false;
+        copied += read;
+    }
+    return copied == stamp.size && out.Flush() && out.Close();
+}
+
+}  // namespace
+
+bool ReplaceHeader(const char* path, const CatalogHeader* header) {
+    if (path == nullptr || header == nullptr) return false;
+    char temporary[kMaxPath];
+    if (!MakeTemporaryCatalogPath(path, temporary)) return false;
+    if (CopyWithHeader(path, temporary, header) && platform::MoveReplacing(temporary, path)) return true;
+    platform::RemoveFile(temporary);
+    return false;
 }
 
 bool IsWellFormedEntryList(const std::uint8_t* list, std::size_t size) {

@@ -111,6 +111,14 @@ bool IsCatalogHeader(const CatalogHeader* header);
 // True when the name (or the path's last component) ends in ".vmf", compared
 // without regard to case.
 bool IsCatalogFileName(const char* name);
+// A name beside `target` (in its folder) that no file has yet, for a file
+// that is written whole and then moved over the target.
+bool MakeTemporaryCatalogPath(const char* target, char* path);
+// Puts `header` in place of the header of the catalogue at `path` by way of
+// a copy that then replaces the file, so that a failure at any point leaves
+// the old file whole.  False when the file is shorter than a header or
+// cannot be read, copied or replaced.
+bool ReplaceHeader(const char* path, const CatalogHeader* header);
 
 // Validates one entry list (records, names, terminator) of `size` bytes.
 // Every consumer may walk a list that passed this check.

@@ -12,6 +12,7 @@
 #include "namespace/ClassIds.h"
 #include "namespace/ComPtr.h"
 #include "namespace/ComResult.h"
+#include "namespace/FolderObjects.h"
 #include "namespace/FolderOperations.h"
 #include "namespace/IconExtractor.h"
 #include "namespace/ItemComparer.h"
@@ -19,7 +20,6 @@
 #include "namespace/ProcessObjects.h"
 #include "namespace/ShellUtil.h"
 #include "namespace/ViewList.h"
-#include "namespace/ViewObjectFactory.h"
 #include "platform/Platform.h"
 #include "platform/win32/ShellFolderPath.h"
 #include "tools/SettingsStore.h"
@@ -365,9 +365,10 @@ STDMETHODIMP CatalogFolder::CompareIDs(LPARAM parameter, PCUIDLIST_RELATIVE firs
 STDMETHODIMP CatalogFolder::CreateViewObject(HWND owner, REFIID iid, void** out) noexcept {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    // The view belongs to the view layer; the drop target, background menu
-    // and property sheet are not part of this library yet.
-    return CreateViewObjectOf(*this, owner, iid, out);
+    // The objects of the layers above (the view, the property sheet) come
+    // from their installed constructors; the drop target and background menu
+    // are not part of this library yet.
+    return CreateFolderObject(this, owner, 0, nullptr, iid, out);
 }
 
 ULONG CatalogFolder::AttributesOf(const ItemId* list) const {
@@ -418,14 +419,15 @@ STDMETHODIMP CatalogFolder::GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY li
     return S_OK;
 }
 
-STDMETHODIMP CatalogFolder::GetUIObjectOf(HWND, UINT count, PCUITEMID_CHILD_ARRAY lists, REFIID iid, UINT*,
+STDMETHODIMP CatalogFolder::GetUIObjectOf(HWND owner, UINT count, PCUITEMID_CHILD_ARRAY lists, REFIID iid, UINT*,
                                           void** out) noexcept {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    // The item menu, data object, drop target and property sheet are not
-    // part of this library yet.
+    // The item menu, data object and drop target are not part of this
+    // library yet; the property sheet comes from its installed constructor.
     bool icon = IsEqualIID(iid, IID_IExtractIconA) || IsEqualIID(iid, IID_IExtractIconW);
-    if (!icon || count != 1 || lists == nullptr) return E_NOINTERFACE;
+    if (!icon) return CreateFolderObject(this, owner, count, reinterpret_cast<const ItemId* const*>(lists), iid, out);
+    if (count != 1 || lists == nullptr) return E_NOINTERFACE;
     auto* extractor = new (std::nothrow) IconExtractor(this, AsItemId(lists[0]));
     if (extractor == nullptr) return E_OUTOFMEMORY;
     HRESULT hr = extractor->Valid() ? extractor->QueryInterface(iid, out) : E_OUTOFMEMORY;

@@ -7,6 +7,7 @@
 #include "namespace/ProcessObjects.h"
 #include "namespace/Registration.h"
 #include "namespace/ServerClasses.h"
+#include "tools/PropertySheets.h"
 #include "view/ViewLayer.h"
 
 using cataloom::ProcessObjects;
@@ -16,6 +17,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     case DLL_PROCESS_ATTACH:
         if (!ProcessObjects::Create(instance)) return FALSE;
         cataloom::InstallViewLayer();
+        cataloom::InstallPropertySheets();
         return TRUE;
     case DLL_PROCESS_DETACH:
         cataloom::UninstallViewLayer();

@@ -4,6 +4,7 @@
 
 #include "namespace/CatalogFolder.h"
 #include "namespace/ClassIds.h"
+#include "namespace/FolderObjects.h"
 
 namespace cataloom {
 
@@ -12,6 +13,14 @@ namespace {
 // The top folder: no parent and no name until Initialize.
 IUnknown* CreateTopFolder() {
     return static_cast<IShellFolder*>(new (std::nothrow) CatalogFolder(nullptr, ""));
+}
+
+// The property sheet extension with no folder and no items (the
+// namespace's own properties), from the constructor its layer installed.
+IUnknown* CreatePropertySheet() {
+    void* sheet = nullptr;
+    if (FAILED(CreateFolderObject(nullptr, nullptr, 0, nullptr, IID_IShellPropSheetExt, &sheet))) return nullptr;
+    return static_cast<IShellPropSheetExt*>(sheet);
 }
 
 }  // namespace
@@ -23,7 +32,7 @@ const ServerClass kServerClasses[] = {
     {&kClsidFolder, CreateTopFolder, LockRule::kAnyNonZeroLocks},   // top CatalogFolder
     {&kClsidCaptureMenu, nullptr, LockRule::kOnlyOneLocks},       // drive and directory context menu
     {&kClsidSearchMenu, nullptr, LockRule::kOnlyOneLocks},        // search context menu
-    {&kClsidPropertyPage, nullptr, LockRule::kOnlyOneLocks},      // property sheet extension
+    {&kClsidPropertyPage, CreatePropertySheet, LockRule::kOnlyOneLocks},  // property sheet extension
 };
 const std::size_t kServerClassCount = sizeof kServerClasses / sizeof kServerClasses[0];
 

@@ -4,15 +4,16 @@
 
 #include "namespace/CatalogFolder.h"
 #include "namespace/ProcessObjects.h"
-#include "namespace/ViewObjectFactory.h"
+#include "namespace/FolderObjects.h"
 #include "view/FolderView.h"
 
 namespace cataloom {
 namespace {
 
-HRESULT CreateViewObject(CatalogFolder& folder, HWND, REFIID iid, void** out) {
-    if (!IsEqualIID(iid, IID_IShellView)) return E_NOINTERFACE;
-    auto* view = new (std::nothrow) FolderView(&folder);
+HRESULT CreateViewObject(CatalogFolder* folder, HWND, UINT count, const ItemId* const*, REFIID iid, void** out) {
+    // The folder's own view only, never one for items.
+    if (folder == nullptr || count != 0 || !IsEqualIID(iid, IID_IShellView)) return E_NOINTERFACE;
+    auto* view = new (std::nothrow) FolderView(folder);
     if (view == nullptr) return E_OUTOFMEMORY;
     HRESULT hr = view->QueryInterface(iid, out);
     view->Release();
@@ -21,10 +22,10 @@ HRESULT CreateViewObject(CatalogFolder& folder, HWND, REFIID iid, void** out) {
 
 }  // namespace
 
-void InstallViewLayer() noexcept { InstallViewObjectFactory(CreateViewObject); }
+void InstallViewLayer() noexcept { InstallFolderObject(IID_IShellView, CreateViewObject); }
 
 void UninstallViewLayer() noexcept {
-    InstallViewObjectFactory(nullptr);
+    InstallFolderObject(IID_IShellView, nullptr);
     UnregisterClassA(FolderView::kWindowClass, ProcessObjects::Instance());
 }
 

@@ -1,5 +1,6 @@
 #include "core/CatalogFile.h"
 #include "core/CatalogReader.h"
+#include "core/PathUtil.h"
 #include "tests/core/CatalogBuilder.h"
 #include "tests/support/TempTree.h"
 
@@ -205,6 +206,56 @@ TEST(CatalogFile, FifosAndDevicesAreRefusedUnread) {
     EXPECT_FALSE(file.Open("/dev/null", platform::File::kRead, platform::File::kShareRead, true));
 }
 #endif
+
+TEST(CatalogFile, ReplaceHeaderPutsTheNewHeaderInPlaceThroughACopy) {
+    test::TempTree tmp;
+    std::string file = tmp.Path("r.vmf");
+    CatalogHeader header = test::MakeHeader("古い名前");
+    ASSERT_TRUE(test::WriteCatalog(file, header, {{"", 0, {Dir("d"), File("f.txt", 7)}}, {"d", 0, {File("g", 3)}}}));
+    const std::string before = test::ReadWholeFile(file);
+
+    CatalogHeader renamed;
+    ASSERT_TRUE(ReadHeader(file.c_str(), &renamed));
+    std::memset(renamed.name, 0, sizeof renamed.name);
+    std::strcpy(renamed.name, "新しい名前");
+    ASSERT_TRUE(ReplaceHeader(file.c_str(), &renamed));
+    const std::string after = test::ReadWholeFile(file);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after.substr(0, 496), std::string(reinterpret_cast<const char*>(&renamed), 496));
+    EXPECT_EQ(after.substr(496), before.substr(496));
+    EXPECT_FALSE(path::Exists(tmp.Path("~vmf*.tmp").c_str()));
+    CatalogReader reader;
+    ASSERT_EQ(reader.Open(file.c_str()), kOk);
+    std::uint8_t* list = nullptr;
+    EXPECT_EQ(reader.ReadEntryList("新しい名前\\d", &list), kOk);
+    platform::TaskFree(list);
+
+    // Too short to hold a header, or missing: nothing changes, nothing is left.
+    std::string shortFile = tmp.WriteFile("short.vmf", std::string(495, 's'));
+    EXPECT_FALSE(ReplaceHeader(shortFile.c_str(), &renamed));
+    EXPECT_EQ(test::ReadWholeFile(shortFile), std::string(495, 's'));
+    EXPECT_FALSE(ReplaceHeader(tmp.Path("missing.vmf").c_str(), &renamed));
+    EXPECT_FALSE(path::Exists(tmp.Path("missing.vmf").c_str()));
+    EXPECT_FALSE(path::Exists(tmp.Path("~vmf*.tmp").c_str()));
+    EXPECT_FALSE(ReplaceHeader(nullptr, &renamed));
+    EXPECT_FALSE(ReplaceHeader(file.c_str(), nullptr));
+}
+
+TEST(CatalogFile, TemporaryNamesAreBesideTheTargetAndFree) {
+    test::TempTree tmp;
+    char first[kMaxPath] = {};
+    char second[kMaxPath] = {};
+    const std::string target = tmp.Path("c.vmf");
+    ASSERT_TRUE(MakeTemporaryCatalogPath(target.c_str(), first));
+    ASSERT_TRUE(MakeTemporaryCatalogPath(target.c_str(), second));
+    EXPECT_NE(std::string(first), std::string(second));
+    for (const char* path : {first, second}) {
+        std::string name = path::LastComponent(path);
+        EXPECT_EQ(std::string(path), tmp.Path(name));
+        EXPECT_EQ(name.substr(0, 4), "~vmf");
+        EXPECT_EQ(name.size(), 16u);
+    }
+}
 
 TEST(CatalogFile, WriterRefusesNamesThatDoNotFitTheFormat) {
     test::TempTree tmp;

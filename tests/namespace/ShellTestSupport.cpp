@@ -204,8 +204,18 @@ void RecordingView::RemoveItem(const ItemId* item) { calls.push_back(std::string
 
 void RecordingView::UpdateItem(const ItemId* item) { calls.push_back(std::string("Update ") + ItemIdFactory::Name(item)); }
 
+namespace {
+// A replaced catalogue keeps its file name: its catalogue name tells the
+// records apart.
+std::string ReplacedName(const ItemId* item) {
+    std::string name = ItemIdFactory::Name(item);
+    if (ItemIdFactory::Kind(item) == kKindMedia) name += std::string("(") + ItemIdFactory::MediaName(item) + ")";
+    return name;
+}
+}  // namespace
+
 void RecordingView::RenameItem(const ItemId* oldItem, const ItemId* newItem) {
-    calls.push_back(std::string("Rename ") + ItemIdFactory::Name(oldItem) + " " + ItemIdFactory::Name(newItem));
+    calls.push_back("Rename " + ReplacedName(oldItem) + " " + ReplacedName(newItem));
 }
 
 ItemId* RecordingView::FolderIdentifier() { return ProcessObjects::ItemIds().Copy(reinterpret_cast<const ItemId*>(folder_.Get())); }

@@ -83,7 +83,8 @@ private:
     TempTree source_;
 };
 
-// A view that records what the view list asks of it.
+// A view that records what the view list asks of it: the event and the
+// item's name (a renamed catalogue's with its catalogue name in brackets).
 class RecordingView final : public ListedView {
 public:
     // Listed in the process's view list from construction to destruction.

@@ -54,28 +54,48 @@ void PressDialogButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-DialogAnswerer::DialogAnswerer(const char* caption, int buttonId, DWORD timeoutMs)
-    : thread_([this, caption = std::string(caption), buttonId, timeoutMs] {
+std::vector<BYTE> IconPixels(HICON icon) {
+    ICONINFO info = {};
+    if (icon == nullptr || !GetIconInfo(icon, &info)) return {};
+    BITMAP bitmap = {};
+    GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+    std::vector<BYTE> pixels(static_cast<size_t>(bitmap.bmWidthBytes) * bitmap.bmHeight);
+    GetBitmapBits(info.hbmColor, static_cast<LONG>(pixels.size()), pixels.data());
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return pixels;
+}
+
+DialogAction::DialogAction(const char* caption, std::function<void(HWND)> act, DWORD timeoutMs)
+    : thread_([this, caption = std::string(caption), act = std::move(act), timeoutMs] {
           HWND dialog = WaitForDialog(caption.c_str(), GetCurrentProcessId(), timeoutMs, &stop_);
           if (dialog == nullptr) return;
-          // The message box's text is its static control (id 0xFFFF).
-          message_ = WindowText(GetDlgItem(dialog, 0xFFFF));
-          PressDialogButton(dialog, buttonId);
-          answered_ = true;
+          act(dialog);
+          done_ = true;
       }) {}
 
-DialogAnswerer::~DialogAnswerer() {
+DialogAction::~DialogAction() {
     if (thread_.joinable()) thread_.join();
 }
 
-bool DialogAnswerer::Dismiss() {
+bool DialogAction::Dismiss() {
     stop_ = true;
-    return Answered();
+    return Done();
 }
 
-bool DialogAnswerer::Answered() {
+bool DialogAction::Done() {
     if (thread_.joinable()) thread_.join();
-    return answered_;
+    return done_;
 }
+
+DialogAnswerer::DialogAnswerer(const char* caption, int buttonId, DWORD timeoutMs)
+    : action_(
+          caption,
+          [this, buttonId](HWND dialog) {
+              // The message box's text is its static control (id 0xFFFF).
+              message_ = WindowText(GetDlgItem(dialog, 0xFFFF));
+              PressDialogButton(dialog, buttonId);
+          },
+          timeoutMs) {}
 
 }  // namespace cataloom::test

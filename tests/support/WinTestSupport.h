@@ -6,8 +6,10 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace cataloom::test {
 
@@ -22,29 +24,46 @@ HWND WaitForDialog(const char* caption, DWORD processId, DWORD timeoutMs, const 
 std::string WindowText(HWND window);
 // Chooses the button `id` of a dialog or message box as a click would.
 void PressDialogButton(HWND dialog, int id);
+// The colour pixels of an icon; empty for none.
+std::vector<BYTE> IconPixels(HICON icon);
 
-// Waits on its own thread for a dialog with `caption` and presses `buttonId`
-// on it; the code under test shows the dialog on the calling thread.
-class DialogAnswerer {
+// Waits on its own thread for a dialog of this process with `caption` and
+// hands it to `act` there; the code under test shows the dialog on the
+// calling thread, whose modal loop serves what `act` sends to it.
+class DialogAction {
 public:
-    DialogAnswerer(const char* caption, int buttonId, DWORD timeoutMs = 15000);
-    ~DialogAnswerer();
-    DialogAnswerer(const DialogAnswerer&) = delete;
-    DialogAnswerer& operator=(const DialogAnswerer&) = delete;
+    DialogAction(const char* caption, std::function<void(HWND)> act, DWORD timeoutMs = 15000);
+    ~DialogAction();
+    DialogAction(const DialogAction&) = delete;
+    DialogAction& operator=(const DialogAction&) = delete;
 
-    // Waits for the thread; true when the dialog came and was answered.
-    bool Answered();
+    // Waits for the thread; true when the dialog came and `act` ran.
+    bool Done();
     // Stops waiting for a dialog that should not come; true when one came
-    // all the same (and was answered).
+    // all the same (and `act` ran).
     bool Dismiss();
-    // The dialog's message text as it was shown.
-    const std::string& Message() const { return message_; }
 
 private:
     std::atomic<bool> stop_{false};
+    bool done_ = false;
     std::thread thread_;
-    bool answered_ = false;
+};
+
+// Presses `buttonId` on the dialog with `caption` (see DialogAction).
+class DialogAnswerer {
+public:
+    DialogAnswerer(const char* caption, int buttonId, DWORD timeoutMs = 15000);
+
+    // Waits for the thread; true when the dialog came and was answered.
+    bool Answered() { return action_.Done(); }
+    // See DialogAction::Dismiss.
+    bool Dismiss() { return action_.Dismiss(); }
+    // The dialog's message text as it was shown (after Answered()).
+    const std::string& Message() const { return message_; }
+
+private:
     std::string message_;
+    DialogAction action_;  // last: its thread writes message_
 };
 
 }  // namespace cataloom::test
