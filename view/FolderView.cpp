@@ -261,10 +261,6 @@ HRESULT FolderView::BrowseTo(const ItemId* absolute, UINT flags) noexcept {
     return PostMessageA(window_, kBrowseMessage, 0, 0) ? S_OK : E_FAIL;
 }
 
-HRESULT FolderView::StartRename(const ItemId* item) noexcept {
-    return SelectItem(AsChild(item), SVSI_EDIT);
-}
-
 // ---- Window ----------------------------------------------------------------
 
 LRESULT CALLBACK FolderView::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -67,13 +67,6 @@ public:
     // Asks the browser to browse to `absolute`.  Posted: the browser destroys
     // this view on the way, which must not happen inside its own handlers.
     HRESULT BrowseTo(const ItemId* absolute, UINT flags) noexcept;
-    HRESULT StartRename(const ItemId* item) noexcept;
-    bool HasControl(UINT id) const noexcept { return browser_.HasControl(id); }
-
-    // The view as the view list sees it.
-    ListedView& Listed() noexcept { return listed_; }
-    Listing Kind() const noexcept { return listing_; }
-    LPARAM SortParameter() const noexcept { return sortKey_.Parameter(); }
 
 private:
     // The view list calls the view through this (IShellView has a Refresh of

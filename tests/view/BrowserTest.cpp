@@ -183,7 +183,7 @@ TEST_P(BrowserTest, DoubleClicksOpenThreeLevelsDownAndBackReturns) {
     PumpPending();
     EXPECT_EQ(browser.List(), files);
 
-    for (const std::string& back : {"\\ソフト\\道具.vmf\\ソフト", "\\ソフト\\道具.vmf", "\\ソフト", ""}) {
+    for (const char* back : {"\\ソフト\\道具.vmf\\ソフト", "\\ソフト\\道具.vmf", "\\ソフト", ""}) {
         SendMessageA(GetDlgItem(browser.Window(), BrowserFrame::kBackId), BM_CLICK, 0, 0);
         EXPECT_TRUE(PumpUntil([&] { return Address() == kRoot + back; })) << Address();
     }
@@ -343,9 +343,10 @@ TEST_P(BrowserTest, TheProgramOpensAPlaceAndSelectsAnItem) {
     CloseHandle(process.hProcess);
 }
 
-INSTANTIATE_TEST_SUITE_P(Behaviours, BrowserTest, ::testing::Bool(), [](const ::testing::TestParamInfo<bool>& info) {
-    return info.param ? "LikeWine" : "Full";
-});
+INSTANTIATE_TEST_SUITE_P(Behaviours, BrowserTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& behaviour) {
+                             return behaviour.param ? "LikeWine" : "Full";
+                         });
 
 }  // namespace
 }  // namespace cataloom::test

@@ -272,7 +272,7 @@ TEST_P(ViewBehaviourTest, TheViewWindowNeverOutlivesItsObject) {
 
 INSTANTIATE_TEST_SUITE_P(Hosts, ViewBehaviourTest,
                          ::testing::Values(HostKind::kExplorer, HostKind::kBrowser, HostKind::kWineLikeBrowser),
-                         [](const ::testing::TestParamInfo<HostKind>& info) { return HostName(info.param); });
+                         [](const ::testing::TestParamInfo<HostKind>& host) { return HostName(host.param); });
 
 }  // namespace
 }  // namespace cataloom::test

@@ -2,10 +2,11 @@
 // text of the view:
 //   ソフト\                  category (ソ's second byte is a backslash)
 //     道具.vmf              "道具": total 5,000 B, free 4,000 B, serial 0x1A2B, captured
-//                           2023/03/04 05:06; ソフト\ (written 2021/11/12 13:14) holding
-//                           表\ (written 2020/10/09 08:07) with 1000.bin and 能.txt; CD1\
-//                           (write time 0); readme.txt (1,001 B, written 2022/02/03 04:05);
-//                           a.bin (10 B, 2024/07/08 09:10); b.txt (5,000 B, 2019/01/01 00:00)
+//                           2023/03/04 05:06; directory ソフト (written 2021/11/12 13:14)
+//                           holding directory 表 (written 2020/10/09 08:07) with 1000.bin and
+//                           能.txt; directory CD1 (write time 0); readme.txt (1,001 B, written
+//                           2022/02/03 04:05); a.bin (10 B, 2024/07/08 09:10); b.txt (5,000 B,
+//                           2019/01/01 00:00)
 //   音楽\                    category, empty
 //   a.vmf                   "alpha":  total 3,000 B, free 10 B, serial 0xFFFFFFFF,
 //                                     captured 2024/01/02 03:04
