@@ -25,4 +25,12 @@ cataloom_wine_start() {
   cataloom_wine_prefix
   wineserver -p
   wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+  cataloom_wine_unmanaged
+}
+
+# Without a window manager Wine waits about 2 s whenever a top-level window
+# (a message box, a dialog) closes; unmanaged windows close at once.  Only
+# timing changes.  Read by every Wine program that starts afterwards.
+cataloom_wine_unmanaged() {
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null || true
 }

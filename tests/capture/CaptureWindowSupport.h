@@ -1,0 +1,117 @@
+// Driving the capture's windows for the tests: the code under test runs its
+// dialogs modally on the test's thread while a WindowScript on a helper
+// thread finds them, reads and sets their controls and presses their buttons.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "core/CaptureSink.h"
+#include "tests/support/TempTree.h"
+
+namespace cataloom::test {
+
+constexpr DWORD kWindowTimeoutMs = 15000;
+constexpr char kCreateCaption[] = "オプション";
+constexpr char kProgressCaption[] = "Cataloom - イメージ作成";
+constexpr char kMessageCaption[] = "Cataloom";
+
+// A text of the string table the program carries (the library's).
+std::string ResourceText(UINT id);
+
+std::string ControlText(HWND dialog, int id);
+void SetControlText(HWND dialog, int id, const std::string& text);
+bool IsChecked(HWND dialog, int id);
+void SetChecked(HWND dialog, int id, bool checked);
+// Polls until the control shows `text`; false after the time-out.
+bool WaitForControlText(HWND dialog, int id, const std::string& text, DWORD timeoutMs = kWindowTimeoutMs);
+// Polls until the window is gone; false after the time-out.
+bool WaitUntilClosed(HWND window, DWORD timeoutMs = kWindowTimeoutMs);
+// A visible dialog of this process with this caption.
+HWND WaitForOwnDialog(const char* caption, DWORD timeoutMs = kWindowTimeoutMs);
+// Answers the next message box of this process with `button`; its text.
+std::string AnswerMessage(int button);
+
+// Runs `script` on a helper thread while the test's thread runs the code
+// under test.  A script closes every window it opened before it ends.  One
+// that stopped at a failed assertion leaves windows open: then every dialog
+// of the process is cancelled until Finish, so a failed test never hangs.
+class WindowScript {
+public:
+    explicit WindowScript(std::function<void()> script);
+    ~WindowScript() { Finish(); }
+    WindowScript(const WindowScript&) = delete;
+    WindowScript& operator=(const WindowScript&) = delete;
+
+    // The code under test has returned: waits for the script.
+    void Finish();
+
+private:
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+// Passes a capture's reports on to the window but holds the worker at the
+// first detail line of the scan until Release: a stop pressed meanwhile
+// reaches the scan before its next directory.
+class GatedSink final : public CaptureSink {
+public:
+    explicit GatedSink(CaptureSink& target);
+    ~GatedSink() override;
+    void SetPhase(const char* text) override;
+    void SetDetail(const char* text) override;
+    void Finished(bool success) override { target_.Finished(success); }
+
+    bool WaitUntilHeld(DWORD timeoutMs = kWindowTimeoutMs);
+    void Release();
+
+private:
+    CaptureSink& target_;
+    HANDLE held_;
+    HANDLE released_;
+    bool scanning_ = false;
+    bool gated_ = false;
+};
+
+// The bytes of a file; "<missing>" when it cannot be read.
+std::string FileBytes(const std::string& path);
+bool FileExists(const std::string& path);
+// Every entry name of a folder (files and folders), sorted.
+std::vector<std::string> FolderEntries(const std::string& folder);
+
+// A source tree to capture: a.txt (10 bytes), sub\b.txt (20 bytes), 空\.
+void MakeSource(const TempTree& source);
+
+// Holds a file open without the sharing that its replacement needs, as a
+// program that has it open would; readers still get in.
+class PinnedFile {
+public:
+    explicit PinnedFile(const std::string& path);
+    ~PinnedFile();
+    PinnedFile(const PinnedFile&) = delete;
+    PinnedFile& operator=(const PinnedFile&) = delete;
+
+private:
+    HANDLE handle_;
+};
+
+// A data folder (DataRoot) and a source tree for each test.
+class CaptureTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::string DataPath(const std::string& relative) const { return data.Path(relative); }
+    // The name the create dialog proposes for the source: its folder name.
+    std::string SourceName() const;
+
+    TempTree data;
+    TempTree source;
+};
+
+}  // namespace cataloom::test
