@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "capture/CaptureLayer.h"
 #include "namespace/ClassFactory.h"
 #include "namespace/ObjectCount.h"
 #include "namespace/ProcessObjects.h"
@@ -13,7 +14,9 @@ using cataloom::ProcessObjects;
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
-        return ProcessObjects::Create(instance) ? TRUE : FALSE;
+        if (!ProcessObjects::Create(instance)) return FALSE;
+        cataloom::InstallCaptureLayer();
+        return TRUE;
     case DLL_PROCESS_DETACH:
         ProcessObjects::Destroy();
         return TRUE;

@@ -5,10 +5,14 @@
 #include <iterator>
 #include <sstream>
 
+#include "capture/CaptureLayer.h"
 #include "core/CaptureTexts.h"
 #include "core/CatalogReader.h"
 #include "core/PathUtil.h"
+#include "namespace/ClassFactory.h"
+#include "namespace/ClassIds.h"
 #include "namespace/ProcessObjects.h"
+#include "namespace/ServerClasses.h"
 #include "tools/SettingsStore.h"
 #include "tests/support/WinTestSupport.h"
 
@@ -17,6 +21,7 @@ namespace {
 
 constexpr DWORD kGraceMs = 10000;
 constexpr DWORD kRescueMs = 60000;
+DWORD g_menuCookie = 0;
 
 BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
     char className[16] = {};
@@ -107,6 +112,46 @@ void WindowScript::Finish() {
     if (thread_.joinable()) thread_.join();
 }
 
+ComPtr<IDataObject> DataObjectOf(const std::string& path) {
+    ComPtr<IDataObject> data;
+    ComPtr<IShellFolder> desktop;
+    if (FAILED(SHGetDesktopFolder(desktop.Put()))) return data;
+    std::wstring name = Wide(path);
+    PIDLIST_RELATIVE absolute = nullptr;
+    EXPECT_EQ(desktop->ParseDisplayName(nullptr, nullptr, &name[0], nullptr, &absolute, nullptr), S_OK) << path;
+    if (absolute == nullptr) return data;
+    ComPtr<IShellFolder> parent;
+    PCUITEMID_CHILD child = nullptr;
+    if (SUCCEEDED(SHBindToParent(reinterpret_cast<PCIDLIST_ABSOLUTE>(absolute), IID_IShellFolder,
+                                 parent.PutVoid(), &child))) {
+        EXPECT_EQ(parent->GetUIObjectOf(nullptr, 1, &child, IID_IDataObject, nullptr, data.PutVoid()), S_OK);
+    }
+    CoTaskMemFree(absolute);
+    return data;
+}
+
+ComPtr<IContextMenu> CaptureMenuFor(const std::string& path) {
+    ComPtr<IShellExtInit> init;
+    EXPECT_EQ(CoCreateInstance(kClsidCaptureMenu, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
+                               init.PutVoid()),
+              S_OK);
+    ComPtr<IContextMenu> menu;
+    if (!init) return menu;
+    ComPtr<IDataObject> data;
+    if (!path.empty()) data = DataObjectOf(path);
+    EXPECT_EQ(init->Initialize(nullptr, data.Get(), nullptr), S_OK);
+    EXPECT_EQ(init->QueryInterface(IID_IContextMenu, menu.PutVoid()), S_OK);
+    return menu;
+}
+
+HRESULT InvokeVerb(IContextMenu* menu, UINT verb) {
+    CMINVOKECOMMANDINFO info = {};
+    info.cbSize = sizeof info;
+    info.lpVerb = MAKEINTRESOURCEA(verb);
+    info.nShow = SW_SHOWNORMAL;
+    return menu->InvokeCommand(&info);
+}
+
 GatedSink::GatedSink(CaptureSink& target)
     : target_(target), held_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
       released_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
@@ -173,7 +218,26 @@ PinnedFile::~PinnedFile() {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
 }
 
+void RegisterCaptureMenuClass() {
+    InstallCaptureLayer();
+    if (g_menuCookie != 0) return;
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(GetClassObject(kServerClasses, kServerClassCount, kClsidCaptureMenu, IID_IClassFactory,
+                             factory.PutVoid()),
+              S_OK);
+    ASSERT_EQ(CoRegisterClassObject(kClsidCaptureMenu, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                    &g_menuCookie),
+              S_OK);
+}
+
+void RevokeCaptureMenuClass() {
+    if (g_menuCookie == 0) return;
+    CoRevokeClassObject(g_menuCookie);
+    g_menuCookie = 0;
+}
+
 void CaptureTest::SetUp() {
+    RegisterCaptureMenuClass();
     MakeSource(source);
     ProcessObjects::Settings().SetDataRoot(data.Root().c_str());
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "core/CaptureSink.h"
+#include "namespace/ComPtr.h"
 #include "tests/support/TempTree.h"
 
 namespace cataloom::test {
@@ -57,6 +59,15 @@ private:
     std::thread thread_;
 };
 
+// The desktop folder's own data object for a path (a directory or a drive
+// root), as the shell hands it to a context menu handler.
+ComPtr<IDataObject> DataObjectOf(const std::string& path);
+// The capture menu as the shell makes it: CoCreateInstance of the capture
+// menu CLSID, initialised with DataObjectOf(path) (null for an empty path).
+ComPtr<IContextMenu> CaptureMenuFor(const std::string& path);
+// InvokeCommand with a command number and no owner window.
+HRESULT InvokeVerb(IContextMenu* menu, UINT verb);
+
 // Passes a capture's reports on to the window but holds the worker at the
 // first detail line of the scan until Release: a stop pressed meanwhile
 // reaches the scan before its next directory.
@@ -100,6 +111,12 @@ public:
 private:
     HANDLE handle_;
 };
+
+// Installs the capture layer in this program and registers its capture
+// menu class, so CoCreateInstance reaches this program's code (and its view
+// list) rather than the library's.
+void RegisterCaptureMenuClass();
+void RevokeCaptureMenuClass();
 
 // A data folder (DataRoot) and a source tree for each test.
 class CaptureTest : public ::testing::Test {
