@@ -13,6 +13,7 @@
 #include "namespace/ClassIds.h"
 #include "namespace/ProcessObjects.h"
 #include "namespace/ServerClasses.h"
+#include "resources/CataloomResource.h"
 #include "tools/SettingsStore.h"
 #include "tests/support/WinTestSupport.h"
 
@@ -112,6 +113,18 @@ void WindowScript::Finish() {
     if (thread_.joinable()) thread_.join();
 }
 
+void NameAndCapture(const std::string& name) {
+    HWND dialog = WaitForOwnDialog(kCreateCaption);
+    ASSERT_NE(dialog, nullptr);
+    SetControlText(dialog, IDC_CATALOG_NAME, name);
+    PressDialogButton(dialog, IDOK);
+    HWND progress = WaitForOwnDialog(kProgressCaption);
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(WaitForControlText(progress, IDC_CAPTURE_PHASE, capture_text::kCaptureComplete));
+    EXPECT_TRUE(WaitUntilClosed(progress));
+    EXPECT_TRUE(WaitUntilClosed(dialog));
+}
+
 ComPtr<IDataObject> DataObjectOf(const std::string& path) {
     ComPtr<IDataObject> data;
     ComPtr<IShellFolder> desktop;
@@ -208,6 +221,19 @@ void MakeSource(const TempTree& source) {
     source.MakeDir("空");
 }
 
+std::string MakeDeepFolder(const TempTree& tree, std::size_t length) {
+    std::string folder = tree.Root();
+    while (folder.size() < length) {
+        const std::size_t room = length - folder.size() - 1;  // after the separator
+        std::size_t part = std::min<std::size_t>(room, 100);
+        if (room > part && room - part < 2) part -= 2;  // leave room for one more folder
+        folder += "\\" + std::string(part, 'd');
+        EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder.size();
+    }
+    EXPECT_EQ(folder.size(), length);
+    return folder;
+}
+
 PinnedFile::PinnedFile(const std::string& path)
     : handle_(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_EXISTING, 0, nullptr)) {
@@ -245,6 +271,23 @@ void CaptureTest::SetUp() {
 void CaptureTest::TearDown() {
     ProcessObjects::Reader().Release();
     ProcessObjects::Settings().SetDataRoot("");
+}
+
+void ViewedCaptureTest::SetUp() {
+    CaptureTest::SetUp();
+    data.MakeDir("音楽");
+    rootList = ParseFromDesktop("");
+    categoryList = ParseFromDesktop("音楽");
+    ASSERT_TRUE(rootList);
+    ASSERT_TRUE(categoryList);
+    rootView = std::make_unique<RecordingView>(rootList.Get());
+    categoryView = std::make_unique<RecordingView>(categoryList.Get());
+}
+
+void ViewedCaptureTest::TearDown() {
+    rootView.reset();
+    categoryView.reset();
+    CaptureTest::TearDown();
 }
 
 std::string CaptureTest::SourceName() const { return path::LastComponent(source.Root().c_str()); }

@@ -10,11 +10,13 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "core/CaptureSink.h"
 #include "namespace/ComPtr.h"
+#include "tests/namespace/ShellTestSupport.h"
 #include "tests/support/TempTree.h"
 
 namespace cataloom::test {
@@ -59,6 +61,10 @@ private:
     std::thread thread_;
 };
 
+// Types the catalogue's name into the name dialog, presses OK and waits
+// until the capture's windows have closed by themselves after a success.
+void NameAndCapture(const std::string& name);
+
 // The desktop folder's own data object for a path (a directory or a drive
 // root), as the shell hands it to a context menu handler.
 ComPtr<IDataObject> DataObjectOf(const std::string& path);
@@ -99,6 +105,12 @@ std::vector<std::string> FolderEntries(const std::string& folder);
 // A source tree to capture: a.txt (10 bytes), sub\b.txt (20 bytes), 空\.
 void MakeSource(const TempTree& source);
 
+// A folder inside `tree` whose path is exactly `length` characters long
+// (at most 248, the system's limit for folders).  Catalogue names fit in
+// it, but not the capture's temporary file name: a capture there fails at
+// its end, where it would replace the target.
+std::string MakeDeepFolder(const TempTree& tree, std::size_t length);
+
 // Holds a file open without the sharing that its replacement needs, as a
 // program that has it open would; readers still get in.
 class PinnedFile {
@@ -129,6 +141,17 @@ protected:
 
     TempTree data;
     TempTree source;
+};
+
+// The same with a category 音楽 and recording views of the data folder and
+// of the category, which this program's view list tells of changes.
+class ViewedCaptureTest : public CaptureTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    IdList rootList, categoryList;
+    std::unique_ptr<RecordingView> rootView, categoryView;
 };
 
 }  // namespace cataloom::test

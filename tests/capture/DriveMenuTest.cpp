@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 #include "core/CaptureTexts.h"
 #include "core/CatalogReader.h"
@@ -57,20 +56,6 @@ public:
 private:
     HMENU menu_;
 };
-
-// Types the catalogue's name, presses OK and waits for the capture's
-// windows to close by themselves.
-void NameAndCapture(const std::string& name) {
-    HWND dialog = WaitForOwnDialog(kCreateCaption);
-    ASSERT_NE(dialog, nullptr);
-    SetControlText(dialog, IDC_CATALOG_NAME, name);
-    PressDialogButton(dialog, IDOK);
-    HWND progress = WaitForOwnDialog(kProgressCaption);
-    ASSERT_NE(progress, nullptr);
-    EXPECT_TRUE(WaitForControlText(progress, IDC_CAPTURE_PHASE, capture_text::kCaptureComplete));
-    EXPECT_TRUE(WaitUntilClosed(progress));
-    EXPECT_TRUE(WaitUntilClosed(dialog));
-}
 
 // The menu served by the built library, as the shell loads it.
 class LibraryDriveMenuTest : public CaptureTest {
@@ -168,26 +153,7 @@ TEST_F(LibraryDriveMenuTest, CreateCapturesIntoTheDataFolder) {
     EXPECT_EQ(header.fileCount, 2u);
 }
 
-// The menu of this program, whose view list the tests watch.
-class DriveMenuTest : public CaptureTest {
-protected:
-    void SetUp() override {
-        CaptureTest::SetUp();
-        data.MakeDir("音楽");
-        rootList = ParseFromDesktop("");
-        categoryList = ParseFromDesktop("音楽");
-        rootView = std::make_unique<RecordingView>(rootList.Get());
-        categoryView = std::make_unique<RecordingView>(categoryList.Get());
-    }
-    void TearDown() override {
-        rootView.reset();
-        categoryView.reset();
-        CaptureTest::TearDown();
-    }
-
-    IdList rootList, categoryList;
-    std::unique_ptr<RecordingView> rootView, categoryView;
-};
+using DriveMenuTest = ViewedCaptureTest;
 
 TEST_F(DriveMenuTest, CreateAnnouncesTheNewCatalogueToTheViewsOfTheDataFolder) {
     ComPtr<IContextMenu> menu = CaptureMenuFor(source.Root());
