@@ -225,6 +225,26 @@ bool IsPlainName(const char* name) {
     return last != '.' && last != ' ';
 }
 
+const char* RelativeTo(const char* folder, const char* path) {
+    if (IsEmpty(folder) || IsEmpty(path)) return nullptr;
+    const std::size_t length = std::strlen(folder);
+    // The folder's length must end on a character of the path, not inside one.
+    const char* cut = path;
+    while (*cut != '\0' && static_cast<std::size_t>(cut - path) < length) cut = text::Next(cut);
+    if (static_cast<std::size_t>(cut - path) != length) return nullptr;
+    char head[kMaxPath];
+    if (length >= sizeof head) return nullptr;
+    std::memcpy(head, path, length);
+    head[length] = '\0';
+    if (platform::CompareNoCase(head, folder) != 0) return nullptr;
+    // "C:\" ends in its separator; "C:\data" needs one after it.
+    if (!EndsWithBackslash(folder)) {
+        if (*cut != '\\') return nullptr;
+        ++cut;
+    }
+    return *cut != '\0' ? cut : nullptr;
+}
+
 void ReplaceInvalidChars(char* name, char replacement) {
     if (name == nullptr) return;
     for (char* p = name; *p != '\0'; p = const_cast<char*>(text::Next(p)))

@@ -37,6 +37,12 @@ bool IsValidName(const char* name);
 // Windows drops ("abc." reaches "abc", ".. " the parent folder).
 bool IsPlainName(const char* name);
 void ReplaceInvalidChars(char* name, char replacement);
+// The part of `path` below `folder`: what follows the folder and its
+// separator when the path lies inside it, the folder's name ending on a
+// component boundary (compared without regard to case, as the file system
+// does); null for the folder itself, a path outside it or a null argument.
+// "C:\data" holds "C:\data\a.vmf" but not "C:\database\a.vmf".
+const char* RelativeTo(const char* folder, const char* path);
 bool HasSubdirectories(const char* path);
 bool HasFiles(const char* folder, const char* pattern);
 int SplitNumberSuffix(char* text);

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "capture/CaptureLayer.h"
 #include "namespace/ClassFactory.h"
 #include "namespace/ObjectCount.h"
 #include "namespace/ProcessObjects.h"
@@ -16,6 +17,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         if (!ProcessObjects::Create(instance)) return FALSE;
+        cataloom::InstallCaptureLayer();
         cataloom::InstallViewLayer();
         cataloom::InstallPropertySheets();
         return TRUE;

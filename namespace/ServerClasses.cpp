@@ -26,14 +26,24 @@ IUnknown* CreatePropertySheet() {
 }  // namespace
 
 // A class whose object does not exist yet has no creation function and
-// answers CLASS_E_CLASSNOTAVAILABLE.  The folder's factory takes any
-// non-zero LockServer argument as a lock, the others only 1.
-const ServerClass kServerClasses[] = {
+// answers CLASS_E_CLASSNOTAVAILABLE; the layers above the namespace install
+// theirs.  The folder's factory takes any non-zero LockServer argument as a
+// lock, the others only 1.
+ServerClass kServerClasses[] = {
     {&kClsidFolder, CreateTopFolder, LockRule::kAnyNonZeroLocks},   // top CatalogFolder
-    {&kClsidCaptureMenu, nullptr, LockRule::kOnlyOneLocks},       // drive and directory context menu
+    {&kClsidCaptureMenu, nullptr, LockRule::kOnlyOneLocks},       // drive and directory context menu (capture/)
     {&kClsidSearchMenu, nullptr, LockRule::kOnlyOneLocks},        // search context menu
     {&kClsidPropertyPage, CreatePropertySheet, LockRule::kOnlyOneLocks},  // property sheet extension
 };
 const std::size_t kServerClassCount = sizeof kServerClasses / sizeof kServerClasses[0];
+
+bool InstallServerClass(REFCLSID clsid, CreateObjectFunction create) noexcept {
+    for (ServerClass& serverClass : kServerClasses) {
+        if (!IsEqualCLSID(clsid, *serverClass.clsid)) continue;
+        serverClass.create = create;
+        return true;
+    }
+    return false;
+}
 
 }  // namespace cataloom

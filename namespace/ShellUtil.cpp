@@ -4,6 +4,7 @@
 
 #include "core/PathUtil.h"
 #include "namespace/ProcessObjects.h"
+#include "resources/CataloomResource.h"
 
 namespace cataloom {
 
@@ -64,6 +65,18 @@ bool LoadResourceText(UINT id, char* buffer, int capacity) noexcept {
     if (buffer == nullptr || capacity <= 0) return false;
     buffer[0] = '\0';
     return LoadStringA(ProcessObjects::Instance(), id, buffer, capacity) > 0;
+}
+
+int ShowLibraryMessage(HWND owner, const char* text, UINT style) noexcept {
+    char caption[64];
+    LoadResourceText(IDS_MESSAGE_CAPTION, caption, sizeof caption);
+    return MessageBoxA(owner, text, caption, style);
+}
+
+int ShowLibraryMessage(HWND owner, UINT textId, UINT style) noexcept {
+    char text[512];
+    LoadResourceText(textId, text, sizeof text);
+    return ShowLibraryMessage(owner, text, style);
 }
 
 void NotifyShellIdList(LONG event, const ItemId* first, const ItemId* second) noexcept {

@@ -31,6 +31,13 @@ bool StrRetToAnsi(STRRET* result, PCUIDLIST_RELATIVE item, char* buffer, std::si
 // Loads a string of this library's string table; empty when it is missing.
 bool LoadResourceText(UINT id, char* buffer, int capacity) noexcept;
 
+// A message box of the library, owned by `owner`: the caption "Cataloom",
+// `style` the buttons and icon (MB_YESNO | MB_ICONQUESTION, ...).  Returns
+// the button chosen.
+int ShowLibraryMessage(HWND owner, const char* text, UINT style) noexcept;
+// The same with a text of the string table.
+int ShowLibraryMessage(HWND owner, UINT textId, UINT style) noexcept;
+
 // Change notifications; a batch of them ends with one flush.
 void NotifyShellIdList(LONG event, const ItemId* first, const ItemId* second = nullptr) noexcept;
 void NotifyShellPath(LONG event, const char* path) noexcept;

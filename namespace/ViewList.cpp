@@ -2,10 +2,38 @@
 
 #include <shlobj.h>
 
+#include "core/ItemIdFactory.h"
 #include "core/TaskMemory.h"
 #include "platform/Platform.h"
 
 namespace cataloom {
+namespace {
+
+std::size_t RecordCount(const ItemId* list) {
+    std::size_t count = 0;
+    for (const ItemId* r = list; !ItemIdFactory::IsEnd(r); r = ItemIdFactory::Next(r)) ++count;
+    return count;
+}
+
+// Ends `list` after its first `count` records; false when it has fewer.
+bool CutAfter(ItemId* list, std::size_t count) {
+    ItemId* record = list;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (ItemIdFactory::IsEnd(record)) return false;
+        record = const_cast<ItemId*>(ItemIdFactory::Next(record));
+    }
+    record->size = 0;  // a record or the terminator: either has its size word
+    return true;
+}
+
+// True when the desktop folder finds the two absolute lists equal.
+bool SameFolder(IShellFolder* desktop, const ItemId* first, const ItemId* second) {
+    HRESULT order = desktop->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(first),
+                                        reinterpret_cast<PCUIDLIST_RELATIVE>(second));
+    return SUCCEEDED(order) && HRESULT_CODE(order) == 0;
+}
+
+}  // namespace
 
 ViewList::~ViewList() {
     while (head_ != nullptr) {
@@ -66,11 +94,25 @@ bool ViewList::Notify(LONG event, const ItemId* parent, const ItemId* item, cons
     for (ListedView* view = Next(nullptr); view != nullptr;) {
         ListedView* next = Next(view);
         TaskMemory<ItemId> folder(view->FolderIdentifier());
-        if (folder != nullptr && parent != nullptr) {
-            HRESULT order = desktop->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(folder.Get()),
-                                                reinterpret_cast<PCUIDLIST_RELATIVE>(parent));
-            if (SUCCEEDED(order) && HRESULT_CODE(order) == 0) Dispatch(view, event, item, newItem);
-        }
+        if (folder != nullptr && parent != nullptr && SameFolder(desktop, folder.Get(), parent))
+            Dispatch(view, event, item, newItem);
+        view = next;
+    }
+    desktop->Release();
+    return true;
+}
+
+bool ViewList::RefreshWithin(const ItemId* folder) noexcept {
+    if (folder == nullptr) return false;
+    IShellFolder* desktop = nullptr;
+    if (FAILED(SHGetDesktopFolder(&desktop)) || desktop == nullptr) return false;
+    const std::size_t depth = RecordCount(folder);
+    for (ListedView* view = Next(nullptr); view != nullptr;) {
+        ListedView* next = Next(view);
+        // The view's own copy, so cutting it changes nothing of the view's.
+        TaskMemory<ItemId> shown(view->FolderIdentifier());
+        if (shown != nullptr && CutAfter(shown.Get(), depth) && SameFolder(desktop, shown.Get(), folder))
+            view->Refresh();
         view = next;
     }
     desktop->Release();

@@ -33,6 +33,10 @@ public:
     // without a parent refreshes every view.  False when the desktop folder
     // that compares the lists cannot be had.
     bool Notify(LONG event, const ItemId* parent, const ItemId* item, const ItemId* newItem) noexcept;
+    // Refreshes every view of the folder `folder` (an absolute list) or of a
+    // folder inside it: a catalogue replaced under its open views.  False
+    // when the desktop folder cannot be had.
+    bool RefreshWithin(const ItemId* folder) noexcept;
 
 private:
     struct Node {

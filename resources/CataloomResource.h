@@ -10,6 +10,24 @@
 #define IDI_DRIVE_FIXED 504
 #define IDI_DRIVE_REMOVABLE 505
 
+/* The capture: the name dialog, the progress window and their texts. */
+#define IDD_CREATE_CATALOG 605
+#define IDC_CATALOG_NAME 1501
+#define IDC_CLOSE_WHEN_DONE 1502
+#define IDD_CAPTURE_PROGRESS 606
+#define IDC_CAPTURE_PHASE 1601
+#define IDC_CAPTURE_DETAIL 1602
+#define IDS_CANNOT_START 101
+#define IDS_INVALID_FILE_NAME 102
+#define IDS_OVERWRITE_QUESTION 104
+#define IDS_CREATE_MENU_TEXT 310
+#define IDS_UPDATE_MENU_TEXT 311
+#define IDS_NO_MEDIA_INFO 320
+#define IDS_NO_CATALOG_TO_UPDATE 321
+#define IDS_UPDATE_WHICH_QUESTION 322
+#define IDS_STOP_BUTTON 370
+#define IDS_CLOSE_BUTTON 371
+
 /* Texts written into the registry and the uninstall question. */
 #define IDS_UNINSTALL_SETTINGS_QUESTION 401
 #define IDS_FILE_TYPE_NAME 402

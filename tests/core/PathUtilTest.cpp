@@ -148,5 +148,25 @@ TEST(PathUtil, NamesAndNumbers) {
     EXPECT_STREQ(out, "ab");
 }
 
+TEST(PathUtil, RelativeToEndsTheFolderOnAComponentBoundary) {
+    EXPECT_STREQ(path::RelativeTo("C:\\data", "C:\\data\\a.vmf"), "a.vmf");
+    EXPECT_STREQ(path::RelativeTo("C:\\data", "c:\\DATA\\cat\\a.vmf"), "cat\\a.vmf");
+    EXPECT_STREQ(path::RelativeTo("C:\\", "C:\\a.vmf"), "a.vmf");
+    EXPECT_STREQ(path::RelativeTo("C:\\data\\", "C:\\data\\a.vmf"), "a.vmf");
+    // A folder whose name merely starts the same holds nothing of the other.
+    EXPECT_EQ(path::RelativeTo("C:\\data", "C:\\database\\a.vmf"), nullptr);
+    EXPECT_EQ(path::RelativeTo("C:\\data", "C:\\data"), nullptr);
+    EXPECT_EQ(path::RelativeTo("C:\\data", "C:\\data\\"), nullptr);
+    EXPECT_EQ(path::RelativeTo("C:\\data", "C:\\dat"), nullptr);
+    EXPECT_EQ(path::RelativeTo("D:\\data", "C:\\data\\a.vmf"), nullptr);
+    EXPECT_EQ(path::RelativeTo("", "C:\\a.vmf"), nullptr);
+    EXPECT_EQ(path::RelativeTo(nullptr, "C:\\a.vmf"), nullptr);
+    EXPECT_EQ(path::RelativeTo("C:\\data", nullptr), nullptr);
+    // "ソ" ends in the byte 0x5C: a cut inside it is no boundary.
+    EXPECT_STREQ(path::RelativeTo("C:\\" SO, "C:\\" SO "\\a"), "a");
+    EXPECT_EQ(path::RelativeTo("C:\\\x83", "C:\\" SO "\\a"), nullptr);
+    EXPECT_STREQ(path::RelativeTo("C:\\" SO "\\", "C:\\" SO "\\" SO), SO);
+}
+
 }  // namespace
 }  // namespace cataloom

@@ -29,11 +29,20 @@ TEST(ServerLibraryTest, ClassesWithoutTheirObjectsAreNotAvailable) {
     ServerLibrary library(folder.Root(), "Cataloom.dll");
     ASSERT_NE(library.Module(), nullptr);
     const GUID unknownClass = {0x01234567, 0x89AB, 0xCDEF, {0, 1, 2, 3, 4, 5, 6, 7}};
-    for (const GUID* clsid : {&kClsidCaptureMenu, &kClsidSearchMenu, &unknownClass}) {
+    for (const GUID* clsid : {&kClsidSearchMenu, &unknownClass}) {
         void* out = reinterpret_cast<void*>(1);
         EXPECT_EQ(library.GetClassObject(*clsid, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
         EXPECT_EQ(out, nullptr);
     }
+    // The capture menu's factory builds the drive and directory menu.
+    IClassFactory* menuFactory = nullptr;
+    ASSERT_EQ(library.GetClassObject(kClsidCaptureMenu, IID_IClassFactory, reinterpret_cast<void**>(&menuFactory)),
+              S_OK);
+    IUnknown* menu = nullptr;
+    EXPECT_EQ(menuFactory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&menu)), S_OK);
+    ASSERT_NE(menu, nullptr);
+    menu->Release();
+    menuFactory->Release();
     // The folder class is served: its factory builds the top folder.
     IClassFactory* factory = nullptr;
     ASSERT_EQ(library.GetClassObject(kClsidFolder, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
