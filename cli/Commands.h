@@ -21,6 +21,7 @@ int InfoCommand(const Arguments& args);
 int LsCommand(const Arguments& args);
 int FindCommand(const Arguments& args);
 int CheckCommand(const Arguments& args);
+int ExportCommand(const Arguments& args);
 
 // Reads the header of the catalogue named by a command-line argument into
 // `path` (code page 932) and `header`; reports on stderr and returns false

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# End-to-end checks of the cataloom tool: capture, info, ls, find and check on
-# a tree with Japanese names, and the exit status and message of bad input.
+# End-to-end checks of the cataloom tool: capture, info, ls, find, check and
+# export on a tree with Japanese names, and the exit status and message of bad
+# input.
 # The second argument writes the catalogues the tool cannot capture (a nameless
 # one and crafted ones).
 set -uo pipefail
@@ -15,6 +16,15 @@ expect() {  # expect NAME EXPECTED-STATUS COMMAND... ; output in $out, errors in
   out=$(timeout 60 "$@" 2>"$work/stderr"); local rc=$?
   err=$(cat "$work/stderr")
   if [ "$rc" != "$status" ]; then echo "FAIL $name: status $rc, expected $status"; cat "$work/stderr"; failures=$((failures+1)); fi
+}
+run() {  # run NAME EXPECTED-STATUS OUTFILE COMMAND... ; stdout byte for byte in OUTFILE, errors in $err
+  local name=$1 status=$2 file=$3; shift 3
+  timeout 60 "$@" >"$file" 2>"$work/stderr"; local rc=$?
+  err=$(cat "$work/stderr")
+  if [ "$rc" != "$status" ]; then echo "FAIL $name: status $rc, expected $status"; cat "$work/stderr"; failures=$((failures+1)); fi
+}
+same() {  # same NAME FILE EXPECTED-FILE: the two files are equal byte for byte
+  if ! cmp -s "$2" "$3"; then echo "FAIL $1: $2 differs from $3:"; diff <(od -c "$3") <(od -c "$2") | head -20; failures=$((failures+1)); fi
 }
 contains() {  # contains NAME TEXT: $out must hold TEXT
   if ! grep -qF -- "$2" <<<"$out"; then echo "FAIL $1: no \"$2\" in:"; echo "$out"; failures=$((failures+1)); fi
@@ -69,7 +79,7 @@ expect find-in-file 1 "$tool" find data '' --in 棚/disc.vmf/docs/readme.TXT
 expect find-in-above 1 "$tool" find data '' --in ../data
 
 # A catalogue without a name (captured from an unlabelled volume).
-mkdir -p data/名無し crafted
+mkdir -p data/名無し crafted out
 "$fixtures" crafted || { echo "FAIL: cli_fixtures"; exit 1; }
 mv crafted/nameless.vmf data/名無し/
 expect ls-nameless 0 "$tool" ls data/名無し/nameless.vmf
@@ -97,6 +107,85 @@ done
 [ "$(grep -c '^loop30.vmf/' <<<"$out")" = 122 ] || { echo "FAIL find-crafted: $(grep -c '^loop30.vmf/' <<<"$out") hits in loop30.vmf"; failures=$((failures+1)); }
 expect find-in-crafted 1 "$tool" find crafted '' --in huge.vmf
 [ -z "$out" ] || { echo "FAIL find-in-crafted: $out"; failures=$((failures+1)); }
+
+# Export: every entry of a catalogue with its catalogue, path, kind, size,
+# UTC times and attributes, as CSV (RFC 4180: CR LF, quotes doubled, fields
+# with commas, quotes or line breaks quoted), JSON or the file-list format.
+t1=2014-11-14T11:41:59.3744385Z t2=2014-11-14T11:41:59.3744386Z
+printf '%s\r\n' \
+  'catalogue,catalogue_file,path,type,size,created,modified,attributes' \
+  "\"Disc, one\",crafted/awkward.vmf,\"a,b.txt\",file,1,$t1,$t2,32" \
+  $'"Disc, one",crafted/awkward.vmf,"line\nbreak",file,3,,,32' \
+  "\"Disc, one\",crafted/awkward.vmf,\"say \"\"hi\"\".txt\",file,2,$t1,$t2,32" \
+  '"Disc, one",crafted/awkward.vmf,whole,file,4,1970-01-01T00:00:00Z,2000-02-29T12:34:56Z,35' \
+  "\"Disc, one\",crafted/awkward.vmf,ソ,directory,10,$t1,$t2,16" \
+  '"Disc, one",crafted/awkward.vmf,ソ/表.txt,file,10,1601-01-01T00:00:00.0000001Z,1601-01-01T00:00:00.0000002Z,128' \
+  > awkward.expected.csv
+run export-csv 0 awkward.csv "$tool" export crafted/awkward.vmf
+same export-csv awkward.csv awkward.expected.csv
+run export-csv-o 0 /dev/null "$tool" export crafted/awkward.vmf --format csv -o out/awkward.csv
+same export-csv-o out/awkward.csv awkward.expected.csv
+printf '%s\n' '[' \
+  "{\"catalogue\":\"Disc, one\",\"catalogue_file\":\"crafted/awkward.vmf\",\"path\":\"a,b.txt\",\"type\":\"file\",\"size\":1,\"created\":\"$t1\",\"modified\":\"$t2\",\"attributes\":32}," \
+  '{"catalogue":"Disc, one","catalogue_file":"crafted/awkward.vmf","path":"line\nbreak","type":"file","size":3,"created":null,"modified":null,"attributes":32},' \
+  "{\"catalogue\":\"Disc, one\",\"catalogue_file\":\"crafted/awkward.vmf\",\"path\":\"say \\\"hi\\\".txt\",\"type\":\"file\",\"size\":2,\"created\":\"$t1\",\"modified\":\"$t2\",\"attributes\":32}," \
+  '{"catalogue":"Disc, one","catalogue_file":"crafted/awkward.vmf","path":"whole","type":"file","size":4,"created":"1970-01-01T00:00:00Z","modified":"2000-02-29T12:34:56Z","attributes":35},' \
+  "{\"catalogue\":\"Disc, one\",\"catalogue_file\":\"crafted/awkward.vmf\",\"path\":\"ソ\",\"type\":\"directory\",\"size\":10,\"created\":\"$t1\",\"modified\":\"$t2\",\"attributes\":16}," \
+  '{"catalogue":"Disc, one","catalogue_file":"crafted/awkward.vmf","path":"ソ/表.txt","type":"file","size":10,"created":"1601-01-01T00:00:00.0000001Z","modified":"1601-01-01T00:00:00.0000002Z","attributes":128}' \
+  ']' > awkward.expected.json
+run export-json 0 awkward.json "$tool" export crafted/awkward.vmf --format json
+same export-json awkward.json awkward.expected.json
+printf '%s\r\n' 'Filename,Size,Date Modified,Date Created,Attributes' \
+  '"crafted\awkward.vmf\a,b.txt",1,130604389193744386,130604389193744385,32' \
+  $'"crafted\\awkward.vmf\\line\nbreak",3,,,32' \
+  '"crafted\awkward.vmf\say ""hi"".txt",2,130604389193744386,130604389193744385,32' \
+  '"crafted\awkward.vmf\whole",4,125963012960000000,116444736000000000,35' \
+  '"crafted\awkward.vmf\ソ",10,130604389193744386,130604389193744385,16' \
+  '"crafted\awkward.vmf\ソ\表.txt",10,2,1,128' > awkward.expected.efu
+run export-efu 0 awkward.efu "$tool" export crafted/awkward.vmf --format efu
+same export-efu awkward.efu awkward.expected.efu
+# A data folder: its catalogues in name order, each entry once; a damaged
+# catalogue is skipped whole, with a warning and a failing status at the end.
+mkdir -p exp/a exp/b
+cp crafted/awkward.vmf exp/a/ && cp crafted/huge.vmf exp/b/ && cp data/名無し/nameless.vmf exp/b/
+printf '%s\n' '[' \
+  '{"catalogue":"Disc, one","catalogue_file":"a/awkward.vmf","path":"ソ/表.txt","type":"file","size":10,"created":"1601-01-01T00:00:00.0000001Z","modified":"1601-01-01T00:00:00.0000002Z","attributes":128},' \
+  "{\"catalogue\":\"\",\"catalogue_file\":\"b/nameless.vmf\",\"path\":\"sub\",\"type\":\"directory\",\"size\":5,\"created\":\"$t1\",\"modified\":\"$t2\",\"attributes\":16}," \
+  "{\"catalogue\":\"\",\"catalogue_file\":\"b/nameless.vmf\",\"path\":\"sub/deep\",\"type\":\"directory\",\"size\":3,\"created\":\"$t1\",\"modified\":\"$t2\",\"attributes\":16}," \
+  "{\"catalogue\":\"\",\"catalogue_file\":\"b/nameless.vmf\",\"path\":\"sub/deep/leaf.txt\",\"type\":\"file\",\"size\":3,\"created\":\"$t1\",\"modified\":\"$t2\",\"attributes\":32}," \
+  "{\"catalogue\":\"\",\"catalogue_file\":\"b/nameless.vmf\",\"path\":\"sub/inner.txt\",\"type\":\"file\",\"size\":2,\"created\":\"$t1\",\"modified\":\"$t2\",\"attributes\":32}," \
+  "{\"catalogue\":\"\",\"catalogue_file\":\"b/nameless.vmf\",\"path\":\"top.txt\",\"type\":\"file\",\"size\":1,\"created\":\"$t1\",\"modified\":\"$t2\",\"attributes\":32}" \
+  ']' > folder.expected.json
+(head -6 awkward.expected.json && tail -n +2 folder.expected.json) | sed 's|crafted/awkward|a/awkward|' > folder.full.json
+run export-folder 1 folder.json "$tool" export exp/ --format json -o out/folder.json
+same export-folder out/folder.json folder.full.json
+[ "$err" = "cataloom: warning: damaged catalogue skipped: exp/b/huge.vmf" ] || { echo "FAIL export-folder warning: $err"; failures=$((failures+1)); }
+printf '%s\r\n' 'Filename,Size,Date Modified,Date Created,Attributes' \
+  '"nameless.vmf\sub",5,130604389193744386,130604389193744385,16' \
+  '"nameless.vmf\sub\deep",3,130604389193744386,130604389193744385,16' \
+  '"nameless.vmf\sub\deep\leaf.txt",3,130604389193744386,130604389193744385,32' \
+  '"nameless.vmf\sub\inner.txt",2,130604389193744386,130604389193744385,32' \
+  '"nameless.vmf\top.txt",1,130604389193744386,130604389193744385,32' > folder-b.expected.efu
+run export-folder-efu 1 folder-b.efu "$tool" export exp/b --format efu
+same export-folder-efu folder-b.efu folder-b.expected.efu
+printf '[]\n' > empty.expected.json
+mkdir empty
+run export-empty 0 empty.json "$tool" export empty --format json
+same export-empty empty.json empty.expected.json
+# Nothing is written for a damaged catalogue given alone: what -o names stays
+# as it was, and no temporary file is left beside it.
+printf 'keep' > out/kept.csv
+run export-damaged 1 damaged.csv "$tool" export crafted/loop.vmf -o out/kept.csv
+[ "$(cat out/kept.csv)" = keep ] && [ ! -s damaged.csv ] || { echo "FAIL export-damaged: output written"; failures=$((failures+1)); }
+complains export-damaged-message "cataloom: damaged catalogue, nothing exported: crafted/loop.vmf"
+# An export never replaces a catalogue, nor goes where no file can be made.
+run export-over-catalogue 2 /dev/null "$tool" export exp/a/awkward.vmf -o exp/a/awkward.vmf
+cmp -s exp/a/awkward.vmf crafted/awkward.vmf || { echo "FAIL export-over-catalogue: catalogue changed"; failures=$((failures+1)); }
+run export-nowhere 1 /dev/null "$tool" export exp/a/awkward.vmf -o no/such/folder/x.csv
+complains export-nowhere-message "cataloom: cannot write no/such/folder/x.csv"
+run export-format 2 /dev/null "$tool" export exp --format xml
+run export-missing 1 /dev/null "$tool" export missing.vmf
+[ -z "$(ls out exp/a | grep -F .tmp)" ] || { echo "FAIL export: temporary files left: $(ls out)"; failures=$((failures+1)); }
 
 # Anything but a regular file named like a catalogue is refused without
 # waiting for it: here a FIFO that nobody writes to.
