@@ -125,24 +125,6 @@ private:
     std::size_t rows_ = 0;
 };
 
-// Walks a catalogue as the export will, writing nothing: false when a list
-// cannot be read or a path does not fit, so that no half of a damaged
-// catalogue is ever exported.
-class SoundnessCheck : public WalkVisitor {
-public:
-    bool Stopped() override { return platform::console::Interrupted(); }
-    void Entry(const char*, const char*, std::size_t, const std::uint8_t*) override {}
-    void Unreachable(const char*, const std::uint8_t*) override { sound = false; }
-    void Damaged(const char*) override { sound = false; }
-    bool sound = true;
-};
-
-bool IsSound(CatalogReader& reader, const char* path, const char* rootName) {
-    SoundnessCheck check;
-    CatalogWalker(reader, check, CatalogWalker::kExportCapacity).Walk(path, rootName);
-    return check.sound;
-}
-
 // The catalogue's name, which the header need not terminate.
 std::string RootName(const CatalogHeader& header) {
     char name[kMaxCatalogNameLength + 1];
@@ -161,7 +143,7 @@ public:
 
     bool Catalog(const char* path, const char*, const CatalogHeader& header) override {
         std::string name = RootName(header);
-        if (!IsSound(reader_, path, name.c_str())) {
+        if (!IsSoundCatalog(reader_, path, name.c_str())) {
             Damaged(path);
             return false;
         }
@@ -265,7 +247,7 @@ int ExportCommand(const Arguments& args) {
     CatalogReader reader;
     platform::console::CatchInterrupt();
     std::string rootName = folder ? "" : RootName(header);
-    if (!folder && !IsSound(reader, source.c_str(), rootName.c_str())) {
+    if (!folder && !IsSoundCatalog(reader, source.c_str(), rootName.c_str())) {
         Error(platform::console::Interrupted() ? "export stopped; nothing was written"
                                                : "damaged catalogue, nothing exported: " + ShowPath(source));
         return kExitFailure;

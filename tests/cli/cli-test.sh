@@ -187,6 +187,63 @@ run export-format 2 /dev/null "$tool" export exp --format xml
 run export-missing 1 /dev/null "$tool" export missing.vmf
 [ -z "$(ls out exp/a | grep -F .tmp)" ] || { echo "FAIL export: temporary files left: $(ls out)"; failures=$((failures+1)); }
 
+# Diff: captures of a tree before and after known changes give exactly those
+# changes, depth first and in byte order within a directory; paths match
+# exactly, so a change of letter case is a removal and an addition.
+mkdir -p dt/keep/sub dt/gone/deeper dt/same
+printf 12345 > dt/grow.bin; printf abc > dt/touch.txt; printf x > dt/rename-me.txt; printf yy > dt/keep/sub/f
+printf z > dt/gone/g1; printf zz > dt/gone/deeper/g2; printf s > dt/same/s; printf c > dt/Case.txt; printf k > dt/kind
+stamp() { find dt -exec touch -d '2024-01-02 03:04:05 UTC' {} +; }
+stamp
+"$tool" capture dt -o before.vmf --name BEFORE >/dev/null || { echo "FAIL diff: capture"; failures=$((failures+1)); }
+printf 1234567890 > dt/grow.bin
+mv dt/rename-me.txt dt/renamed.txt; mv dt/Case.txt dt/case.txt; rm -r dt/gone dt/kind
+mkdir -p dt/new/inner dt/kind; printf nnn > dt/new/inner/n; printf q > dt/keep/sub/added
+stamp
+touch -d '2024-05-06 07:08:09 UTC' dt/touch.txt
+"$tool" capture dt -o after.vmf --name AFTER >/dev/null || { echo "FAIL diff: capture"; failures=$((failures+1)); }
+printf '%s\n' '- Case.txt' '+ case.txt' '- gone/' '- gone/deeper/' '- gone/deeper/g2' '- gone/g1' \
+  $'~ grow.bin\tsize 5 -> 10' $'~ keep/\ttotal 2 -> 3' $'~ keep/sub/\ttotal 2 -> 3' '+ keep/sub/added' \
+  '- kind' '+ kind/' '+ new/' '+ new/inner/' '+ new/inner/n' '- rename-me.txt' '+ renamed.txt' \
+  $'~ touch.txt\tmodified 2024-01-02T03:04:05Z -> 2024-05-06T07:08:09Z' \
+  '7 added, 7 removed, 2 changed, 2 directory totals changed' > diff.expected
+run diff-text 1 diff.out "$tool" diff before.vmf after.vmf
+same diff-text diff.out diff.expected
+m='"modified":"2024-01-02T03:04:05Z"'
+printf '%s\n' '{"old":"before.vmf","new":"after.vmf","changes":[' \
+  "{\"change\":\"removed\",\"path\":\"Case.txt\",\"type\":\"file\",\"old\":{\"size\":1,$m},\"new\":null}," \
+  "{\"change\":\"added\",\"path\":\"case.txt\",\"type\":\"file\",\"old\":null,\"new\":{\"size\":1,$m}}," \
+  "{\"change\":\"removed\",\"path\":\"gone\",\"type\":\"directory\",\"old\":{\"size\":3,$m},\"new\":null}," \
+  "{\"change\":\"removed\",\"path\":\"gone/deeper\",\"type\":\"directory\",\"old\":{\"size\":2,$m},\"new\":null}," \
+  "{\"change\":\"removed\",\"path\":\"gone/deeper/g2\",\"type\":\"file\",\"old\":{\"size\":2,$m},\"new\":null}," \
+  "{\"change\":\"removed\",\"path\":\"gone/g1\",\"type\":\"file\",\"old\":{\"size\":1,$m},\"new\":null}," \
+  "{\"change\":\"changed\",\"path\":\"grow.bin\",\"type\":\"file\",\"old\":{\"size\":5,$m},\"new\":{\"size\":10,$m}}," \
+  "{\"change\":\"total\",\"path\":\"keep\",\"type\":\"directory\",\"old\":{\"size\":2,$m},\"new\":{\"size\":3,$m}}," \
+  "{\"change\":\"total\",\"path\":\"keep/sub\",\"type\":\"directory\",\"old\":{\"size\":2,$m},\"new\":{\"size\":3,$m}}," \
+  "{\"change\":\"added\",\"path\":\"keep/sub/added\",\"type\":\"file\",\"old\":null,\"new\":{\"size\":1,$m}}," \
+  "{\"change\":\"removed\",\"path\":\"kind\",\"type\":\"file\",\"old\":{\"size\":1,$m},\"new\":null}," \
+  "{\"change\":\"added\",\"path\":\"kind\",\"type\":\"directory\",\"old\":null,\"new\":{\"size\":0,$m}}," \
+  "{\"change\":\"added\",\"path\":\"new\",\"type\":\"directory\",\"old\":null,\"new\":{\"size\":3,$m}}," \
+  "{\"change\":\"added\",\"path\":\"new/inner\",\"type\":\"directory\",\"old\":null,\"new\":{\"size\":3,$m}}," \
+  "{\"change\":\"added\",\"path\":\"new/inner/n\",\"type\":\"file\",\"old\":null,\"new\":{\"size\":3,$m}}," \
+  "{\"change\":\"removed\",\"path\":\"rename-me.txt\",\"type\":\"file\",\"old\":{\"size\":1,$m},\"new\":null}," \
+  "{\"change\":\"added\",\"path\":\"renamed.txt\",\"type\":\"file\",\"old\":null,\"new\":{\"size\":1,$m}}," \
+  "{\"change\":\"changed\",\"path\":\"touch.txt\",\"type\":\"file\",\"old\":{\"size\":3,$m},\"new\":{\"size\":3,\"modified\":\"2024-05-06T07:08:09Z\"}}" \
+  '],"summary":{"added":7,"removed":7,"changed":2,"totals_changed":2}}' > diff.expected.json
+run diff-json 1 diff.json "$tool" diff before.vmf after.vmf --json
+same diff-json diff.json diff.expected.json
+run diff-same 0 diff-same.out "$tool" diff after.vmf after.vmf
+[ "$(cat diff-same.out)" = "0 added, 0 removed, 0 changed, 0 directory totals changed" ] || { echo "FAIL diff-same: $(cat diff-same.out)"; failures=$((failures+1)); }
+run diff-same-json 0 diff-same.json "$tool" diff after.vmf after.vmf --json
+[ "$(cat diff-same.json)" = '{"old":"after.vmf","new":"after.vmf","changes":[],"summary":{"added":0,"removed":0,"changed":0,"totals_changed":0}}' ] ||
+  { echo "FAIL diff-same-json: $(cat diff-same.json)"; failures=$((failures+1)); }
+# Trouble is status 2, as diff(1) has it: a damaged or missing catalogue, bad arguments.
+run diff-damaged 2 diff-damaged.out "$tool" diff before.vmf crafted/loop.vmf
+complains diff-damaged-message "cataloom: damaged catalogue: crafted/loop.vmf"
+[ ! -s diff-damaged.out ] || { echo "FAIL diff-damaged: output written"; failures=$((failures+1)); }
+run diff-missing 2 /dev/null "$tool" diff before.vmf missing.vmf
+run diff-usage 2 /dev/null "$tool" diff before.vmf
+
 # Anything but a regular file named like a catalogue is refused without
 # waiting for it: here a FIFO that nobody writes to.
 mkfifo data/棚/fifo.vmf
