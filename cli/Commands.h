@@ -24,6 +24,7 @@ int FindCommand(const Arguments& args);
 int CheckCommand(const Arguments& args);
 int ExportCommand(const Arguments& args);
 int DiffCommand(const Arguments& args);
+int DupsCommand(const Arguments& args);
 
 // Reads the header of the catalogue named by a command-line argument into
 // `path` (code page 932) and `header`; reports on stderr and returns false

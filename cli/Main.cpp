@@ -19,7 +19,8 @@ const char kUsage[] =
     "  cataloom find DATAFOLDER PATTERN [--case] [--in LOCATION]\n"
     "  cataloom check FILE.vmf\n"
     "  cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu] [-o OUT]\n"
-    "  cataloom diff OLD.vmf NEW.vmf [--json]\n";
+    "  cataloom diff OLD.vmf NEW.vmf [--json]\n"
+    "  cataloom dups DATAFOLDER [--min-size N] [--by name+size|size] [--json]\n";
 
 }  // namespace
 }  // namespace cataloom::cli
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
     else if (std::strcmp(command, "check") == 0) status = CheckCommand(args);
     else if (std::strcmp(command, "export") == 0) status = ExportCommand(args);
     else if (std::strcmp(command, "diff") == 0) status = DiffCommand(args);
+    else if (std::strcmp(command, "dups") == 0) status = DupsCommand(args);
     else if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
         std::fputs(kUsage, stdout);
         status = kExitOk;
