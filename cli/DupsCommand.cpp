@@ -25,24 +25,39 @@ struct DupsOptions {
     bool json = false;
 };
 
-// Names are equal as the file system compares them: letter case aside.
+// Names are equal as the file system compares them, letter case aside:
+// hands `emit` each byte of the name with the letters a to z upper-cased and
+// both bytes of a double-byte character as they are (its second byte may
+// look like a letter).  Every byte of every file passes here, so ASCII
+// stays off the platform calls.
+template <typename Emit>
+void ForEachFoldedByte(const char* name, Emit emit) {
+    for (const auto* p = reinterpret_cast<const unsigned char*>(name); *p != 0; ++p) {
+        unsigned char c = *p;
+        if (c < 0x80) {
+            emit(static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c));
+        } else if (platform::IsLeadByte(c) && p[1] != 0) {
+            emit(c);
+            emit(*++p);
+        } else {
+            emit(c);
+        }
+    }
+}
+
 std::string FoldedName(const char* name) {
     std::string folded;
-    for (const char* p = name; *p != '\0';) {
-        const char* next = text::Next(p);
-        if (next == p + 1) folded += static_cast<char>(platform::UpperChar(static_cast<unsigned char>(*p)));
-        else folded.append(p, static_cast<std::size_t>(next - p));
-        p = next;
-    }
+    ForEachFoldedByte(name, [&](unsigned char c) { folded += static_cast<char>(c); });
     return folded;
 }
 
-// A 64-bit key per file: equal files get equal keys; unequal ones may
-// collide, which the exact grouping at the end sorts out.
-std::uint64_t KeyOf(Grouping by, const std::string& folded, std::uint64_t size) {
+// A 64-bit key per file, hashed over the folded name as it is read (no
+// copy: the first pass runs it for every file): equal files get equal keys;
+// unequal ones may collide, which the exact grouping at the end sorts out.
+std::uint64_t KeyOf(Grouping by, const char* name, std::uint64_t size) {
     if (by == Grouping::kSize) return size;
     std::uint64_t h = 0xcbf29ce484222325ULL;
-    for (unsigned char c : folded) h = (h ^ c) * 0x100000001b3ULL;
+    ForEachFoldedByte(name, [&](unsigned char c) { h = (h ^ c) * 0x100000001b3ULL; });
     h ^= size + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
     h ^= h >> 31;
     h *= 0xbf58476d1ce4e5b9ULL;
@@ -68,7 +83,8 @@ public:
         return true;
     }
     void Entry(const char*, const char*, std::size_t, const std::uint8_t* e) override {
-        if (!catalogDamaged_ && Counts(options_, e)) keys.push_back(KeyOf(options_.by, FoldedName(EntryRecord::Name(e)), EntryRecord::FileSize(e)));
+        if (!catalogDamaged_ && Counts(options_, e))
+            keys.push_back(KeyOf(options_.by, EntryRecord::Name(e), EntryRecord::FileSize(e)));
     }
     void Unreachable(const char* path, const std::uint8_t*) override { Damaged(path); }
     void Damaged(const char* path) override {
@@ -100,11 +116,38 @@ struct CatalogName {
     std::string name;
 };
 
+// The keys that occur more than once, sorted, behind a bitmap of their low
+// bits: most files have no twin and are turned away by one memory access
+// instead of a binary search.
+class RepeatedKeys {
+public:
+    explicit RepeatedKeys(std::vector<std::uint64_t>& keys) : bits_(kBits / 64, 0) {
+        std::sort(keys.begin(), keys.end());
+        for (std::size_t i = 1; i < keys.size(); ++i) {
+            if (keys[i] != keys[i - 1] || (!repeated_.empty() && repeated_.back() == keys[i])) continue;
+            repeated_.push_back(keys[i]);
+            bits_[(keys[i] % kBits) / 64] |= 1ULL << (keys[i] % 64);
+        }
+        keys.clear();
+        keys.shrink_to_fit();
+    }
+
+    bool Contains(std::uint64_t key) const {
+        return (bits_[(key % kBits) / 64] & (1ULL << (key % 64))) != 0 &&
+               std::binary_search(repeated_.begin(), repeated_.end(), key);
+    }
+
+private:
+    static constexpr std::uint64_t kBits = 1ULL << 22;  // 512 KB: stays in the cache
+    std::vector<std::uint64_t> bits_;
+    std::vector<std::uint64_t> repeated_;
+};
+
 // Second pass: every file whose key occurs more than once.
 class MemberPass : public WalkVisitor {
 public:
-    MemberPass(const DupsOptions& options, const std::vector<std::uint64_t>& repeated,
-               const std::set<std::string>& damaged, std::size_t rootLength)
+    MemberPass(const DupsOptions& options, const RepeatedKeys& repeated, const std::set<std::string>& damaged,
+               std::size_t rootLength)
         : options_(options), repeated_(repeated), damaged_(damaged), rootLength_(rootLength) {}
 
     bool Stopped() override { return platform::console::Interrupted(); }
@@ -120,15 +163,14 @@ public:
     void Entry(const char*, const char* inner, std::size_t, const std::uint8_t* e) override {
         if (!Counts(options_, e)) return;
         const char* name = EntryRecord::Name(e);
-        std::string folded = FoldedName(name);
         std::uint64_t size = EntryRecord::FileSize(e);
-        std::uint64_t key = KeyOf(options_.by, folded, size);
-        if (!std::binary_search(repeated_.begin(), repeated_.end(), key)) return;
+        std::uint64_t key = KeyOf(options_.by, name, size);
+        if (!repeated_.Contains(key)) return;
         std::string below = BelowCatalogRoot(inner);
         if (!below.empty()) below.erase(0, 1);
         auto nameOffset = static_cast<std::uint32_t>(below.size() - std::min(below.size(), std::strlen(name)));
         members.push_back({key, size, static_cast<std::uint32_t>(catalogs.size() - 1), nameOffset,
-                           options_.by == Grouping::kNameAndSize ? std::move(folded) : std::string(), std::move(below)});
+                           options_.by == Grouping::kNameAndSize ? FoldedName(name) : std::string(), std::move(below)});
     }
 
     std::vector<CatalogName> catalogs;
@@ -136,7 +178,7 @@ public:
 
 private:
     const DupsOptions& options_;
-    const std::vector<std::uint64_t>& repeated_;
+    const RepeatedKeys& repeated_;
     const std::set<std::string>& damaged_;
     std::size_t rootLength_;
 };
@@ -153,17 +195,6 @@ std::uint64_t Wasted(std::uint64_t size, std::size_t count) {
     return size != 0 && copies > std::numeric_limits<std::uint64_t>::max() / size
                ? std::numeric_limits<std::uint64_t>::max()
                : size * copies;
-}
-
-// Keys that occur more than once, sorted.
-std::vector<std::uint64_t> RepeatedKeys(std::vector<std::uint64_t>& keys) {
-    std::sort(keys.begin(), keys.end());
-    std::vector<std::uint64_t> repeated;
-    for (std::size_t i = 1; i < keys.size(); ++i)
-        if (keys[i] == keys[i - 1] && (repeated.empty() || repeated.back() != keys[i])) repeated.push_back(keys[i]);
-    keys.clear();
-    keys.shrink_to_fit();
-    return repeated;
 }
 
 // Groups of equal members, largest waste first; members keep the walk order.
@@ -309,7 +340,7 @@ int DupsCommand(const Arguments& args) {
     // have a twin are kept with their paths.
     KeyPass keys(options);
     CatalogWalker(reader, keys, CatalogWalker::kExportCapacity, CatalogWalker::FolderOrder::kByName).Walk(root.c_str(), "");
-    std::vector<std::uint64_t> repeated = RepeatedKeys(keys.keys);
+    RepeatedKeys repeated(keys.keys);
     MemberPass members(options, repeated, keys.damaged, root.size());
     CatalogWalker(reader, members, CatalogWalker::kExportCapacity, CatalogWalker::FolderOrder::kByName)
         .Walk(root.c_str(), "");
