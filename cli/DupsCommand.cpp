@@ -116,31 +116,73 @@ struct CatalogName {
     std::string name;
 };
 
-// The keys that occur more than once, sorted, behind a bitmap of their low
-// bits: most files have no twin and are turned away by one memory access
-// instead of a binary search.
+// Sorts keys by their bytes, least significant first: several times faster
+// than a comparison sort for the ten million keys of a large data folder.
+void RadixSort(std::vector<std::uint64_t>& keys) {
+    constexpr int kDigitBits = 11;
+    constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
+    std::vector<std::uint64_t> buffer(keys.size());
+    for (int shift = 0; shift < 64; shift += kDigitBits) {
+        std::vector<std::size_t> start(kBuckets + 1, 0);
+        for (std::uint64_t k : keys) ++start[((k >> shift) & (kBuckets - 1)) + 1];
+        for (std::size_t b = 0; b < kBuckets; ++b) start[b + 1] += start[b];
+        for (std::uint64_t k : keys) buffer[start[(k >> shift) & (kBuckets - 1)]++] = k;
+        keys.swap(buffer);
+    }
+}
+
+// The keys that occur more than once: a bitmap of their low bits turns most
+// files away with one access to memory that stays in the cache, and a hash
+// table answers the rest.
 class RepeatedKeys {
 public:
     explicit RepeatedKeys(std::vector<std::uint64_t>& keys) : bits_(kBits / 64, 0) {
-        std::sort(keys.begin(), keys.end());
+        RadixSort(keys);
+        std::vector<std::uint64_t> repeated;
         for (std::size_t i = 1; i < keys.size(); ++i) {
-            if (keys[i] != keys[i - 1] || (!repeated_.empty() && repeated_.back() == keys[i])) continue;
-            repeated_.push_back(keys[i]);
-            bits_[(keys[i] % kBits) / 64] |= 1ULL << (keys[i] % 64);
+            if (keys[i] != keys[i - 1]) continue;
+            ++files_;
+            if (repeated.empty() || repeated.back() != keys[i]) {
+                repeated.push_back(keys[i]);
+                ++files_;  // the first of the run
+            }
         }
         keys.clear();
         keys.shrink_to_fit();
+        std::size_t capacity = 16;
+        while (capacity < repeated.size() * 2) capacity *= 2;
+        slots_.assign(capacity, 0);
+        used_.assign(capacity, false);
+        for (std::uint64_t key : repeated) {
+            bits_[(key % kBits) / 64] |= 1ULL << (key % 64);
+            std::size_t slot = Slot(key);
+            while (used_[slot]) slot = (slot + 1) & (slots_.size() - 1);
+            slots_[slot] = key;
+            used_[slot] = true;
+        }
     }
 
     bool Contains(std::uint64_t key) const {
-        return (bits_[(key % kBits) / 64] & (1ULL << (key % 64))) != 0 &&
-               std::binary_search(repeated_.begin(), repeated_.end(), key);
+        if ((bits_[(key % kBits) / 64] & (1ULL << (key % 64))) == 0) return false;
+        for (std::size_t slot = Slot(key); used_[slot]; slot = (slot + 1) & (slots_.size() - 1))
+            if (slots_[slot] == key) return true;
+        return false;
     }
+
+    // Files whose key repeats: how many the second pass will keep.
+    std::size_t Files() const { return files_; }
 
 private:
     static constexpr std::uint64_t kBits = 1ULL << 22;  // 512 KB: stays in the cache
+
+    std::size_t Slot(std::uint64_t key) const {
+        return static_cast<std::size_t>((key * 0x9e3779b97f4a7c15ULL) >> 20) & (slots_.size() - 1);
+    }
+
     std::vector<std::uint64_t> bits_;
-    std::vector<std::uint64_t> repeated_;
+    std::vector<std::uint64_t> slots_;
+    std::vector<bool> used_;
+    std::size_t files_ = 0;
 };
 
 // Second pass: every file whose key occurs more than once.
@@ -148,7 +190,9 @@ class MemberPass : public WalkVisitor {
 public:
     MemberPass(const DupsOptions& options, const RepeatedKeys& repeated, const std::set<std::string>& damaged,
                std::size_t rootLength)
-        : options_(options), repeated_(repeated), damaged_(damaged), rootLength_(rootLength) {}
+        : options_(options), repeated_(repeated), damaged_(damaged), rootLength_(rootLength) {
+        members.reserve(repeated.Files());
+    }
 
     bool Stopped() override { return platform::console::Interrupted(); }
     bool Catalog(const char* path, const char*, const CatalogHeader& header) override {
