@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/CatalogFile.h"
+#include "core/CatalogReader.h"
 
 #include <string>
 #include <vector>
@@ -23,10 +24,19 @@ int InfoCommand(const Arguments& args);
 int LsCommand(const Arguments& args);
 int FindCommand(const Arguments& args);
 int CheckCommand(const Arguments& args);
+int ExportCommand(const Arguments& args);
+int DiffCommand(const Arguments& args);
+int DupsCommand(const Arguments& args);
 
 // Reads the header of the catalogue named by a command-line argument into
 // `path` (code page 932) and `header`; reports on stderr and returns false
 // when the file is missing or is not a catalogue.
 bool OpenCatalogArgument(const char* argument, std::string& path, CatalogHeader& header);
+
+// Walks the catalogue at `path` from its root `rootName` through `reader`
+// without writing anything: false when a list cannot be read or a path does
+// not fit the export's capacity (or Ctrl-C was pressed), so that no half of a
+// damaged catalogue is ever written out.
+bool IsSoundCatalog(CatalogReader& reader, const char* path, const char* rootName);
 
 }  // namespace cataloom::cli

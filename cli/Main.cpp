@@ -9,22 +9,6 @@
 
 namespace cataloom::cli {
 
-bool OpenCatalogArgument(const char* argument, std::string& path, CatalogHeader& header) {
-    path = platform::console::ArgumentPath(argument);
-    if (path.empty() || path.size() >= kMaxPath || !path::Exists(path.c_str()) || path::IsDirectory(path.c_str())) {
-        Error("no such file: " + ShowPath(path));
-        return false;
-    }
-    // Reading refuses anything but a regular file (a FIFO would block).
-    if (!ReadHeader(path.c_str(), &header) || !IsCatalogHeader(&header)) {
-        Error("not a catalogue (no regular file with a \"!vmf\" header): " + ShowPath(path));
-        return false;
-    }
-    header.name[sizeof(header.name) - 1] = '\0';
-    header.fileSystem[sizeof(header.fileSystem) - 1] = '\0';
-    return true;
-}
-
 namespace {
 
 const char kUsage[] =
@@ -34,6 +18,9 @@ const char kUsage[] =
     "  cataloom ls FILE.vmf [PATH] [-l]\n"
     "  cataloom find DATAFOLDER PATTERN [--case] [--in LOCATION]\n"
     "  cataloom check FILE.vmf\n"
+    "  cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu] [-o OUT]\n"
+    "  cataloom diff OLD.vmf NEW.vmf [--json]\n"
+    "  cataloom dups DATAFOLDER [--min-size N] [--by name+size|size] [--json]\n"
     "exit status: 0 done, 1 failed or damaged catalogue, 2 bad arguments,\n"
     "  3 catalogue written but some directories could not be read (capture -v lists them)\n";
 
@@ -55,6 +42,9 @@ int main(int argc, char** argv) {
     else if (std::strcmp(command, "ls") == 0) status = LsCommand(args);
     else if (std::strcmp(command, "find") == 0) status = FindCommand(args);
     else if (std::strcmp(command, "check") == 0) status = CheckCommand(args);
+    else if (std::strcmp(command, "export") == 0) status = ExportCommand(args);
+    else if (std::strcmp(command, "diff") == 0) status = DiffCommand(args);
+    else if (std::strcmp(command, "dups") == 0) status = DupsCommand(args);
     else if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
         std::fputs(kUsage, stdout);
         status = kExitOk;

@@ -29,6 +29,10 @@ bool IsCatalogHeader(const CatalogHeader* header) {
     return header != nullptr && std::memcmp(header->magic, "!vmf", 4) == 0;
 }
 
+bool ReadCatalogHeader(const char* path, CatalogHeader* header) {
+    return ReadHeader(path, header) && IsCatalogHeader(header);
+}
+
 bool IsCatalogFileName(const char* name) {
     if (name == nullptr) return false;
     // The name ends in ".vmf" whatever comes before it ("v1.2.vmf"); the

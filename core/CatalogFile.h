@@ -108,6 +108,8 @@ struct EntryRecord {
 bool ReadHeader(const char* path, CatalogHeader* header);
 bool WriteHeader(const char* path, const CatalogHeader* header);
 bool IsCatalogHeader(const CatalogHeader* header);
+// ReadHeader, then IsCatalogHeader: true for a catalogue's header.
+bool ReadCatalogHeader(const char* path, CatalogHeader* header);
 // True when the name (or the path's last component) ends in ".vmf", compared
 // without regard to case.
 bool IsCatalogFileName(const char* name);

@@ -2,16 +2,11 @@
 
 #include "core/CatalogPath.h"
 #include "core/PathUtil.h"
-#include "core/TaskMemory.h"
 
 #include <cstring>
 
 namespace cataloom {
 namespace {
-
-bool ReadValidHeader(const char* path, CatalogHeader& header) {
-    return ReadHeader(path, &header) && IsCatalogHeader(&header);
-}
 
 // Copies the header's catalogue name, the root of every path inside it.
 int CopyCatalogName(char* buffer, const CatalogHeader& header) {
@@ -20,109 +15,37 @@ int CopyCatalogName(char* buffer, const CatalogHeader& header) {
 
 }  // namespace
 
-// What the walk of one catalogue keeps: the records entered so far, and the
-// bytes of the list area not yet read.  A sound catalogue reaches each record
-// once and reads each byte of the area at most once; a crafted one that
-// points records at each other or lists at the same bytes runs out of both.
-struct CatalogSearch::CatalogWalk {
-    platform::File file;
-    std::vector<bool> entered;
-    std::uint64_t unread = 0;
-    bool damaged = false;
+// Turns the walk into search hits: every folder, catalogue and entry whose
+// name the matcher accepts.
+class CatalogSearch::Matching : public WalkVisitor {
+public:
+    explicit Matching(const CatalogSearch& search) : search_(search) {}
+
+    bool Stopped() override { return search_.stop_ && search_.stop_(); }
+    void Entering(const char* path, const char* inner) override { search_.sink_.Progress(path, inner); }
+    void Folder(const char* path, const char* name) override {
+        if (search_.matcher_.Matches(name)) search_.sink_.Found({SearchHit::Kind::kCategory, path, "", nullptr, nullptr});
+    }
+    bool Catalog(const char* path, const char* name, const CatalogHeader& header) override {
+        if (search_.matcher_.Matches(name)) search_.sink_.Found({SearchHit::Kind::kCatalog, path, "", &header, nullptr});
+        return true;
+    }
+    void Entry(const char* path, const char* inner, std::size_t, const std::uint8_t* entry) override {
+        if (search_.matcher_.Matches(EntryRecord::Name(entry)))
+            search_.sink_.Found({SearchHit::Kind::kEntry, path, inner, nullptr, entry});
+    }
+    void Damaged(const char* path) override { search_.sink_.Damaged(path); }
+
+private:
+    const CatalogSearch& search_;
 };
 
 CatalogSearch::CatalogSearch(const NameMatcher& matcher, CatalogReader& reader, SearchSink& sink, StopCheck stop)
     : matcher_(matcher), reader_(reader), sink_(sink), stop_(std::move(stop)) {}
 
 void CatalogSearch::Walk(const char* path, const char* inner) {
-    if (path == nullptr || *path == '\0') return;
-    if (path::IsDirectory(path)) WalkFolder(path);
-    else WalkCatalog(path, inner != nullptr ? inner : "");
-}
-
-void CatalogSearch::WalkFolder(const char* path) {
-    sink_.Progress(path, "");
-    if (Stopped()) return;
-    char pattern[kMaxPath];
-    if (!path::Combine(pattern, path, "*.*")) return;
-    platform::DirectorySearch listing(pattern);
-    platform::FindData found;
-    while (listing.Next(found)) {
-        if (path::IsDotEntry(found.name)) continue;
-        if (Stopped()) return;
-        char child[kMaxPath];
-        if (!path::Combine(child, path, found.name)) continue;
-        bool matches = matcher_.Matches(found.name);
-        if ((found.attributes & platform::kAttrDirectory) != 0) {
-            if (matches) sink_.Found({SearchHit::Kind::kCategory, child, "", nullptr, nullptr});
-            // A junction or symbolic link is not followed: a loop of them
-            // would never end.
-            if ((found.attributes & platform::kAttrReparsePoint) == 0) WalkFolder(child);
-            continue;
-        }
-        CatalogHeader header;
-        // Other files (category.ini and the like) are neither categories nor
-        // catalogues and are never reported.
-        if (!IsCatalogFileName(found.name) || !ReadValidHeader(child, header)) continue;
-        if (matches) sink_.Found({SearchHit::Kind::kCatalog, child, "", &header, nullptr});
-        char name[kMaxCatalogNameLength + 1];
-        CopyCatalogName(name, header);
-        WalkCatalog(child, name);
-    }
-}
-
-void CatalogSearch::WalkCatalog(const char* path, const char* inner) {
-    sink_.Progress(path, inner);
-    if (Stopped()) return;
-    CatalogWalk walk;
-    // One open of the catalogue serves its whole subtree.
-    if (!Succeeded(reader_.Open(path)) || !reader_.OpenCurrent(walk.file)) {
-        sink_.Damaged(path);
-        return;
-    }
-    long record = reader_.FindRecord(inner);
-    char buffer[kMaxPath];
-    std::size_t length = text::CopyTruncated(buffer, sizeof(buffer), inner);
-    if (record < 0 || length != std::strlen(inner)) return;
-    walk.entered.assign(reader_.DirectoryCount(), false);
-    walk.unread = reader_.ListAreaSize();
-    WalkDirectory(walk, path, buffer, static_cast<int>(length), static_cast<std::size_t>(record));
-    if (walk.damaged) sink_.Damaged(path);
-}
-
-void CatalogSearch::WalkDirectory(CatalogWalk& walk, const char* path, char* inner, int length,
-                                  std::size_t record) {
-    if (walk.entered[record]) {
-        // Only a damaged table leads to one record twice.
-        walk.damaged = true;
-        return;
-    }
-    walk.entered[record] = true;
-    std::uint32_t listSize = reader_.ListSize(record);
-    std::uint8_t* block = nullptr;
-    if (listSize > walk.unread || reader_.ReadRecordList(record, walk.file, &block) != kOk) {
-        walk.damaged = true;  // a list that cannot be read contributes nothing
-        return;
-    }
-    walk.unread -= listSize;
-    TaskMemory<std::uint8_t> list(block);
-    for (const std::uint8_t* e = list.Get(); EntryRecord::Size(e) != 0 && !Stopped(); e += EntryRecord::Size(e)) {
-        const char* name = EntryRecord::Name(e);
-        bool matches = matcher_.Matches(name);
-        bool directory = EntryRecord::IsDirectory(e);
-        if (!matches && !directory) continue;
-        int childLength = AppendCatalogName(inner, length, kMaxPath, name);
-        if (childLength < 0) continue;
-        if (matches) sink_.Found({SearchHit::Kind::kEntry, path, inner, nullptr, e});
-        // A directory without a record (a link the capture did not enter)
-        // has nothing to walk.
-        long child = directory ? reader_.FindChild(record, name) : -1;
-        if (child >= 0) {
-            sink_.Progress(path, inner);
-            if (!Stopped()) WalkDirectory(walk, path, inner, childLength, static_cast<std::size_t>(child));
-        }
-        inner[length] = '\0';
-    }
+    Matching matching(*this);
+    CatalogWalker(reader_, matching).Walk(path, inner);
 }
 
 CatalogSearch::Location CatalogSearch::ResolveLocation(const char* dataRoot, const char* location, char* start,
@@ -152,7 +75,7 @@ CatalogSearch::Location CatalogSearch::ResolveLocation(const char* dataRoot, con
         if (!path::Append(path, component) || !path::Exists(path)) return Location::kMissing;
         if (path::IsDirectory(path)) continue;
         CatalogHeader header;
-        if (!IsCatalogFileName(path) || !ReadValidHeader(path, header)) return Location::kMissing;
+        if (!IsCatalogFileName(path) || !ReadCatalogHeader(path, &header)) return Location::kMissing;
         innerLength = CopyCatalogName(walkInner, header);
     }
     if (innerLength >= 0) {

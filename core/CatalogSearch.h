@@ -1,15 +1,13 @@
-// The search walk over a data folder: depth first through categories (the
-// folders), catalogues (.vmf files with a valid header) and the directories
-// recorded in them, reporting every name that the matcher accepts.  A folder,
+// The search over a data folder: the catalogue walk (core/CatalogWalker.h)
+// through categories (the folders), catalogues and the directories recorded
+// in them, reporting every name that the matcher accepts.  A folder,
 // catalogue or directory is reported before its contents; folder entries
-// come in the order the file system lists them.  Links are never followed,
-// entry lists are read only through the reader's checks, and each directory
-// record of a catalogue is entered at most once, so a crafted catalogue can
-// neither exhaust memory nor keep the walk going for ever.
+// come in the order the file system lists them.
 #pragma once
 
 #include "core/CatalogFile.h"
 #include "core/CatalogReader.h"
+#include "core/CatalogWalker.h"
 #include "core/NameMatcher.h"
 
 #include <cstdint>
@@ -61,15 +59,8 @@ public:
     static Location ResolveLocation(const char* dataRoot, const char* location, char* start, char* inner);
 
 private:
-    struct CatalogWalk;
+    class Matching;
 
-    void WalkFolder(const char* path);
-    void WalkCatalog(const char* path, const char* inner);
-    // Walks the directory of `record` inside the catalogue open in the reader
-    // and in `walk`; `inner` (of `length` bytes, in a kMaxPath buffer) is its
-    // path and is left as it was.
-    void WalkDirectory(CatalogWalk& walk, const char* path, char* inner, int length, std::size_t record);
-    bool Stopped() const { return stop_ && stop_(); }
 
     const NameMatcher& matcher_;
     CatalogReader& reader_;

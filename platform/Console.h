@@ -19,6 +19,11 @@ bool AbsolutePath(const std::string& path, std::string& absolute);
 
 // Code page 932 text as the terminal shows it.
 std::string ToTerminal(const std::string& text);
+// Code page 932 text as UTF-8, for data written to files and pipes whatever
+// the terminal uses.  A sequence that is not code page 932 is replaced.
+std::string ToUtf8(const std::string& text);
+// Writes to `stream` byte for byte from now on (no CR added before a LF).
+void BinaryOutput(std::FILE* stream);
 
 bool IsTerminal(std::FILE* stream);
 // Columns of the terminal behind `stream`; 80 when unknown.

@@ -6,8 +6,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/bench"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCATALOOM_SANITIZE=OFF -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$build" -j2 --target bench_capture bench_lookup bench_find cataloom >/dev/null
+cmake --build "$build" -j2 --target bench_capture bench_lookup bench_find bench_tools cataloom >/dev/null
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(uname -sr)"
 "$build/bench/capture" "$build/cli/cataloom"
 "$build/bench/lookup"
 "$build/bench/find" "$build/cli/cataloom"
+"$build/bench/tools" "$build/cli/cataloom"

@@ -39,6 +39,10 @@ bool AbsolutePath(const std::string& path, std::string& absolute) {
 
 std::string ToTerminal(const std::string& text) { return Cp932ToUtf8(text); }
 
+std::string ToUtf8(const std::string& text) { return Cp932ToUtf8(text); }
+
+void BinaryOutput(std::FILE*) {}
+
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
 
 int TerminalWidth(std::FILE* stream) {

@@ -1,6 +1,7 @@
 #include "platform/Console.h"
 
 #include <windows.h>
+#include <fcntl.h>
 #include <io.h>
 
 #include <atomic>
@@ -50,6 +51,22 @@ std::string ToTerminal(const std::string& text) {
     WideCharToMultiByte(target, 0, utf16.data(), wide, out.data(), bytes, nullptr, nullptr);
     return out;
 }
+
+// Catalogues hold code page 932 whatever the system's ANSI code page is.
+std::string ToUtf8(const std::string& text) {
+    constexpr UINT kCatalogCodePage = 932;
+    if (text.empty()) return text;
+    int wide = MultiByteToWideChar(kCatalogCodePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (wide <= 0) return std::string(text.size(), '?');
+    std::vector<wchar_t> utf16(static_cast<std::size_t>(wide));
+    MultiByteToWideChar(kCatalogCodePage, 0, text.data(), static_cast<int>(text.size()), utf16.data(), wide);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, out.data(), bytes, nullptr, nullptr);
+    return out;
+}
+
+void BinaryOutput(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
 
 bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 

@@ -1,10 +1,41 @@
 // Writes the catalogues the command-line checks need and the tool cannot
-// capture: one without a name (as from an unlabelled volume) and the crafted
-// ones that once made `find` exhaust memory or run for ever.
+// capture: one without a name (as from an unlabelled volume), the crafted
+// ones that once made `find` exhaust memory or run for ever, and ones with
+// fixed times and names that CSV and JSON must quote.
 #include "tests/core/CatalogBuilder.h"
 
 #include <cstdio>
 #include <string>
+
+namespace {
+
+cataloom::EntryData Timed(const std::string& name, std::uint64_t size, std::uint64_t created, std::uint64_t written,
+                          std::uint32_t attributes) {
+    cataloom::EntryData e = cataloom::test::File(name, size, attributes);
+    e.creationTime = created;
+    e.writeTime = written;
+    return e;
+}
+
+}  // namespace
+
+namespace {
+
+// Names with a comma, quotes, a line break and double-byte characters whose
+// second byte is 0x5C (ソ, 表); a file of unknown times, one on a whole
+// second, one in 1601.
+bool WriteAwkward(const std::string& path) {
+    using namespace cataloom;
+    CatalogHeader header = test::MakeHeader("Disc, one");
+    return test::WriteCatalog(path, header,
+                              {{"", 0,
+                                {test::Dir("ソ"), test::File("a,b.txt", 1), test::File("say \"hi\".txt", 2),
+                                 Timed("line\nbreak", 3, 0, 0, 0x20),
+                                 Timed("whole", 4, 116444736000000000ULL, 125963012960000000ULL, 0x23)}},
+                               {"ソ", 0, {Timed("表.txt", 10, 1, 2, 0x80)}}});
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace cataloom;
@@ -19,6 +50,7 @@ int main(int argc, char** argv) {
                                        {"sub", 0, {test::Dir("deep"), test::File("inner.txt", 2)}},
                                        {"deep", 1, {test::File("leaf.txt", 3)}}}) &&
                    test::WriteHugeListCatalog(folder + "huge.vmf") &&
+                   WriteAwkward(folder + "awkward.vmf") &&
                    test::WriteLoopingCatalog(folder + "loop.vmf", 60, true) &&
                    test::WriteLoopingCatalog(folder + "loop30.vmf", 30, false);
     if (!written) std::fputs("cli_fixtures: cannot write the catalogues\n", stderr);

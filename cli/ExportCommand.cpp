@@ -1,0 +1,286 @@
+#include "cli/Commands.h"
+#include "cli/DataText.h"
+#include "cli/Output.h"
+#include "cli/Terminal.h"
+#include "core/CatalogWalker.h"
+#include "core/PathUtil.h"
+#include "platform/Console.h"
+
+#include <cstring>
+
+namespace cataloom::cli {
+namespace {
+
+enum class Format { kCsv, kJson, kEfu };
+
+// How the rows of one catalogue begin: its name and file, already quoted
+// for the format, so each row only adds what is its own.
+struct CatalogLabel {
+    std::string prefix;
+};
+
+// Writes the rows of one format: CSV and the file-list format end their
+// lines in CR LF (RFC 4180), JSON is one array with an object per line.
+class RowWriter {
+public:
+    RowWriter(Format format, Output& output) : format_(format), output_(output) {}
+
+    void Begin() {
+        switch (format_) {
+        case Format::kCsv: output_.Write("catalogue,catalogue_file,path,type,size,created,modified,attributes\r\n"); break;
+        case Format::kJson: output_.Write("["); break;
+        case Format::kEfu: output_.Write("Filename,Size,Date Modified,Date Created,Attributes\r\n"); break;
+        }
+    }
+
+    CatalogLabel Label(const char* name, const std::string& file) const {
+        CatalogLabel label;
+        std::string utf8Name = platform::console::ToUtf8(name);
+        switch (format_) {
+        case Format::kCsv:
+            AppendCsvField(label.prefix, utf8Name);
+            label.prefix += ',';
+            AppendCsvField(label.prefix, DataPath(file.c_str()));
+            label.prefix += ',';
+            break;
+        case Format::kJson:
+            label.prefix = "{\"catalogue\":";
+            AppendJsonString(label.prefix, utf8Name);
+            label.prefix += ",\"catalogue_file\":";
+            AppendJsonString(label.prefix, DataPath(file.c_str()));
+            label.prefix += ",\"path\":";
+            break;
+        case Format::kEfu:
+            // The opening quote of the Filename field and the catalogue's
+            // file, quotes doubled; the row adds the path inside it.
+            AppendCsvField(label.prefix, DataPath(file.c_str(), '\\'), true);
+            label.prefix.pop_back();
+            break;
+        }
+        return label;
+    }
+
+    void Row(const CatalogLabel& label, const char* inner, const std::uint8_t* e) {
+        row_ = label.prefix;
+        bool directory = EntryRecord::IsDirectory(e);
+        std::uint64_t size = EntryRecord::FileSize(e);
+        switch (format_) {
+        case Format::kCsv:
+            AppendCsvField(row_, PathBelowRoot(inner));
+            row_ += directory ? ",directory," : ",file,";
+            AppendSize(row_, size, "");
+            row_ += ',';
+            AppendTime(row_, EntryRecord::CreationTime(e), "", false);
+            row_ += ',';
+            AppendTime(row_, EntryRecord::WriteTime(e), "", false);
+            row_ += ',';
+            AppendNumber(row_, EntryRecord::Attributes(e));
+            row_ += "\r\n";
+            break;
+        case Format::kJson:
+            AppendJsonString(row_, PathBelowRoot(inner));
+            row_ += directory ? ",\"type\":\"directory\",\"size\":" : ",\"type\":\"file\",\"size\":";
+            AppendSize(row_, size, "null");
+            row_ += ",\"created\":";
+            AppendTime(row_, EntryRecord::CreationTime(e), "null", true);
+            row_ += ",\"modified\":";
+            AppendTime(row_, EntryRecord::WriteTime(e), "null", true);
+            row_ += ",\"attributes\":";
+            AppendNumber(row_, EntryRecord::Attributes(e));
+            row_ += "}";
+            output_.Write(rows_++ == 0 ? "\n" : ",\n");
+            break;
+        case Format::kEfu: {
+            std::string below;
+            AppendCsvField(below, '\\' + PathBelowRoot(inner, '\\'), true);
+            row_.append(below, 1, std::string::npos);
+            row_ += ',';
+            AppendSize(row_, size, "");
+            row_ += ',';
+            AppendFileTime(EntryRecord::WriteTime(e));
+            row_ += ',';
+            AppendFileTime(EntryRecord::CreationTime(e));
+            row_ += ',';
+            AppendNumber(row_, EntryRecord::Attributes(e));
+            row_ += "\r\n";
+            break;
+        }
+        }
+        output_.Write(row_);
+    }
+
+    void End() {
+        if (format_ == Format::kJson) output_.Write(rows_ == 0 ? "]\n" : "\n]\n");
+    }
+
+private:
+    // The file-list format takes times as file times; 0 is unknown.
+    void AppendFileTime(platform::FileTime time) {
+        if (time != 0) AppendNumber(row_, time);
+    }
+
+    Format format_;
+    Output& output_;
+    std::string row_;
+    std::size_t rows_ = 0;
+};
+
+// The catalogue's name, which the header need not terminate.
+std::string RootName(const CatalogHeader& header) {
+    char name[kMaxCatalogNameLength + 1];
+    text::CopyTruncated(name, sizeof(name), header.name);
+    return name;
+}
+
+// Every entry of every sound catalogue below a data folder, in name order;
+// damaged catalogues are skipped with a warning.
+class FolderExport : public WalkVisitor {
+public:
+    FolderExport(RowWriter& rows, CatalogReader& reader, const std::string& root)
+        : rows_(rows), reader_(reader), rootLength_(root.size()) {}
+
+    bool Stopped() override { return platform::console::Interrupted(); }
+
+    bool Catalog(const char* path, const char*, const CatalogHeader& header) override {
+        std::string name = RootName(header);
+        if (!IsSoundCatalog(reader_, path, name.c_str())) {
+            Damaged(path);
+            return false;
+        }
+        std::string relative = path + std::min(rootLength_, std::strlen(path));
+        while (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
+        label_ = rows_.Label(name.c_str(), relative);
+        return true;
+    }
+
+    void Entry(const char*, const char* inner, std::size_t, const std::uint8_t* entry) override {
+        rows_.Row(label_, inner, entry);
+    }
+
+    // Reached only when a catalogue changes between the check and the export.
+    void Unreachable(const char* path, const std::uint8_t*) override { Damaged(path); }
+
+    void Damaged(const char* path) override {
+        Error("warning: damaged catalogue skipped: " + ShowPath(path));
+        ++skipped_;
+    }
+
+    std::size_t Skipped() const { return skipped_; }
+
+private:
+    RowWriter& rows_;
+    CatalogReader& reader_;
+    std::size_t rootLength_;
+    CatalogLabel label_;
+    std::size_t skipped_ = 0;
+};
+
+// The entries of one catalogue.
+class CatalogExport : public WalkVisitor {
+public:
+    CatalogExport(RowWriter& rows, CatalogLabel label) : rows_(rows), label_(std::move(label)) {}
+    bool Stopped() override { return platform::console::Interrupted(); }
+    void Entry(const char*, const char* inner, std::size_t, const std::uint8_t* entry) override {
+        rows_.Row(label_, inner, entry);
+    }
+    void Unreachable(const char*, const std::uint8_t*) override { damaged = true; }
+    void Damaged(const char*) override { damaged = true; }
+    bool damaged = false;
+
+private:
+    RowWriter& rows_;
+    CatalogLabel label_;
+};
+
+struct ExportOptions {
+    const char* source = nullptr;
+    const char* output = nullptr;
+    Format format = Format::kCsv;
+};
+
+bool ParseOptions(const Arguments& args, ExportOptions& options) {
+    bool formatGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const char* a = args[i];
+        bool hasValue = i + 1 < args.size();
+        if (std::strcmp(a, "-o") == 0 && hasValue && options.output == nullptr) {
+            options.output = args[++i];
+        } else if (std::strcmp(a, "--format") == 0 && hasValue && !formatGiven) {
+            const char* f = args[++i];
+            formatGiven = true;
+            if (std::strcmp(f, "csv") == 0) options.format = Format::kCsv;
+            else if (std::strcmp(f, "json") == 0) options.format = Format::kJson;
+            else if (std::strcmp(f, "efu") == 0) options.format = Format::kEfu;
+            else return false;
+        } else if (a[0] != '-' && options.source == nullptr) {
+            options.source = a;
+        } else {
+            return false;
+        }
+    }
+    return options.source != nullptr;
+}
+
+}  // namespace
+
+int ExportCommand(const Arguments& args) {
+    ExportOptions options;
+    if (!ParseOptions(args, options)) {
+        Error("usage: cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu] [-o OUT]");
+        return kExitUsage;
+    }
+    std::string source = platform::console::ArgumentPath(options.source);
+    while (source.size() > 1 && path::EndsWithBackslash(source.c_str())) source.pop_back();
+    bool folder = source.size() < kMaxPath && path::IsDirectory(source.c_str());
+    CatalogHeader header;
+    if (!folder && !OpenCatalogArgument(options.source, source, header)) return kExitFailure;
+
+    std::string target = options.output ? platform::console::ArgumentPath(options.output) : "";
+    CatalogHeader existing;
+    if (!target.empty() && (target.size() >= kMaxPath || path::IsDirectory(target.c_str()) ||
+                            ReadCatalogHeader(target.c_str(), &existing))) {
+        // Never replaces a catalogue (the one being exported, say) with its list.
+        Error("will not write the export to " + ShowPath(target));
+        return kExitUsage;
+    }
+
+    CatalogReader reader;
+    platform::console::CatchInterrupt();
+    std::string rootName = folder ? "" : RootName(header);
+    if (!folder && !IsSoundCatalog(reader, source.c_str(), rootName.c_str())) {
+        Error(platform::console::Interrupted() ? "export stopped; nothing was written"
+                                               : "damaged catalogue, nothing exported: " + ShowPath(source));
+        return kExitFailure;
+    }
+    Output output;
+    if (!output.Open(target)) {
+        Error("cannot write " + ShowPath(target));
+        return kExitFailure;
+    }
+    RowWriter rows(options.format, output);
+    rows.Begin();
+    bool complete = true;
+    if (folder) {
+        FolderExport walk(rows, reader, source);
+        CatalogWalker(reader, walk, CatalogWalker::kExportCapacity, CatalogWalker::FolderOrder::kByName)
+            .Walk(source.c_str(), "");
+        complete = walk.Skipped() == 0;
+    } else {
+        CatalogExport walk(rows, rows.Label(rootName.c_str(), source));
+        CatalogWalker(reader, walk, CatalogWalker::kExportCapacity).Walk(source.c_str(), rootName.c_str());
+        if (walk.damaged) Error("warning: damaged catalogue, export incomplete: " + ShowPath(source));
+        complete = !walk.damaged;
+    }
+    if (platform::console::Interrupted()) {
+        Error(target.empty() ? "export stopped" : "export stopped; nothing was written");
+        return kExitFailure;
+    }
+    rows.End();
+    if (!output.Finish()) {
+        Error("writing " + (target.empty() ? std::string("the export") : ShowPath(target)) + " failed");
+        return kExitFailure;
+    }
+    return complete ? kExitOk : kExitFailure;
+}
+
+}  // namespace cataloom::cli

@@ -1,0 +1,49 @@
+// Where a command writes data: standard output, or a file that is written
+// under a temporary name beside it and put in its place only when complete,
+// so an interrupted or failed run never leaves half a file where the user
+// pointed.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <cstddef>
+#include <string>
+
+namespace cataloom::cli {
+
+class Output {
+public:
+    Output() = default;
+    // Removes the temporary file of an output that was not finished.
+    ~Output();
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+
+    // Standard output (written byte for byte) when `target` is empty;
+    // otherwise creates a temporary file in the target's folder.  False when
+    // no temporary file can be created.
+    bool Open(const std::string& target);
+    void Write(const char* data, std::size_t size);
+    void Write(const std::string& text) { Write(text.data(), text.size()); }
+    void Put(char c) {
+        if (buffer_.size() >= kBufferSize) Drain();
+        buffer_.push_back(c);
+    }
+    // Writes what is buffered; for a file, closes it and moves it over the
+    // target.  False if any write, the close or the move failed.
+    bool Finish();
+
+private:
+    static constexpr std::size_t kBufferSize = 1 << 16;
+
+    void Drain();
+    bool MakeTemporaryPath();
+
+    std::string buffer_;
+    platform::File file_;
+    std::string target_;
+    std::string temporary_;
+    bool failed_ = false;
+};
+
+}  // namespace cataloom::cli

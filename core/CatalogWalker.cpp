@@ -1,0 +1,140 @@
+#include "core/CatalogWalker.h"
+
+#include "core/CatalogPath.h"
+#include "core/PathUtil.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace cataloom {
+namespace {
+
+struct Listed {
+    std::uint32_t attributes;
+    std::string name;
+};
+
+}  // namespace
+
+GuardedLists::GuardedLists(const CatalogReader& reader)
+    : reader_(reader), entered_(reader.DirectoryCount(), false), unread_(reader.ListAreaSize()) {
+    reader_.OpenCurrent(file_);
+}
+
+TaskMemory<std::uint8_t> GuardedLists::Read(std::size_t record) {
+    if (record >= entered_.size() || entered_[record]) {
+        // Only a damaged table leads to one record twice.
+        damaged_ = true;
+        return {};
+    }
+    entered_[record] = true;
+    std::uint32_t size = reader_.ListSize(record);
+    std::uint8_t* block = nullptr;
+    if (size > unread_ || reader_.ReadRecordList(record, file_, &block) != kOk) {
+        damaged_ = true;
+        return {};
+    }
+    unread_ -= size;
+    return TaskMemory<std::uint8_t>(block);
+}
+
+CatalogWalker::CatalogWalker(CatalogReader& reader, WalkVisitor& visitor, std::size_t capacity, FolderOrder order)
+    : reader_(reader), visitor_(visitor), capacity_(std::max(capacity, kSearchCapacity)), order_(order) {}
+
+void CatalogWalker::Walk(const char* path, const char* inner) {
+    if (path == nullptr || *path == '\0') return;
+    if (path::IsDirectory(path)) WalkFolder(path);
+    else WalkCatalog(path, inner != nullptr ? inner : "");
+}
+
+void CatalogWalker::WalkFolder(const char* path) {
+    visitor_.Entering(path, "");
+    if (visitor_.Stopped()) return;
+    char pattern[kMaxPath];
+    if (!path::Combine(pattern, path, "*.*")) return;
+    std::vector<Listed> listed;
+    {
+        platform::DirectorySearch listing(pattern);
+        platform::FindData found;
+        while (listing.Next(found))
+            if (!path::IsDotEntry(found.name)) listed.push_back({found.attributes, found.name});
+    }
+    if (order_ == FolderOrder::kByName) {
+        std::sort(listed.begin(), listed.end(), [](const Listed& a, const Listed& b) {
+            int order = platform::CompareNoCase(a.name.c_str(), b.name.c_str());
+            return order != 0 ? order < 0 : a.name < b.name;
+        });
+    }
+    for (const Listed& entry : listed) {
+        if (visitor_.Stopped()) return;
+        const char* name = entry.name.c_str();
+        char child[kMaxPath];
+        if (!path::Combine(child, path, name)) continue;
+        if ((entry.attributes & platform::kAttrDirectory) != 0) {
+            visitor_.Folder(child, name);
+            // A junction or symbolic link is not followed: a loop of them
+            // would never end.
+            if ((entry.attributes & platform::kAttrReparsePoint) == 0) WalkFolder(child);
+            continue;
+        }
+        CatalogHeader header;
+        // Other files (category.ini and the like) are neither categories nor
+        // catalogues.
+        if (!IsCatalogFileName(name) || !ReadCatalogHeader(child, &header)) continue;
+        if (!visitor_.Catalog(child, name, header)) continue;
+        char root[kMaxCatalogNameLength + 1];
+        text::CopyTruncated(root, sizeof(root), header.name);
+        WalkCatalog(child, root);
+    }
+}
+
+void CatalogWalker::WalkCatalog(const char* path, const char* inner) {
+    visitor_.Entering(path, inner);
+    if (visitor_.Stopped()) return;
+    // One open of the catalogue serves its whole subtree.
+    if (!Succeeded(reader_.Open(path))) {
+        visitor_.Damaged(path);
+        return;
+    }
+    GuardedLists lists(reader_);
+    if (!lists.IsOpen()) {
+        visitor_.Damaged(path);
+        return;
+    }
+    long record = reader_.FindRecord(inner);
+    std::vector<char> buffer(capacity_);
+    std::size_t length = text::CopyTruncated(buffer.data(), buffer.size(), inner);
+    if (record < 0 || length != std::strlen(inner)) return;
+    WalkDirectory(lists, path, buffer.data(), length, static_cast<std::size_t>(record));
+    if (lists.Damaged()) visitor_.Damaged(path);
+}
+
+void CatalogWalker::WalkDirectory(GuardedLists& lists, const char* path, char* inner, std::size_t length,
+                                  std::size_t record) {
+    TaskMemory<std::uint8_t> list = lists.Read(record);
+    if (list == nullptr) return;  // a list that cannot be read contributes nothing
+    int base = static_cast<int>(length);
+    for (const std::uint8_t* e = list.Get(); EntryRecord::Size(e) != 0 && !visitor_.Stopped();
+         e += EntryRecord::Size(e)) {
+        const char* name = EntryRecord::Name(e);
+        int childLength = AppendCatalogName(inner, base, capacity_, name);
+        if (childLength < 0) {
+            visitor_.Unreachable(path, e);
+            continue;
+        }
+        visitor_.Entry(path, inner, static_cast<std::size_t>(childLength), e);
+        // A directory without a record (a link the capture did not enter)
+        // has nothing to walk.
+        long child = EntryRecord::IsDirectory(e) ? reader_.FindChild(record, name) : -1;
+        if (child >= 0) {
+            visitor_.Entering(path, inner);
+            if (!visitor_.Stopped())
+                WalkDirectory(lists, path, inner, static_cast<std::size_t>(childLength),
+                              static_cast<std::size_t>(child));
+        }
+        inner[base] = '\0';
+    }
+}
+
+}  // namespace cataloom

@@ -1,0 +1,107 @@
+// The one walk over a data folder and the catalogues in it: depth first
+// through the folders (categories), the catalogues (.vmf files with a valid
+// header) and every directory recorded in them, handing each entry to a
+// visitor with its full catalogue path.  The search, the export and the
+// duplicate finder all walk through it.  Links are never followed, entry
+// lists are read only through the reader's checks, and each directory record
+// is entered at most once, so a crafted catalogue can neither exhaust memory
+// nor keep the walk going for ever.
+#pragma once
+
+#include "core/CatalogFile.h"
+#include "core/CatalogReader.h"
+#include "core/TaskMemory.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace cataloom {
+
+class WalkVisitor {
+public:
+    virtual ~WalkVisitor() = default;
+    // Asked before each folder entry, each entry of a list and each descent.
+    virtual bool Stopped() { return false; }
+    // A folder, catalogue or directory is entered (`inner` is "" for a folder).
+    virtual void Entering(const char* /*path*/, const char* /*inner*/) {}
+    // A sub-folder of a folder walked, before its contents (a link is
+    // reported but not walked).
+    virtual void Folder(const char* /*path*/, const char* /*name*/) {}
+    // A catalogue in a folder walked, before its entries; false leaves them.
+    virtual bool Catalog(const char* /*path*/, const char* /*name*/, const CatalogHeader& /*header*/) {
+        return true;
+    }
+    // An entry of a directory walked: `inner` is its catalogue path (see
+    // core/CatalogPath.h) of `length` bytes; a directory's own entries follow.
+    virtual void Entry(const char* path, const char* inner, std::size_t length, const std::uint8_t* entry) = 0;
+    // An entry whose catalogue path does not fit the walk's path capacity:
+    // neither reported by Entry nor entered.
+    virtual void Unreachable(const char* /*path*/, const std::uint8_t* /*entry*/) {}
+    // A catalogue whose table or one of whose lists is damaged, once, after
+    // the walk of what could be read of it.
+    virtual void Damaged(const char* /*path*/) {}
+};
+
+// Reads the entry lists of the catalogue open in a reader, each directory
+// record at most once and no byte of the list area twice: a sound catalogue
+// reaches each record once and reads each list once; a crafted one that
+// points records at each other or lists at the same bytes runs out of both.
+class GuardedLists {
+public:
+    // Opens the reader's current file; IsOpen() tells whether that worked.
+    explicit GuardedLists(const CatalogReader& reader);
+
+    bool IsOpen() const { return file_.IsOpen(); }
+    // The validated entry list of `record`; empty (and Damaged() from then on)
+    // when it was read before, does not fit what is left of the list area or
+    // fails the reader's checks.
+    TaskMemory<std::uint8_t> Read(std::size_t record);
+    bool Damaged() const { return damaged_; }
+
+private:
+    const CatalogReader& reader_;
+    platform::File file_;
+    std::vector<bool> entered_;
+    std::uint64_t unread_ = 0;
+    bool damaged_ = false;
+};
+
+class CatalogWalker {
+public:
+    // The path capacity of the search, which hands catalogue paths on in
+    // Windows path buffers.
+    static constexpr std::size_t kSearchCapacity = platform::kMaxPath;
+    // Enough for every path of a catalogue a capture can write (a 255-byte
+    // name above source paths of at most 259 bytes) with room to spare.
+    static constexpr std::size_t kExportCapacity = 32 * 1024;
+
+    enum class FolderOrder { kAsListed, kByName };
+
+    // `reader` is the walk's own: catalogues are opened through it.
+    CatalogWalker(CatalogReader& reader, WalkVisitor& visitor, std::size_t capacity = kSearchCapacity,
+                  FolderOrder order = FolderOrder::kAsListed);
+
+    // A folder `path` is walked with its sub-folders and catalogues;
+    // otherwise `path` is a catalogue and the walk starts at the directory
+    // `inner` (a catalogue path) inside it.
+    void Walk(const char* path, const char* inner);
+
+    // Walks the directory `record` of the catalogue open in the reader,
+    // reading through `lists`.  `inner` holds its catalogue path of `length`
+    // bytes in a buffer of Capacity() bytes and is left as it was.
+    void WalkDirectory(GuardedLists& lists, const char* path, char* inner, std::size_t length, std::size_t record);
+
+    std::size_t Capacity() const { return capacity_; }
+
+private:
+    void WalkFolder(const char* path);
+    void WalkCatalog(const char* path, const char* inner);
+
+    CatalogReader& reader_;
+    WalkVisitor& visitor_;
+    std::size_t capacity_;
+    FolderOrder order_;
+};
+
+}  // namespace cataloom
