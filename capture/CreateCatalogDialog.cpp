@@ -103,9 +103,12 @@ bool CreateCatalogDialog::ChooseTarget(HWND window, const char* name, char* targ
         return false;
     }
     CreateDirectoryA(folder, nullptr);  // the data folder may not exist yet
-    request_.replaced = path::Exists(target);
-    return !request_.replaced ||
-           ShowLibraryMessage(window, IDS_OVERWRITE_QUESTION, MB_YESNOCANCEL | MB_ICONQUESTION) == IDYES;
+    // Only asked here: the capture replaces the file once the new one is complete.
+    const bool exists = path::Exists(target);
+    if (exists && ShowLibraryMessage(window, IDS_OVERWRITE_QUESTION, MB_YESNOCANCEL | MB_ICONQUESTION) != IDYES)
+        return false;
+    request_.replaced = exists;
+    return true;
 }
 
 void CreateCatalogDialog::Capture(HWND window, const char* target) {
