@@ -5,6 +5,7 @@
 
 #include "core/CatalogReader.h"
 #include "core/DisplayText.h"
+#include "namespace/ShellUtil.h"
 #include "namespace/CatalogAnnouncer.h"
 #include "namespace/IconCache.h"
 #include "namespace/ProcessObjects.h"
@@ -87,7 +88,7 @@ bool MediaPage::Rename(HWND page, const char* name) {
     // The name is the catalogue's root directory: every path inside the
     // catalogue starts with it and is split at its backslashes.
     if (std::strlen(name) > kMaxCatalogNameLength || !path::IsPlainName(name)) {
-        ShowMessage(page, IDS_BAD_FILE_NAME, MB_OK | MB_ICONWARNING);
+        ShowLibraryMessage(page, IDS_BAD_FILE_NAME, MB_OK | MB_ICONWARNING);
         return false;
     }
     CatalogHeader header;
@@ -99,7 +100,7 @@ bool MediaPage::Rename(HWND page, const char* name) {
     // The shared reader may hold this very file.
     ProcessObjects::Reader().Release();
     if (!ReplaceHeader(path_, &header)) {
-        ShowMessage(page, IDS_CANNOT_OPEN_FILE, MB_OK | MB_ICONWARNING);
+        ShowLibraryMessage(page, IDS_CANNOT_OPEN_FILE, MB_OK | MB_ICONWARNING);
         return false;
     }
     CatalogAnnouncer::Changed(path_, &before);

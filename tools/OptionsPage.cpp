@@ -110,17 +110,17 @@ void OptionsPage::ChooseColour(HWND page, int id) noexcept {
 
 bool OptionsPage::AcceptDataFolder(HWND page, const char* typed) noexcept {
     if (typed[0] == '\0') {
-        ShowMessage(page, IDS_DATA_FOLDER_REQUIRED, MB_OK | MB_ICONWARNING);
+        ShowLibraryMessage(page, IDS_DATA_FOLDER_REQUIRED, MB_OK | MB_ICONWARNING);
         return false;
     }
     // A double-byte path of 259 characters is longer than 259 bytes.
     if (std::strlen(typed) > kLongestPath) {
-        ShowMessage(page, IDS_DATA_FOLDER_TOO_LONG, MB_OK | MB_ICONWARNING);
+        ShowLibraryMessage(page, IDS_DATA_FOLDER_TOO_LONG, MB_OK | MB_ICONWARNING);
         return false;
     }
     // Relative to what?  The shell's current folder changes under it.
     if (!IsAbsolutePath(typed)) {
-        ShowMessage(page, IDS_DATA_FOLDER_NOT_FULL, MB_OK | MB_ICONWARNING);
+        ShowLibraryMessage(page, IDS_DATA_FOLDER_NOT_FULL, MB_OK | MB_ICONWARNING);
         return false;
     }
     // "C:\data\" names the folder "C:\data"; a root keeps its backslash.
@@ -129,15 +129,15 @@ bool OptionsPage::AcceptDataFolder(HWND page, const char* typed) noexcept {
     if (!path::IsRoot(folder)) path::RemoveBackslash(folder);
     std::uint32_t attributes = 0;
     if (!platform::GetAttributes(folder, attributes)) {
-        if (ShowMessage(page, IDS_DATA_FOLDER_MISSING, MB_YESNOCANCEL | MB_ICONWARNING) != IDYES) return false;
+        if (ShowLibraryMessage(page, IDS_DATA_FOLDER_MISSING, MB_YESNOCANCEL | MB_ICONWARNING) != IDYES) return false;
         if (!CreateDirectoryA(folder, nullptr)) {
-            ShowMessage(page, IDS_DATA_FOLDER_NOT_CREATED, MB_OK | MB_ICONWARNING);
+            ShowLibraryMessage(page, IDS_DATA_FOLDER_NOT_CREATED, MB_OK | MB_ICONWARNING);
             return false;
         }
         return true;
     }
     if ((attributes & platform::kAttrDirectory) == 0) {
-        ShowMessage(page, IDS_DATA_FOLDER_NOT_DIRECTORY, MB_OK | MB_ICONWARNING);
+        ShowLibraryMessage(page, IDS_DATA_FOLDER_NOT_DIRECTORY, MB_OK | MB_ICONWARNING);
         return false;
     }
     return true;

@@ -68,12 +68,4 @@ INT_PTR SheetPage::OnNotify(HWND page, const NMHDR& header) {
     }
 }
 
-int ShowMessage(HWND owner, UINT textId, UINT type) noexcept {
-    char text[512];
-    char caption[64];
-    LoadResourceText(textId, text, sizeof text);
-    LoadResourceText(IDS_PRODUCT_NAME, caption, sizeof caption);
-    return MessageBoxA(owner, text, caption, type);
-}
-
 }  // namespace cataloom

@@ -43,8 +43,4 @@ private:
     UINT titleId_;
 };
 
-// A message box over `owner` with the caption "Cataloom" and the text of
-// string `textId`; the button the user chose.
-int ShowMessage(HWND owner, UINT textId, UINT type) noexcept;
-
 }  // namespace cataloom

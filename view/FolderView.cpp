@@ -12,12 +12,12 @@
 #include "namespace/CatalogFolder.h"
 #include "namespace/ComPtr.h"
 #include "namespace/ComResult.h"
+#include "namespace/FolderObjects.h"
 #include "namespace/IconCache.h"
 #include "namespace/ProcessObjects.h"
 #include "namespace/ShellUtil.h"
 #include "namespace/ViewList.h"
 #include "tools/SettingsStore.h"
-#include "view/UserMessages.h"
 #include "view/ViewColumns.h"
 
 namespace cataloom {
@@ -157,8 +157,14 @@ STDMETHODIMP FolderView::GetCurrentInfo(LPFOLDERSETTINGS out) noexcept {
     return S_OK;
 }
 
-STDMETHODIMP FolderView::AddPropertySheetPages(DWORD, LPFNSVADDPROPSHEETPAGE, LPARAM) noexcept {
-    return E_NOTIMPL;  // the options page joins here
+STDMETHODIMP FolderView::AddPropertySheetPages(DWORD, LPFNSVADDPROPSHEETPAGE add, LPARAM parameter) noexcept {
+    if (add == nullptr) return E_INVALIDARG;
+    // The folder's own sheet extension (no items) adds the options page; it
+    // comes from the layer that installed it, which this one does not include.
+    ComPtr<IShellPropSheetExt> sheet;
+    HRESULT hr = CreateFolderObject(folder_, nullptr, 0, nullptr, IID_IShellPropSheetExt, sheet.PutVoid());
+    if (FAILED(hr)) return hr;
+    return sheet->AddPages(add, parameter);
 }
 
 STDMETHODIMP FolderView::SaveViewState() noexcept {
@@ -539,7 +545,7 @@ LRESULT FolderView::OnEndLabelEdit(const NMLVDISPINFOA& info) {
             problem = kRenameFailedText;
     }
     if (problem == 0) return TRUE;
-    ShowMessage(window_, problem, MB_ICONWARNING);
+    ShowLibraryMessage(window_, problem, MB_OK | MB_ICONWARNING);
     // The list is still ending this edit: the new one starts after it.
     PostMessageA(window_, kEditLabelMessage, static_cast<WPARAM>(index), 0);
     return FALSE;

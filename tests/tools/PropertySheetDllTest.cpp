@@ -70,6 +70,36 @@ TEST_F(PropertySheetDllTest, WithNoDataTheClassShowsTheOptionsPageAndTheLibraryU
     EXPECT_EQ(library.CanUnloadNow(), S_OK);
 }
 
+TEST_F(PropertySheetDllTest, TheFolderViewAddsTheOptionsPage) {
+    DataFolder data;
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(library.GetClassObject(kClsidFolder, IID_IClassFactory, factory.PutVoid()), S_OK);
+    ComPtr<IPersistFolder> persist;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPersistFolder, persist.PutVoid()), S_OK);
+    IdList root = ParseFromDesktop("");
+    ASSERT_EQ(persist->Initialize(root.Get()), S_OK);
+    ComPtr<IShellFolder> folder;
+    ASSERT_EQ(persist->QueryInterface(IID_IShellFolder, folder.PutVoid()), S_OK);
+    ComPtr<IShellView> view;
+    ASSERT_EQ(folder->CreateViewObject(nullptr, IID_IShellView, view.PutVoid()), S_OK);
+    EXPECT_EQ(view->AddPropertySheetPages(0, nullptr, 0), E_INVALIDARG);
+    std::vector<HPROPSHEETPAGE> pages;
+    ASSERT_EQ(view->AddPropertySheetPages(0, CollectPage, reinterpret_cast<LPARAM>(&pages)), S_OK);
+    ASSERT_EQ(pages.size(), 1u);
+    factory.Reset();
+    persist.Reset();
+    folder.Reset();
+    view.Reset();
+    {
+        SheetHost sheet(pages);
+        ASSERT_NE(sheet.Page(), nullptr);
+        EXPECT_EQ(sheet.TabTitle(0), "Cataloom");
+        EXPECT_EQ(ControlText(sheet.Page(), 1403), "参照");
+        sheet.PressCancel();
+    }
+    EXPECT_EQ(library.CanUnloadNow(), S_OK);
+}
+
 TEST_F(PropertySheetDllTest, APageTheSheetRefusesLeavesNothingAlive) {
     ComPtr<IShellExtInit> init = NewExtension();
     ASSERT_TRUE(init);
