@@ -44,7 +44,7 @@ if [ -x "$fuzz" ]; then
   "$root/scripts/fuzz.sh" "$fuzz_seconds" > "$root/build/fuzz/last-run.log" 2>&1; rc=$?
   tail -3 "$root/build/fuzz/last-run.log"
   [ $rc = 0 ] || status=1
-  summary+=("fuzz:  $(grep -E '^Done' "$root/build/fuzz/last-run.log" | tail -1), $(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$root/build/fuzz/last-run.log" | tail -1) (exit $rc)")
+  summary+=("fuzz:  $(grep -aE '^Done' "$root/build/fuzz/last-run.log" | tail -1), $(grep -aoE 'cov: [0-9]+ ft: [0-9]+' "$root/build/fuzz/last-run.log" | tail -1) (exit $rc)")
 fi
 
 echo "==== summary ===="
