@@ -54,6 +54,14 @@ void PressDialogButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
 std::vector<BYTE> IconPixels(HICON icon) {
     ICONINFO info = {};
     if (icon == nullptr || !GetIconInfo(icon, &info)) return {};

@@ -24,6 +24,9 @@ HWND WaitForDialog(const char* caption, DWORD processId, DWORD timeoutMs, const 
 std::string WindowText(HWND window);
 // Chooses the button `id` of a dialog or message box as a click would.
 void PressDialogButton(HWND dialog, int id);
+// Dispatches the messages queued for this thread now, and those they post
+// in turn.
+void PumpMessages();
 // The colour pixels of an icon; empty for none.
 std::vector<BYTE> IconPixels(HICON icon);
 

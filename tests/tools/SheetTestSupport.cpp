@@ -38,14 +38,6 @@ BOOL CALLBACK MatchText(HWND window, LPARAM parameter) {
 
 }  // namespace
 
-void PumpMessages() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
 ComPtr<IShellPropSheetExt> ItemSheet(IShellFolder* folder, const std::vector<const IdList*>& items) {
     std::vector<PCUITEMID_CHILD> children;
     for (const IdList* item : items) children.push_back(item->Child());

@@ -22,8 +22,6 @@ namespace cataloom::test {
 
 class IdList;
 
-// Dispatches the messages queued for this thread now.
-void PumpMessages();
 
 // The pages an extension adds, and its answer.
 struct AddedPages {

@@ -135,10 +135,10 @@ TEST_P(BrowserTest, EveryColumnSortsBothWaysWithCategoriesAndDirectoriesFirst) {
     // The first click on the name column keeps the opening order.
     for (const Order& order : catalogues) {
         ClickColumn(list, order.column);
-        PumpPending();
+        PumpMessages();
         EXPECT_EQ(ColumnTexts(list), order.ascending) << "column " << order.column;
         ClickColumn(list, order.column);
-        PumpPending();
+        PumpMessages();
         EXPECT_EQ(ColumnTexts(list), order.descending) << "column " << order.column;
     }
 
@@ -153,10 +153,10 @@ TEST_P(BrowserTest, EveryColumnSortsBothWaysWithCategoriesAndDirectoriesFirst) {
     };
     for (const Order& order : entries) {
         ClickColumn(list, order.column);
-        PumpPending();
+        PumpMessages();
         EXPECT_EQ(ColumnTexts(list), order.ascending) << "column " << order.column;
         ClickColumn(list, order.column);
-        PumpPending();
+        PumpMessages();
         EXPECT_EQ(ColumnTexts(list), order.descending) << "column " << order.column;
     }
 }
@@ -180,7 +180,7 @@ TEST_P(BrowserTest, DoubleClicksOpenThreeLevelsDownAndBackReturns) {
     // A file opens nothing (until items have a menu).
     HWND files = browser.List();
     DoubleClickRow(files, 1);
-    PumpPending();
+    PumpMessages();
     EXPECT_EQ(browser.List(), files);
 
     for (const char* back : {"\\ソフト\\道具.vmf\\ソフト", "\\ソフト\\道具.vmf", "\\ソフト", ""}) {
@@ -199,10 +199,10 @@ TEST_P(BrowserTest, TheStatusBarCountsItemsAndSelections) {
     EXPECT_EQ(StatusText(status), none);
     ListView_SetItemState(list, 2, LVIS_SELECTED, LVIS_SELECTED);
     ListView_SetItemState(list, 4, LVIS_SELECTED, LVIS_SELECTED);
-    PumpPending();
+    PumpMessages();
     EXPECT_EQ(StatusText(status), LikeWine() ? "" : "2個のオブジェクトを選択");
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
-    PumpPending();
+    PumpMessages();
     EXPECT_EQ(StatusText(status), none);
     Open("ソフト\\道具.vmf");
     EXPECT_EQ(StatusText(status), LikeWine() ? "" : "5個のオブジェクト");
@@ -244,7 +244,7 @@ TEST_P(BrowserTest, NoObjectIsLeftOnceTheBrowserIsClosed) {
         other.Frame()->Back();
         EXPECT_GT(ObjectCount().Get(), before);
     }
-    PumpPending();
+    PumpMessages();
     EXPECT_EQ(ObjectCount().Get(), before);
 }
 

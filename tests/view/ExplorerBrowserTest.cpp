@@ -108,10 +108,10 @@ TEST(ExplorerBrowserTest, ShowsIconsColoursAndSortsByColumnClicks) {
     // Total size: ascending, then descending; the categories stay first
     // (among themselves by name).  The list refills after the click.
     ClickColumn(list, 1);
-    PumpPending();
+    PumpMessages();
     EXPECT_EQ(ColumnTexts(list), (Texts{"ソフト", "音楽", "Beta", "alpha", "ガンマ"}));
     ClickColumn(list, 1);
-    PumpPending();
+    PumpMessages();
     EXPECT_EQ(ColumnTexts(list), (Texts{"音楽", "ソフト", "ガンマ", "alpha", "Beta"}));
 }
 

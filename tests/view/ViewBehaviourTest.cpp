@@ -62,22 +62,22 @@ TEST_P(ViewBehaviourTest, ColumnWidthsAreStoredWhenADividerIsDragged) {
     // Wine's list tells its parent only HDN_ENDTRACK for a real drag.
     HWND list = Open(host, "");
     DragColumnDivider(list, 0, 30);
-    PumpPending();
+    PumpMessages();
     EXPECT_EQ(Headers(list)[0].width, 130);
     EXPECT_EQ(StoredWidths("BrowserColumn"), Widths{}) << "the root's view stores nothing";
 
     list = Open(host, "ソフト");
     DragColumnDivider(list, 0, 30);
-    PumpPending();
+    PumpMessages();
     EXPECT_EQ(StoredWidths("BrowserColumn"), (Widths{130, 100, 100, 80, 120}));
 
     list = Open(host, "ソフト\\道具.vmf");
     DragColumnDivider(list, 2, -20);
-    PumpPending();
+    PumpMessages();
     EXPECT_EQ(StoredWidths("ViewerColumn"), (Widths{200, 100, 80, 150}));
     list = Open(host, "ソフト\\道具.vmf\\ソフト");
     DragColumnDivider(list, 3, 10);
-    PumpPending();
+    PumpMessages();
     EXPECT_EQ(StoredWidths("ViewerColumn"), (Widths{200, 100, 80, 160}));
 
     // The next view of a category opens with the stored widths.
@@ -94,7 +94,7 @@ TEST_P(ViewBehaviourTest, RenameTakesDoubleByteNamesWhoseTrailByteIsABackslash) 
         DialogAnswerer unexpected("Cataloom", IDOK);
         EnterLabel(edit, name);
         EXPECT_FALSE(unexpected.Dismiss()) << name << ": " << unexpected.Message();
-        PumpPending();
+        PumpMessages();
         EXPECT_EQ(LabelEditor(list), nullptr) << name;
         EXPECT_TRUE(path::IsDirectory(data.Path(name).c_str())) << name;
         EXPECT_EQ(CellText(list, 0, 0), name);
@@ -121,7 +121,7 @@ TEST_P(ViewBehaviourTest, RefusedNamesWarnAndReopenTheEditAfterIt) {
         // Not inside the list's notification: the edit opens again after it.
         ASSERT_TRUE(PumpUntil([&] { return LabelEditor(list) != nullptr; })) << refused.name;
         SendMessageA(LabelEditor(list), WM_KEYDOWN, VK_ESCAPE, 0);
-        PumpPending();
+        PumpMessages();
         EXPECT_EQ(LabelEditor(list), nullptr);
     }
     EXPECT_TRUE(path::IsDirectory(data.Path("ソフト").c_str()));
@@ -147,7 +147,7 @@ TEST_P(ViewBehaviourTest, ARenameReachesARowWhoseLabelIsBeingEdited) {
     EXPECT_EQ(view->FindItem(Find(items, "音楽").Id()), -1);
     EXPECT_EQ(LabelEditor(list), edit);
     SendMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0);
-    PumpPending();
+    PumpMessages();
     EXPECT_EQ(CellText(list, 1, 0), "曲");
     EXPECT_EQ(CellText(otherList, 1, 0), "曲");
 }
@@ -187,11 +187,11 @@ TEST_P(ViewBehaviourTest, ARefreshAskedForInsideAListNotificationRunsAfterIt) {
     // The click's notification asks for the refill; it waits for the queue.
     ClickColumn(list, 2);
     EXPECT_EQ(ColumnTexts(list), byName);
-    PumpPending();
+    PumpMessages();
     EXPECT_EQ(ColumnTexts(list), (Texts{"ソフト", "音楽", "alpha", "ガンマ", "Beta"}));
     ClickColumn(list, 2);
     EXPECT_EQ(ColumnTexts(list), (Texts{"ソフト", "音楽", "alpha", "ガンマ", "Beta"}));
-    PumpPending();
+    PumpMessages();
     EXPECT_EQ(ColumnTexts(list), (Texts{"音楽", "ソフト", "Beta", "ガンマ", "alpha"}));
 
     // Asked for from outside, a refresh runs at once.

@@ -36,18 +36,10 @@ BOOL CALLBACK MatchDescendant(HWND window, LPARAM parameter) {
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     for (;;) {
-        PumpPending();
+        PumpMessages();
         if (done()) return true;
         if (GetTickCount() - start > timeoutMs) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-}
-
-void PumpPending() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
     }
 }
 
@@ -224,7 +216,7 @@ void BrowserHost::Close() {
     frame_->Close();
     frame_->Release();
     frame_ = nullptr;
-    PumpPending();
+    PumpMessages();
 }
 
 HRESULT BrowserHost::Browse(const ITEMIDLIST* absolute) {

@@ -16,14 +16,13 @@
 #include "browser/BrowserFrame.h"
 #include "browser/ExplorerBrowserWindow.h"
 #include "namespace/ComPtr.h"
+#include "tests/support/WinTestSupport.h"
 
 namespace cataloom::test {
 
 // Dispatches this thread's messages until `done` holds; false after
 // `timeoutMs` without it.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
-// Dispatches the messages queued now, and those they post in turn.
-void PumpPending();
 
 // The first window below `parent` (at any depth) of the class; null if none.
 HWND FindDescendant(HWND parent, const char* className);
