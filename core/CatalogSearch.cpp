@@ -1,6 +1,7 @@
 #include "core/CatalogSearch.h"
 
 #include "core/CatalogPath.h"
+#include "core/CatalogWalker.h"
 #include "core/PathUtil.h"
 
 #include <cstring>

@@ -7,7 +7,6 @@
 
 #include "core/CatalogFile.h"
 #include "core/CatalogReader.h"
-#include "core/CatalogWalker.h"
 #include "core/NameMatcher.h"
 
 #include <cstdint>
