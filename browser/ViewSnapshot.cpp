@@ -19,27 +19,13 @@
 #include "browser/BrowserCommandLine.h"
 #include "browser/BrowserFrame.h"
 #include "browser/ExplorerBrowserWindow.h"
+#include "browser/FolderViewList.h"
 #include "core/TaskMemory.h"
 #include "namespace/ComPtr.h"
 
 namespace {
 
 using namespace cataloom;
-
-HWND FindList(HWND top) {
-    HWND view = nullptr;
-    EnumChildWindows(
-        top,
-        [](HWND window, LPARAM found) -> BOOL {
-            char name[64] = {};
-            GetClassNameA(window, name, sizeof name);
-            if (lstrcmpA(name, "CataloomNameSpaceView") != 0) return TRUE;
-            *reinterpret_cast<HWND*>(found) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&view));
-    return view != nullptr ? GetDlgItem(view, 2000) : nullptr;
-}
 
 // Pumps messages until the list exists, holds rows and has nothing left to
 // paint; false after ten seconds.
@@ -51,7 +37,7 @@ bool WaitUntilPainted(HWND top) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
-        HWND list = FindList(top);
+        HWND list = FindFolderViewList(top);
         if (list != nullptr && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0 && !GetUpdateRect(top, nullptr, FALSE) &&
             !GetUpdateRect(list, nullptr, FALSE))
             return true;

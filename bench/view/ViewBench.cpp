@@ -23,6 +23,7 @@
 #include "bench/BenchCatalogues.h"
 #include "browser/BrowserFrame.h"
 #include "browser/ExplorerBrowserWindow.h"
+#include "browser/FolderViewList.h"
 #include "core/TaskMemory.h"
 #include "namespace/ClassIds.h"
 #include "namespace/ComPtr.h"
@@ -77,21 +78,6 @@ std::size_t Enumerate(PCIDLIST_ABSOLUTE place) {
     return count;
 }
 
-HWND FindList(HWND top) {
-    HWND view = nullptr;
-    EnumChildWindows(
-        top,
-        [](HWND window, LPARAM found) -> BOOL {
-            char name[64] = {};
-            GetClassNameA(window, name, sizeof name);
-            if (lstrcmpA(name, "CataloomNameSpaceView") != 0) return TRUE;
-            *reinterpret_cast<HWND*>(found) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&view));
-    return view != nullptr ? GetDlgItem(view, 2000) : nullptr;
-}
-
 void Pump() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -112,7 +98,7 @@ int Open(const Host& host, PCIDLIST_ABSOLUTE place) {
     if (FAILED(host.browse(place))) Fail("browse failed");
     RedrawWindow(host.window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     GdiFlush();
-    HWND list = FindList(host.window);
+    HWND list = FindFolderViewList(host.window);
     if (list == nullptr || GetUpdateRect(list, nullptr, FALSE)) Fail("the view was not painted");
     return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
 }
