@@ -8,7 +8,8 @@ program="$root/build/win64/tests/capture/capture_window_tests.exe"
 out="$root/build/screenshots"
 [ -x "$program" ] || { echo "build build/win64 first" >&2; exit 1; }
 mkdir -p "$out"
-rm -f "$out"/*.bmp "$out"/*.png
+# Only this script's own pictures: the folder holds the other scripts' too.
+rm -f "$out"/60[56]-*.bmp "$out"/60[56]-*.png
 
 for n in $(seq 170 199); do
   [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=$n; break; }

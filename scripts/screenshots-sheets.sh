@@ -11,8 +11,10 @@ source "$root/scripts/wine-env.sh"
 tests="$root/build/win64/tests/tools/sheet_tests.exe"
 [ -f "$tests" ] || "$root/scripts/build.sh" win64 >/dev/null
 out="$root/build/screenshots"
-rm -rf "$out"
 mkdir -p "$out"
+# Only this script's own pictures: the folder holds the other scripts' too.
+rm -f "$out"/options-page.png "$out"/media-page-*.png "$out"/category-page.png "$out"/file-page-*.png \
+  "$out"/change-icon-dialog.png
 
 for n in $(seq 170 199); do
   [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=$n; break; }
