@@ -57,7 +57,7 @@ bool HoldingFolder(const char* path, char* folder) {
 
 }  // namespace
 
-HRESULT AnnounceCatalog(const char* path, CatalogChange change) noexcept {
+HRESULT AnnounceCatalog(const char* path, CatalogChange change, const CatalogHeader* before) noexcept {
     if (path == nullptr) return E_POINTER;
     return ComFirewall([&]() -> HRESULT {
         const bool added = change == CatalogChange::kAdded;
@@ -85,13 +85,27 @@ HRESULT AnnounceCatalog(const char* path, CatalogChange change) noexcept {
         const_cast<ItemId*>(ItemIdFactory::Last(parsed.Get()))->size = 0;
         TaskMemory<ItemId> holder(ids.Join(root.Get(), parsed.Get()));
         if (full == nullptr || item == nullptr || holder == nullptr) return E_OUTOFMEMORY;
+        TaskMemory<ItemId> old, oldFull;
+        if (!added && before != nullptr) {
+            old.Reset(ids.MakeMedia(path::LastComponent(path), *before));
+            if (old == nullptr) return E_OUTOFMEMORY;
+            if (std::strcmp(ItemIdFactory::MediaName(old.Get()), ItemIdFactory::MediaName(item.Get())) == 0) old.Reset();
+            else if ((oldFull = TaskMemory<ItemId>(ids.Join(holder.Get(), old.Get()))) == nullptr) return E_OUTOFMEMORY;
+        }
 
+        if (old != nullptr) NotifyShellIdList(SHCNE_RENAMEFOLDER, oldFull.Get(), full.Get());
         NotifyShellIdList(added ? SHCNE_CREATE : SHCNE_UPDATEITEM, full.Get());
         NotifyShellPath(SHCNE_UPDATEDIR, folder);
+        // The shell's tree lists the holding folder by its namespace list.
+        if (added) NotifyShellIdList(SHCNE_UPDATEDIR, holder.Get());
         FlushShellNotifications();
+        // A view keeps its own copy of each item: a renamed one is replaced,
+        // or the view would go on showing the old name.
         ViewList& views = ProcessObjects::Views();
-        views.Notify(added ? SHCNE_MKDIR : SHCNE_UPDATEDIR, holder.Get(), item.Get(), nullptr);
-        if (!added) views.RefreshWithin(full.Get());
+        if (old != nullptr) views.Notify(SHCNE_RENAMEFOLDER, holder.Get(), old.Get(), item.Get());
+        else views.Notify(added ? SHCNE_MKDIR : SHCNE_UPDATEDIR, holder.Get(), item.Get(), nullptr);
+        // Views inside a renamed catalogue still hold its old identity.
+        if (!added) views.RefreshWithin(old != nullptr ? oldFull.Get() : full.Get());
         return S_OK;
     });
 }

@@ -6,7 +6,7 @@
 #include "core/CatalogReader.h"
 #include "core/DisplayText.h"
 #include "namespace/ShellUtil.h"
-#include "namespace/CatalogAnnouncer.h"
+#include "namespace/CatalogAnnouncement.h"
 #include "namespace/IconCache.h"
 #include "namespace/ProcessObjects.h"
 #include "resources/CataloomResource.h"
@@ -103,7 +103,7 @@ bool MediaPage::Rename(HWND page, const char* name) {
         ShowLibraryMessage(page, IDS_CANNOT_OPEN_FILE, MB_OK | MB_ICONWARNING);
         return false;
     }
-    CatalogAnnouncer::Changed(path_, &before);
+    AnnounceCatalog(path_, CatalogChange::kReplaced, &before);
     return true;
 }
 

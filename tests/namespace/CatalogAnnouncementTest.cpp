@@ -1,6 +1,7 @@
 // A created or changed catalogue reaches the open views of the folder that
-// lists it (the data folder or its category) and the shell's listeners,
-// and nothing outside the data folder is taken for one of its items.
+// lists it (the data folder or its category), those opened inside a changed
+// one, and the shell's listeners; nothing outside the data folder is taken
+// for one of its items.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -12,9 +13,10 @@
 
 #include "core/CatalogFile.h"
 #include "core/ItemIdFactory.h"
-#include "namespace/CatalogAnnouncer.h"
+#include "namespace/CatalogAnnouncement.h"
 #include "namespace/ProcessObjects.h"
 #include "tests/namespace/ShellTestSupport.h"
+#include "tests/support/TempTree.h"
 #include "tools/SettingsStore.h"
 
 namespace cataloom::test {
@@ -91,7 +93,7 @@ private:
     Calls events_;
 };
 
-class CatalogAnnouncerTest : public ::testing::Test {
+class CatalogAnnouncementTest : public ::testing::Test {
 protected:
     // Gives the catalogue at `relative` a new name through its header; the
     // header it had.
@@ -112,44 +114,58 @@ protected:
     RecordingView rootView{rootList.Get()};
     RecordingView musicView{musicList.Get()};
     RecordingView papersView{papersList.Get()};
+    IdList albumList = ParseFromDesktop("音楽\\アルバム.vmf");
+    IdList albumFolderList = ParseFromDesktop("音楽\\アルバム.vmf\\CD1");
+    RecordingView albumView{albumList.Get()};
+    RecordingView albumFolderView{albumFolderList.Get()};
 };
 
-TEST_F(CatalogAnnouncerTest, ANewCatalogueInACategoryReachesThatCategoryOnly) {
+TEST_F(CatalogAnnouncementTest, ANewCatalogueInACategoryReachesThatCategoryOnly) {
     ShellListener shell;
     ASSERT_TRUE(shell.Registered());
     ASSERT_TRUE(CopyFileA(data.Path("disc.VMF").c_str(), data.Path("音楽\\新.vmf").c_str(), FALSE));
-    CatalogAnnouncer::Created(data.Path("音楽\\新.vmf").c_str());
+    EXPECT_EQ(AnnounceCatalog(data.Path("音楽\\新.vmf").c_str(), CatalogChange::kAdded), S_OK);
     EXPECT_EQ(musicView.calls, Calls{"Add 新.vmf"});
     EXPECT_TRUE(rootView.calls.empty());
     EXPECT_TRUE(papersView.calls.empty());
+    EXPECT_TRUE(albumView.calls.empty());
     EXPECT_EQ(shell.Take(), (Calls{"Create 音楽\\新.vmf(ディスク)", "UpdateDir 音楽"}));
 
-    CatalogAnnouncer::Created(data.Path("disc.VMF").c_str());
+    EXPECT_EQ(AnnounceCatalog(data.Path("disc.VMF").c_str(), CatalogChange::kAdded), S_OK);
     EXPECT_EQ(rootView.calls, Calls{"Add disc.VMF"});
     EXPECT_EQ(musicView.calls.size(), 1u);
 }
 
-TEST_F(CatalogAnnouncerTest, AChangedHeaderReplacesTheItemTheViewsHold) {
+TEST_F(CatalogAnnouncementTest, AChangedHeaderReplacesTheItemTheViewsHold) {
     ShellListener shell;
     ASSERT_TRUE(shell.Registered());
     CatalogHeader before = Rename("音楽\\アルバム.vmf", "改名");
-    CatalogAnnouncer::Changed(data.Path("音楽\\アルバム.vmf").c_str(), &before);
+    EXPECT_EQ(AnnounceCatalog(data.Path("音楽\\アルバム.vmf").c_str(), CatalogChange::kReplaced, &before), S_OK);
     EXPECT_EQ(musicView.calls, Calls{"Rename アルバム.vmf(アルバム) アルバム.vmf(改名)"});
     EXPECT_TRUE(rootView.calls.empty());
+    // Views opened on the catalogue or inside it show what it holds again.
+    EXPECT_EQ(albumView.calls, Calls{"Refresh"});
+    EXPECT_EQ(albumFolderView.calls, Calls{"Refresh"});
     EXPECT_EQ(shell.Take(), (Calls{"RenameFolder 音楽\\アルバム.vmf(アルバム) 音楽\\アルバム.vmf(改名)",
                                        "UpdateItem 音楽\\アルバム.vmf(改名)"}));
 
-    // Without the old header the views can only redraw what they have.
-    CatalogAnnouncer::Changed(data.Path("disc.VMF").c_str(), nullptr);
-    EXPECT_EQ(rootView.calls, Calls{"Update disc.VMF"});
+    // Without the old header, or with the same name, the views only redraw
+    // what they have.
+    EXPECT_EQ(AnnounceCatalog(data.Path("disc.VMF").c_str(), CatalogChange::kReplaced), S_OK);
+    CatalogHeader same;
+    ASSERT_TRUE(ReadHeader(data.Path("disc.VMF").c_str(), &same));
+    same.serial ^= 1;
+    EXPECT_EQ(AnnounceCatalog(data.Path("disc.VMF").c_str(), CatalogChange::kReplaced, &same), S_OK);
+    EXPECT_EQ(rootView.calls, (Calls{"Update disc.VMF", "Update disc.VMF"}));
+    EXPECT_EQ(shell.Take(), (Calls{"UpdateItem disc.VMF(ディスク)", "UpdateItem disc.VMF(ディスク)"}));
 }
 
-TEST_F(CatalogAnnouncerTest, TheDataFolderIsMatchedOnAComponentBoundaryWhateverItsSpelling) {
+TEST_F(CatalogAnnouncementTest, TheDataFolderIsMatchedOnAComponentBoundaryWhateverItsSpelling) {
     // The setting with a trailing backslash and in another case.
     std::string spelled = data.Path("");
     CharUpperBuffA(&spelled[0], static_cast<DWORD>(spelled.size()));
     ProcessObjects::Settings().SetDataRoot((spelled + "\\").c_str());
-    CatalogAnnouncer::Created(data.Path("disc.VMF").c_str());
+    EXPECT_EQ(AnnounceCatalog(data.Path("disc.VMF").c_str(), CatalogChange::kAdded), S_OK);
     EXPECT_EQ(rootView.calls, Calls{"Add disc.VMF"});
 
     // A sibling folder whose name starts with the data folder's is outside.
@@ -157,16 +173,18 @@ TEST_F(CatalogAnnouncerTest, TheDataFolderIsMatchedOnAComponentBoundaryWhateverI
     ProcessObjects::Settings().SetDataRoot(data.Path("").c_str());
     ASSERT_TRUE(CreateDirectoryA(twin.c_str(), nullptr));
     ASSERT_TRUE(CopyFileA(data.Path("disc.VMF").c_str(), (twin + "\\x.vmf").c_str(), FALSE));
-    CatalogAnnouncer::Created((twin + "\\x.vmf").c_str());
-    CatalogAnnouncer::Changed((twin + "\\x.vmf").c_str(), nullptr);
+    EXPECT_EQ(AnnounceCatalog((twin + "\\x.vmf").c_str(), CatalogChange::kAdded), E_INVALIDARG);
+    EXPECT_EQ(AnnounceCatalog((twin + "\\x.vmf").c_str(), CatalogChange::kReplaced), E_INVALIDARG);
     DeleteFileA((twin + "\\x.vmf").c_str());
     RemoveDirectoryA(twin.c_str());
     // Names no enumeration gives, and files that are no catalogues.
-    CatalogAnnouncer::Created(data.Path("音楽\\..\\disc.VMF").c_str());
-    CatalogAnnouncer::Created(data.Path("nomagic.vmf").c_str());
-    CatalogAnnouncer::Created(data.Path("missing.vmf").c_str());
-    CatalogAnnouncer::Created("");
-    CatalogAnnouncer::Created(nullptr);
+    EXPECT_TRUE(FAILED(AnnounceCatalog(data.Path("音楽\\..\\disc.VMF").c_str(), CatalogChange::kAdded)));
+    EXPECT_TRUE(FAILED(AnnounceCatalog(data.Path("nomagic.vmf").c_str(), CatalogChange::kAdded)));
+    EXPECT_TRUE(FAILED(AnnounceCatalog(data.Path("missing.vmf").c_str(), CatalogChange::kAdded)));
+    EXPECT_EQ(AnnounceCatalog("", CatalogChange::kAdded), E_INVALIDARG);
+    TempTree elsewhere;
+    EXPECT_EQ(AnnounceCatalog(elsewhere.Path("x.vmf").c_str(), CatalogChange::kAdded), E_INVALIDARG);
+    EXPECT_EQ(AnnounceCatalog(nullptr, CatalogChange::kAdded), E_POINTER);
     EXPECT_EQ(rootView.calls, Calls{"Add disc.VMF"});
     EXPECT_TRUE(musicView.calls.empty());
 }
