@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -70,35 +71,66 @@ bool Counts(const DupsOptions& options, const std::uint8_t* e) {
     return !EntryRecord::IsDirectory(e) && size >= options.minSize && size != kUnknownTotal;
 }
 
-// First pass: the key of every file, and the catalogues found damaged (their
-// keys dropped, so they count nowhere).
+using KeyRange = std::pair<std::size_t, std::size_t>;  // [first, end) in the walk's keys
+
+// The keys of ten million files, appended in fixed-size blocks: a growing
+// vector would copy them all again at every doubling.
+class KeyLog {
+public:
+    void Append(std::uint64_t key) {
+        if (size_ == blocks_.size() * kBlock) blocks_.emplace_back().reserve(kBlock);
+        blocks_.back().push_back(key);
+        ++size_;
+    }
+    std::size_t Size() const { return size_; }
+    std::uint64_t operator[](std::size_t i) const { return blocks_[i / kBlock][i % kBlock]; }
+    std::vector<std::uint64_t> Copy() const {
+        std::vector<std::uint64_t> all;
+        all.reserve(size_);
+        for (const auto& block : blocks_) all.insert(all.end(), block.begin(), block.end());
+        return all;
+    }
+
+private:
+    static constexpr std::size_t kBlock = std::size_t{1} << 20;
+    std::vector<std::vector<std::uint64_t>> blocks_;
+    std::size_t size_ = 0;
+};
+
+// First pass: the key of every file, and the catalogues found damaged (the
+// second pass skips them, so they count nowhere).
 class KeyPass : public WalkVisitor {
 public:
     explicit KeyPass(const DupsOptions& options) : options_(options) {}
 
     bool Stopped() override { return platform::console::Interrupted(); }
-    bool Catalog(const char*, const char*, const CatalogHeader&) override {
-        catalogStart_ = keys.size();
+    bool Catalog(const char* path, const char*, const CatalogHeader&) override {
         catalogDamaged_ = false;
+        current_ = &ranges[path];
+        *current_ = {keys.Size(), keys.Size()};
         return true;
     }
     void Entry(const char*, const char*, std::size_t, const std::uint8_t* e) override {
-        if (!catalogDamaged_ && Counts(options_, e))
-            keys.push_back(KeyOf(options_.by, EntryRecord::Name(e), EntryRecord::FileSize(e)));
+        if (current_ == nullptr || catalogDamaged_ || !Counts(options_, e)) return;
+        keys.Append(KeyOf(options_.by, EntryRecord::Name(e), EntryRecord::FileSize(e)));
+        current_->second = keys.Size();
     }
     void Unreachable(const char* path, const std::uint8_t*) override { Damaged(path); }
     void Damaged(const char* path) override {
+        // Its keys stay (the second pass skips it): a key that repeats only
+        // because of them brings no group of two.
         catalogDamaged_ = true;
-        keys.resize(catalogStart_);
         if (damaged.insert(path).second) Error("warning: damaged catalogue skipped: " + ShowPath(path));
     }
 
-    std::vector<std::uint64_t> keys;
+    // Every file's key in walk order, and where each catalogue's keys are.
+    KeyLog keys;
+    std::map<std::string, KeyRange> ranges;
     std::set<std::string> damaged;
 
 private:
     const DupsOptions& options_;
-    std::size_t catalogStart_ = 0;
+    KeyRange* current_ = nullptr;
     bool catalogDamaged_ = false;
 };
 
@@ -136,7 +168,7 @@ void RadixSort(std::vector<std::uint64_t>& keys) {
 // table answers the rest.
 class RepeatedKeys {
 public:
-    explicit RepeatedKeys(std::vector<std::uint64_t>& keys) : bits_(kBits / 64, 0) {
+    explicit RepeatedKeys(std::vector<std::uint64_t> keys) : bits_(kBits / 64, 0) {
         RadixSort(keys);
         std::vector<std::uint64_t> repeated;
         for (std::size_t i = 1; i < keys.size(); ++i) {
@@ -147,8 +179,7 @@ public:
                 ++files_;  // the first of the run
             }
         }
-        keys.clear();
-        keys.shrink_to_fit();
+        keys = {};
         std::size_t capacity = 16;
         while (capacity < repeated.size() * 2) capacity *= 2;
         slots_.assign(capacity, 0);
@@ -188,15 +219,18 @@ private:
 // Second pass: every file whose key occurs more than once.
 class MemberPass : public WalkVisitor {
 public:
-    MemberPass(const DupsOptions& options, const RepeatedKeys& repeated, const std::set<std::string>& damaged,
-               std::size_t rootLength)
-        : options_(options), repeated_(repeated), damaged_(damaged), rootLength_(rootLength) {
+    MemberPass(const DupsOptions& options, const RepeatedKeys& repeated, const KeyPass& first, std::size_t rootLength)
+        : options_(options), repeated_(repeated), first_(first), rootLength_(rootLength) {
         members.reserve(repeated.Files());
     }
 
     bool Stopped() override { return platform::console::Interrupted(); }
     bool Catalog(const char* path, const char*, const CatalogHeader& header) override {
-        if (damaged_.count(path) != 0) return false;
+        auto range = first_.ranges.find(path);
+        // Damaged, or new since the first pass: nothing to compare it with.
+        if (first_.damaged.count(path) != 0 || range == first_.ranges.end()) return false;
+        next_ = range->second.first;
+        end_ = range->second.second;
         std::string file = path + std::min(rootLength_, std::strlen(path));
         while (!file.empty() && file[0] == '\\') file.erase(0, 1);
         char name[kMaxCatalogNameLength + 1];
@@ -206,10 +240,14 @@ public:
     }
     void Entry(const char*, const char* inner, std::size_t, const std::uint8_t* e) override {
         if (!Counts(options_, e)) return;
+        // The walk gives the files in the first pass's order, so the key is
+        // the one computed then; a catalogue rewritten in between yields
+        // wrong keys, which the exact grouping at the end turns away.
+        if (next_ >= end_) return;
+        std::uint64_t key = first_.keys[next_++];
+        if (!repeated_.Contains(key)) return;
         const char* name = EntryRecord::Name(e);
         std::uint64_t size = EntryRecord::FileSize(e);
-        std::uint64_t key = KeyOf(options_.by, name, size);
-        if (!repeated_.Contains(key)) return;
         std::string below = BelowCatalogRoot(inner);
         if (!below.empty()) below.erase(0, 1);
         auto nameOffset = static_cast<std::uint32_t>(below.size() - std::min(below.size(), std::strlen(name)));
@@ -223,12 +261,13 @@ public:
 private:
     const DupsOptions& options_;
     const RepeatedKeys& repeated_;
-    const std::set<std::string>& damaged_;
+    const KeyPass& first_;
     std::size_t rootLength_;
+    std::size_t next_ = 0, end_ = 0;
 };
 
 struct Group {
-    std::size_t first;  // into the sorted members
+    std::size_t first;  // into the members' order
     std::size_t count;
     std::uint64_t size;
     std::uint64_t wasted;  // size * (count - 1), saturated
@@ -241,47 +280,67 @@ std::uint64_t Wasted(std::uint64_t size, std::size_t count) {
                : size * copies;
 }
 
-// Groups of equal members, largest waste first; members keep the walk order.
-std::vector<Group> GroupMembers(std::vector<Member>& members) {
-    auto same = [](const Member& a, const Member& b) { return a.size == b.size && a.folded == b.folded; };
-    std::stable_sort(members.begin(), members.end(), [](const Member& a, const Member& b) {
+// The members grouped: `order` lists them (by index) group after group, in
+// walk order inside each group; the groups come largest waste first.  The
+// members themselves stay where they are: sorting indices moves no strings.
+struct Grouped {
+    std::vector<std::uint32_t> order;
+    std::vector<Group> groups;
+};
+
+Grouped GroupMembers(const std::vector<Member>& members) {
+    Grouped result;
+    result.order.resize(members.size());
+    for (std::size_t i = 0; i < members.size(); ++i) result.order[i] = static_cast<std::uint32_t>(i);
+    std::sort(result.order.begin(), result.order.end(), [&](std::uint32_t x, std::uint32_t y) {
+        const Member& a = members[x];
+        const Member& b = members[y];
         if (a.key != b.key) return a.key < b.key;
         if (a.size != b.size) return a.size < b.size;
-        return a.folded < b.folded;
+        int names = a.folded.compare(b.folded);
+        return names != 0 ? names < 0 : x < y;
     });
-    std::vector<Group> groups;
-    for (std::size_t i = 0; i < members.size();) {
+    auto same = [&](std::size_t i, std::size_t j) {
+        const Member& a = members[result.order[i]];
+        const Member& b = members[result.order[j]];
+        return a.size == b.size && a.folded == b.folded;
+    };
+    const std::vector<std::uint32_t>& order = result.order;
+    for (std::size_t i = 0; i < order.size();) {
         std::size_t j = i + 1;
-        while (j < members.size() && same(members[i], members[j])) ++j;
-        if (j - i > 1) groups.push_back({i, j - i, members[i].size, Wasted(members[i].size, j - i)});
+        while (j < order.size() && same(i, j)) ++j;
+        if (j - i > 1) result.groups.push_back({i, j - i, members[order[i]].size, Wasted(members[order[i]].size, j - i)});
         i = j;
     }
-    std::sort(groups.begin(), groups.end(), [&](const Group& a, const Group& b) {
+    std::sort(result.groups.begin(), result.groups.end(), [&](const Group& a, const Group& b) {
         if (a.wasted != b.wasted) return a.wasted > b.wasted;
         if (a.size != b.size) return a.size > b.size;
-        if (members[a.first].folded != members[b.first].folded) return members[a.first].folded < members[b.first].folded;
-        return a.first < b.first;
+        const std::string& nameA = members[order[a.first]].folded;
+        const std::string& nameB = members[order[b.first]].folded;
+        if (nameA != nameB) return nameA < nameB;
+        return order[a.first] < order[b.first];
     });
-    return groups;
+    return result;
 }
 
 std::uint64_t Saturated(std::uint64_t a, std::uint64_t b) {
     return a > std::numeric_limits<std::uint64_t>::max() - b ? std::numeric_limits<std::uint64_t>::max() : a + b;
 }
 
-void PrintText(const std::vector<Group>& groups, const std::vector<Member>& members,
-               const std::vector<CatalogName>& catalogs, Grouping by) {
+void PrintText(const Grouped& grouped, const std::vector<Member>& members, const std::vector<CatalogName>& catalogs,
+               Grouping by) {
+    const std::vector<Group>& groups = grouped.groups;
     std::uint64_t files = 0, wasted = 0;
     for (const Group& g : groups) {
         files += g.count;
         wasted = Saturated(wasted, g.wasted);
-        const Member& first = members[g.first];
+        const Member& first = members[grouped.order[g.first]];
         std::string line = std::to_string(g.count) + " files of " + std::to_string(g.size) + " bytes, " +
                            std::to_string(g.wasted) + " bytes wasted";
         if (by == Grouping::kNameAndSize) line += ": " + first.path.substr(first.nameOffset);
         Print(line + "\n");
         for (std::size_t i = g.first; i < g.first + g.count; ++i) {
-            const Member& m = members[i];
+            const Member& m = members[grouped.order[i]];
             const CatalogName& c = catalogs[m.catalog];
             Print("\t" + ShowPath(c.file) + "\t" + c.name + "\t" + ShowPath(m.path) + "\n");
         }
@@ -290,8 +349,9 @@ void PrintText(const std::vector<Group>& groups, const std::vector<Member>& memb
           " bytes wasted\n");
 }
 
-bool WriteJson(const std::vector<Group>& groups, const std::vector<Member>& members,
-               const std::vector<CatalogName>& catalogs, const DupsOptions& options) {
+bool WriteJson(const Grouped& grouped, const std::vector<Member>& members, const std::vector<CatalogName>& catalogs,
+               const DupsOptions& options) {
+    const std::vector<Group>& groups = grouped.groups;
     Output output;
     output.Open("");
     std::string text = options.by == Grouping::kSize ? "{\"by\":\"size\"" : "{\"by\":\"name+size\"";
@@ -301,7 +361,7 @@ bool WriteJson(const std::vector<Group>& groups, const std::vector<Member>& memb
         const Group& g = groups[k];
         files += g.count;
         wasted = Saturated(wasted, g.wasted);
-        const Member& first = members[g.first];
+        const Member& first = members[grouped.order[g.first]];
         text += k == 0 ? "\n{" : ",\n{";
         if (options.by == Grouping::kNameAndSize) {
             text += "\"name\":";
@@ -311,7 +371,7 @@ bool WriteJson(const std::vector<Group>& groups, const std::vector<Member>& memb
         text += "\"size\":" + std::to_string(g.size) + ",\"count\":" + std::to_string(g.count) +
                 ",\"wasted\":" + std::to_string(g.wasted) + ",\"members\":[";
         for (std::size_t i = g.first; i < g.first + g.count; ++i) {
-            const Member& m = members[i];
+            const Member& m = members[grouped.order[i]];
             const CatalogName& c = catalogs[m.catalog];
             text += i == g.first ? "{\"catalogue\":" : ",{\"catalogue\":";
             AppendJsonString(text, platform::console::ToUtf8(c.name));
@@ -384,19 +444,19 @@ int DupsCommand(const Arguments& args) {
     // have a twin are kept with their paths.
     KeyPass keys(options);
     CatalogWalker(reader, keys, CatalogWalker::kExportCapacity, CatalogWalker::FolderOrder::kByName).Walk(root.c_str(), "");
-    RepeatedKeys repeated(keys.keys);
-    MemberPass members(options, repeated, keys.damaged, root.size());
+    RepeatedKeys repeated(keys.keys.Copy());
+    MemberPass members(options, repeated, keys, root.size());
     CatalogWalker(reader, members, CatalogWalker::kExportCapacity, CatalogWalker::FolderOrder::kByName)
         .Walk(root.c_str(), "");
     if (platform::console::Interrupted()) {
         Error("search for duplicates stopped");
         return kExitFailure;
     }
-    std::vector<Group> groups = GroupMembers(members.members);
+    Grouped grouped = GroupMembers(members.members);
     if (options.json) {
-        if (!WriteJson(groups, members.members, members.catalogs, options)) return kExitFailure;
+        if (!WriteJson(grouped, members.members, members.catalogs, options)) return kExitFailure;
     } else {
-        PrintText(groups, members.members, members.catalogs, options.by);
+        PrintText(grouped, members.members, members.catalogs, options.by);
     }
     return keys.damaged.empty() ? kExitOk : kExitFailure;
 }
