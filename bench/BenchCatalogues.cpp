@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "tests/core/CatalogBuilder.h"
@@ -20,6 +21,23 @@ std::string Category(int index) {
     char name[32];
     std::snprintf(name, sizeof name, "category%02d", index);
     return name;
+}
+
+std::string DataFolderPath(const char* name) {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    return std::string(temp) + "cataloom-" + name + "-" + std::to_string(GetCurrentProcessId());
+}
+
+void RegisterBuiltLibrary() {
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, sizeof program);
+    std::string library = std::string(program).substr(0, std::string(program).find_last_of('\\') + 1) + "Cataloom.dll";
+    HMODULE module = LoadLibraryA(library.c_str());
+    if (module == nullptr) Fail("Cataloom.dll not found beside the program");
+    auto registerServer = reinterpret_cast<HRESULT(WINAPI*)()>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module, "DllRegisterServer")));
+    if (registerServer == nullptr || registerServer() != S_OK) Fail("registration failed");
 }
 
 void BuildData(const std::string& root) {

@@ -17,8 +17,14 @@ constexpr char kMixedDirectory[] = "big\\big.vmf\\mixed";
 
 // "category07" for 7.
 std::string Category(int index);
+// A data folder path of this process under the temporary folder:
+// "%TEMP%\cataloom-<name>-<process id>".
+std::string DataFolderPath(const char* name);
 // Writes the data folder into `root`; exits the program on failure.
 void BuildData(const std::string& root);
+// Loads the Cataloom.dll beside the program and registers it; exits the
+// program on failure.
+void RegisterBuiltLibrary();
 // Removes it again.
 void RemoveData(const std::string& root);
 // Stops the program with a message.

@@ -164,21 +164,12 @@ void Report(const char* host, const char* what, const Figures& figures, double t
 }
 
 int Run() {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    std::string data = std::string(temp) + "cataloom-view-bench-" + std::to_string(GetCurrentProcessId());
+    std::string data = DataFolderPath("view-bench");
     std::printf("building %d catalogues in %d categories and two directories of %d entries in %s\n",
                 kCategories * kCataloguesPerCategory, kCategories, kBigDirectoryEntries, data.c_str());
     BuildData(data);
 
-    char program[MAX_PATH];
-    GetModuleFileNameA(nullptr, program, sizeof program);
-    std::string library = std::string(program).substr(0, std::string(program).find_last_of('\\') + 1) + "Cataloom.dll";
-    HMODULE module = LoadLibraryA(library.c_str());
-    if (module == nullptr) Fail("Cataloom.dll not found beside the program");
-    auto registerServer = reinterpret_cast<HRESULT(WINAPI*)()>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module, "DllRegisterServer")));
-    if (registerServer == nullptr || registerServer() != S_OK) Fail("registration failed");
+    RegisterBuiltLibrary();
     SettingsStore settings;
     settings.SetDataRoot(data.c_str());
 
