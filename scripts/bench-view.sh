@@ -11,13 +11,6 @@ export WINEPREFIX=$root/build/display-wineprefix
 source "$root/scripts/wine-env.sh"
 bench="$root/build/win64/bench/view/view.exe"
 [ -f "$bench" ] || "$root/scripts/build.sh" win64 >/dev/null
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  cataloom_xvfb_stop
-}
-trap cleanup EXIT
-cataloom_xvfb_start 141
-wineserver -k >/dev/null 2>&1 || true  # a server of an earlier run has another display
-cataloom_wine_start
+cataloom_display_session 141
 echo "machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 wine "$bench" </dev/null

@@ -11,26 +11,9 @@ mkdir -p "$out"
 # Only this script's own pictures: the folder holds the other scripts' too.
 rm -f "$out"/60[56]-*.bmp "$out"/60[56]-*.png
 
-for n in $(seq 170 199); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=$n; break; }
-done
-# A server of this prefix fixes the display: start afresh on ours.
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-cleanup() {
-  wineserver -k >/dev/null 2>&1
-  kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-}
-trap cleanup EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-export DISPLAY=":$display"
-cataloom_wine_start >/dev/null 2>&1 </dev/null
+cataloom_display_session 141
 
 CATALOOM_SHOT_DIR=$(winepath -w "$out") wine explorer /desktop=shots,800x600 "$program" \
   --gtest_filter='CaptureScreenshots.*' </dev/null
-for picture in "$out"/*.bmp; do
-  convert "$picture" "${picture%.bmp}.png" && rm "$picture"
-done
+cataloom_bmp_to_png "$out"
 ls "$out"

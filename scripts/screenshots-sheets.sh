@@ -16,19 +16,9 @@ mkdir -p "$out"
 rm -f "$out"/options-page.png "$out"/media-page-*.png "$out"/category-page.png "$out"/file-page-*.png \
   "$out"/change-icon-dialog.png
 
-for n in $(seq 170 199); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=$n; break; }
-done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'wineserver -k >/dev/null 2>&1; kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null' EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-export DISPLAY=":$display"
-cataloom_wine_start
+cataloom_display_session 170
 
 CATALOOM_SCREENSHOTS="$(winepath -w "$out")" wine "$tests" >"$out/run.log" 2>&1 || {
   tail -20 "$out/run.log"; exit 1; }
-for picture in "$out"/*.bmp; do
-  convert "$picture" "${picture%.bmp}.png" && rm "$picture"
-done
+cataloom_bmp_to_png "$out"
 ls "$out"/*.png

@@ -18,14 +18,7 @@ if [ ! -f "$snapshot" ] || [ ! -f "$dll" ] || [ ! -f "$root/build/win64/cli/cata
 fi
 
 # A display of our own, and the prefix's server started on it.
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  cataloom_xvfb_stop
-}
-trap cleanup EXIT
-cataloom_xvfb_start 141
-wineserver -k >/dev/null 2>&1 || true  # a server of an earlier run has another display
-cataloom_wine_start
+cataloom_display_session 141
 
 data="$root/build/screenshots-data"
 mkdir -p "$data" "$out"

@@ -55,3 +55,23 @@ cataloom_xvfb_stop() {
   [ -n "${CATALOOM_XVFB_PID:-}" ] && kill "$CATALOOM_XVFB_PID" 2>/dev/null && wait "$CATALOOM_XVFB_PID" 2>/dev/null
   CATALOOM_XVFB_PID=
 }
+
+# A display session for a script that shows windows: an Xvfb from display $1,
+# the prefix's server started afresh on it (a server of an earlier run keeps
+# that run's display), and both stopped when the script exits.
+cataloom_display_session() {
+  trap 'wineserver -k >/dev/null 2>&1; cataloom_xvfb_stop' EXIT
+  cataloom_xvfb_start "${1:-141}" || return 1
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  cataloom_wine_start >/dev/null 2>&1 </dev/null
+}
+
+# Turns the screenshots (BMP) a test program wrote into $1 into PNG files.
+cataloom_bmp_to_png() {
+  local picture
+  for picture in "$1"/*.bmp; do
+    [ -e "$picture" ] || continue
+    convert "$picture" "${picture%.bmp}.png" && rm "$picture"
+  done
+}
