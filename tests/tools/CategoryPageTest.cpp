@@ -52,12 +52,7 @@ protected:
         items = Enumerate(root.Get());
         ComPtr<IShellPropSheetExt> sheet = ItemSheet(root.Get(), {&Find(items, name)});
         ASSERT_TRUE(sheet);
-        AddedPages added = CollectPages(sheet.Get());
-        ASSERT_EQ(added.result, S_OK);
-        ASSERT_EQ(added.pages.size(), 1u);
-        host = std::make_unique<SheetHost>(added.pages);
-        page = host->Page();
-        ASSERT_NE(page, nullptr);
+        ShowOnlyPage(sheet.Get(), host, page);
     }
     std::vector<BYTE> ShownIcon() {
         return IconPixels(reinterpret_cast<HICON>(SendDlgItemMessageA(page, kIcon, STM_GETICON, 0, 0)));

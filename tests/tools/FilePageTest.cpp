@@ -26,18 +26,6 @@ constexpr std::uint64_t kCreated = 133486382450000000ULL;   // 2024/01/02 03:04:
 constexpr std::uint64_t kModified = 133800000000000000ULL;  // 2025/01/01 ...
 constexpr std::uint32_t kReadOnly = 0x01, kHidden = 0x02, kSystem = 0x04, kDirectory = 0x10, kArchive = 0x20;
 
-std::string LocalTimeText(std::uint64_t time) {
-    FILETIME utc = {static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
-    FILETIME local;
-    SYSTEMTIME t;
-    FileTimeToLocalFileTime(&utc, &local);
-    FileTimeToSystemTime(&local, &t);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-                  t.wSecond);
-    return text;
-}
-
 std::string TypeName(const char* name, DWORD attributes) {
     SHFILEINFOA info = {};
     SHGetFileInfoA(name, attributes, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
@@ -98,12 +86,7 @@ protected:
         for (const std::string& name : names) chosen.push_back(&Find(items, name));
         ComPtr<IShellPropSheetExt> sheet = ItemSheet(shellFolder.Get(), chosen);
         ASSERT_TRUE(sheet);
-        AddedPages added = CollectPages(sheet.Get());
-        ASSERT_EQ(added.result, S_OK);
-        ASSERT_EQ(added.pages.size(), 1u);
-        host = std::make_unique<SheetHost>(added.pages);
-        page = host->Page();
-        ASSERT_NE(page, nullptr);
+        ShowOnlyPage(sheet.Get(), host, page);
     }
     std::vector<LRESULT> Boxes() {
         return {CheckState(page, 1311), CheckState(page, 1312), CheckState(page, 1313), CheckState(page, 1314)};

@@ -30,18 +30,6 @@ constexpr char kBadName[] = "ファイル名が正しくありません。\n正�
 // 2024/01/02 03:04:05 UTC.
 constexpr std::uint64_t kCaptureTime = 133486382450000000ULL;
 
-std::string LocalTimeText(std::uint64_t time) {
-    FILETIME utc = {static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
-    FILETIME local;
-    SYSTEMTIME t;
-    FileTimeToLocalFileTime(&utc, &local);
-    FileTimeToSystemTime(&local, &t);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-                  t.wSecond);
-    return text;
-}
-
 std::string HeaderName(const std::string& path) {
     CatalogHeader header;
     if (!ReadHeader(path.c_str(), &header)) return "<unreadable>";
@@ -57,15 +45,7 @@ protected:
         std::vector<IdList> items = Enumerate(shellFolder.Get());
         ComPtr<IShellPropSheetExt> sheet = ItemSheet(shellFolder.Get(), {&Find(items, name)});
         ASSERT_TRUE(sheet);
-        ShowPages(sheet.Get());
-    }
-    void ShowPages(IShellPropSheetExt* sheet) {
-        AddedPages added = CollectPages(sheet);
-        ASSERT_EQ(added.result, S_OK);
-        ASSERT_EQ(added.pages.size(), 1u);
-        host = std::make_unique<SheetHost>(added.pages);
-        page = host->Page();
-        ASSERT_NE(page, nullptr);
+        ShowOnlyPage(sheet.Get(), host, page);
     }
     void SetSizes(const std::string& relative, std::uint64_t total, std::uint64_t free) {
         EditHeader(data.Path(relative), [&](CatalogHeader& h) {
@@ -223,7 +203,7 @@ TEST_F(MediaPageTest, ACatalogueFileGivenAsDataShowsItsPageAndADamagedOneAnEmpty
     RecordingView rootView(rootList.Get());
     ComPtr<IShellPropSheetExt> sheet = ClassSheet(data.Path("disc.VMF"));
     ASSERT_TRUE(sheet);
-    ShowPages(sheet.Get());
+    ShowOnlyPage(sheet.Get(), host, page);
     EXPECT_EQ(ControlText(page, 1201), "ディスク");
     SetDlgItemTextA(page, 1201, "改名");
     EXPECT_TRUE(host->Apply());
@@ -233,7 +213,7 @@ TEST_F(MediaPageTest, ACatalogueFileGivenAsDataShowsItsPageAndADamagedOneAnEmpty
 
     const std::string before = ReadWholeFile(data.Path("nomagic.vmf"));
     sheet = ClassSheet(data.Path("nomagic.vmf"));
-    ShowPages(sheet.Get());
+    ShowOnlyPage(sheet.Get(), host, page);
     EXPECT_EQ(host->TabTitle(0), "メディア情報");
     EXPECT_EQ(ControlText(page, 1201), "");
     EXPECT_EQ(ControlText(page, 1202), "");
@@ -244,7 +224,7 @@ TEST_F(MediaPageTest, ACatalogueFileGivenAsDataShowsItsPageAndADamagedOneAnEmpty
 
     // Any other file: the class's own page, the options.
     sheet = ClassSheet(data.Path("c.txt"));
-    ShowPages(sheet.Get());
+    ShowOnlyPage(sheet.Get(), host, page);
     EXPECT_EQ(host->TabTitle(0), "Cataloom");
 }
 

@@ -78,17 +78,17 @@ TEST_F(PropertySheetDllTest, TheFolderViewAddsTheOptionsPage) {
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPersistFolder, persist.PutVoid()), S_OK);
     IdList root = ParseFromDesktop("");
     ASSERT_EQ(persist->Initialize(root.Get()), S_OK);
-    ComPtr<IShellFolder> folder;
-    ASSERT_EQ(persist->QueryInterface(IID_IShellFolder, folder.PutVoid()), S_OK);
+    ComPtr<IShellFolder> shellFolder;
+    ASSERT_EQ(persist->QueryInterface(IID_IShellFolder, shellFolder.PutVoid()), S_OK);
     ComPtr<IShellView> view;
-    ASSERT_EQ(folder->CreateViewObject(nullptr, IID_IShellView, view.PutVoid()), S_OK);
+    ASSERT_EQ(shellFolder->CreateViewObject(nullptr, IID_IShellView, view.PutVoid()), S_OK);
     EXPECT_EQ(view->AddPropertySheetPages(0, nullptr, 0), E_INVALIDARG);
     std::vector<HPROPSHEETPAGE> pages;
     ASSERT_EQ(view->AddPropertySheetPages(0, CollectPage, reinterpret_cast<LPARAM>(&pages)), S_OK);
     ASSERT_EQ(pages.size(), 1u);
     factory.Reset();
     persist.Reset();
-    folder.Reset();
+    shellFolder.Reset();
     view.Reset();
     {
         SheetHost sheet(pages);

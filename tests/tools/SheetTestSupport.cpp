@@ -164,6 +164,27 @@ const std::vector<std::string>& MessageAnswers::Finish() {
 
 std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
+std::string LocalTimeText(std::uint64_t fileTime) {
+    FILETIME utc = {static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
+    FILETIME local;
+    SYSTEMTIME t;
+    FileTimeToLocalFileTime(&utc, &local);
+    FileTimeToSystemTime(&local, &t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                  t.wSecond);
+    return text;
+}
+
+void ShowOnlyPage(IShellPropSheetExt* extension, std::unique_ptr<SheetHost>& host, HWND& page) {
+    AddedPages added = CollectPages(extension);
+    ASSERT_EQ(added.result, S_OK);
+    ASSERT_EQ(added.pages.size(), 1u);
+    host = std::make_unique<SheetHost>(added.pages);
+    page = host->Page();
+    ASSERT_NE(page, nullptr);
+}
+
 LRESULT CheckState(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0); }
 
 HWND ChildWithText(HWND parent, const std::string& prefix) {

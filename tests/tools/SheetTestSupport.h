@@ -10,7 +10,9 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -43,6 +45,11 @@ ComPtr<IShellPropSheetExt> ClassSheet(const std::string& path = "");
 void EditHeader(const std::string& path, const std::function<void(CatalogHeader&)>& edit);
 
 // A modeless property sheet showing `pages`, destroyed with the object.
+class SheetHost;
+// Shows the one page `extension` adds: `host` holds the sheet and `page` is
+// the page's window.  Fails the test (fatally) otherwise.
+void ShowOnlyPage(IShellPropSheetExt* extension, std::unique_ptr<SheetHost>& host, HWND& page);
+
 class SheetHost {
 public:
     static constexpr char kCaption[] = "シートの試験";
@@ -85,6 +92,8 @@ private:
 };
 
 std::string ControlText(HWND dialog, int id);
+// A file time (UTC) as the pages show it: local time, "YYYY/MM/DD hh:mm:ss".
+std::string LocalTimeText(std::uint64_t fileTime);
 // The checked state of a button (BST_CHECKED, BST_INDETERMINATE, ...).
 LRESULT CheckState(HWND dialog, int id);
 // The first child of `parent` whose text starts with `prefix`.
