@@ -43,8 +43,8 @@ TEST(MovePayloadTest, OnePathIsHeaderPathZeroAndZero) {
 
 TEST(MovePayloadTest, SeveralPathsKeepTheirOrderEachWithItsZero) {
     const Bytes block = MovePayload::Build({"D:\\d\\ソフト", "D:\\d\\b.vmf"}, 0, 0);
-    ASSERT_EQ(block.size(), 20u + 11u + 11u + 1u);
-    EXPECT_EQ(std::string(block.begin() + 20, block.end()), std::string("D:\\d\\ソフト\0D:\\d\\b.vmf\0\0", 23));
+    ASSERT_EQ(block.size(), 20u + 12u + 11u + 1u);
+    EXPECT_EQ(std::string(block.begin() + 20, block.end()), std::string("D:\\d\\ソフト\0D:\\d\\b.vmf\0\0", 24));
     MovePayload payload;
     ASSERT_TRUE(payload.Parse(block.data(), block.size()));
     EXPECT_FALSE(payload.Wide());
@@ -82,7 +82,7 @@ TEST(MovePayloadTest, PathsLongerThanAWindowsPathAreRefused) {
 
 TEST(MovePayloadTest, WideBlocksAreReadInUtf16Units) {
     Bytes wide = Header(20, 1);
-    for (char16_t c : std::u16string(u"C:\\表\0D\0\0", 9)) {
+    for (char16_t c : std::u16string(u"C:\\表\0D\0\0", 8)) {
         wide.push_back(static_cast<std::uint8_t>(c & 0xFF));
         wide.push_back(static_cast<std::uint8_t>(c >> 8));
     }
