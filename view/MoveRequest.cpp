@@ -129,8 +129,13 @@ bool MoveRequest::CanMoveInto(const char* destination) const {
     const bool isRoot = platform::CompareNoCase(root, target) == 0;
     if (!isRoot && !move_rules::IsInside(dataRoot, destination)) return false;
     if (!path::IsDirectory(destination)) return false;
-    for (const std::string& source : sources_)
+    for (const std::string& source : sources_) {
         if (!move_rules::ChangesPlace(source.c_str(), destination)) return false;
+        // Wine's file operation replaces a file of the same name on a move
+        // without asking: a catalogue there would be lost.
+        const std::string moved = MovedPath(source, destination);
+        if (moved.empty() || path::Exists(moved.c_str())) return false;
+    }
     return true;
 }
 

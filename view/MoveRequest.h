@@ -22,11 +22,12 @@ public:
     bool Empty() const noexcept { return sources_.empty(); }
     const std::vector<std::string>& Sources() const noexcept { return sources_; }
 
-    // True when `destination` is the data folder or a folder inside it and
-    // every source changes place by moving there.
+    // True when `destination` is the data folder or a folder inside it,
+    // every source changes place by moving there, and nothing there has a
+    // source's name already.
     bool CanMoveInto(const char* destination) const;
     // Moves the sources into `destination` with the shell's file operation
-    // (undo allowed; the shell asks before replacing anything), then tells
+    // (undo allowed), then tells
     // the shell and every open view what is on disk now, whatever the
     // outcome.  S_OK when every source moved; E_FAIL when the move was
     // refused, cancelled or only partly done.
