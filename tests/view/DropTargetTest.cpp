@@ -88,7 +88,9 @@ TEST_F(DropTargetTest, CategoriesAndCataloguesMoveIntoTheCategory) {
     ComPtr<IDropTarget> music = DropTargetFor(root.Get(), "音楽");
     ASSERT_TRUE(music);
     IdList rootList = ParseFromDesktop("");
+    IdList musicList = ParseFromDesktop("音楽");
     RecordingView rootView(rootList.Get());
+    RecordingView musicView(musicList.Get());
 
     DropOutcome outcome = EnterAndDrop(music.Get(), DataObjectFor(software.Get(), {"道具.vmf"}).Get(),
                                        DROPEFFECT_MOVE | DROPEFFECT_COPY);
@@ -99,6 +101,9 @@ TEST_F(DropTargetTest, CategoriesAndCataloguesMoveIntoTheCategory) {
     EXPECT_TRUE(FolderEntries(data.Path("ソフト")).empty());
     // Every open view refills itself from the disk.
     EXPECT_NE(std::find(rootView.calls.begin(), rootView.calls.end(), "Refresh"), rootView.calls.end());
+    // The moved catalogue is announced in the folder that now holds it.
+    EXPECT_EQ(musicView.calls, (Names{"Add 道具.vmf", "Refresh"}));
+    EXPECT_EQ(std::count(rootView.calls.begin(), rootView.calls.end(), "Add 道具.vmf"), 0);
 
     // A category with what it holds, and a catalogue, together; the block
     // in UTF-16 this time.

@@ -113,6 +113,17 @@ protected:
     ViewData data;
 };
 
+TEST(ItemDropSourceTest, EscapeCancelsAndReleasingTheButtonDrops) {
+    ComPtr<IDropSource> source;
+    *source.Put() = new ItemDropSource();
+    EXPECT_EQ(source->QueryContinueDrag(TRUE, MK_LBUTTON), DRAGDROP_S_CANCEL);
+    EXPECT_EQ(source->QueryContinueDrag(TRUE, 0), DRAGDROP_S_CANCEL);
+    EXPECT_EQ(source->QueryContinueDrag(FALSE, 0), DRAGDROP_S_DROP);
+    EXPECT_EQ(source->QueryContinueDrag(FALSE, MK_RBUTTON | MK_CONTROL), DRAGDROP_S_DROP);
+    EXPECT_EQ(source->QueryContinueDrag(FALSE, MK_LBUTTON | MK_SHIFT), S_OK);
+    EXPECT_EQ(source->GiveFeedback(DROPEFFECT_MOVE), DRAGDROP_S_USEDEFAULTCURSORS);
+}
+
 TEST_F(ViewDragTest, ACatalogueDroppedOnACategoryOfAnotherViewMovesThere) {
     std::unique_ptr<ViewHost> software = Open("ソフト");
     std::unique_ptr<ViewHost> root = Open("");
