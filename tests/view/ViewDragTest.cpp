@@ -167,6 +167,15 @@ TEST_F(ViewDragTest, DropsWhereTheItemsAreOrOnEmptySpaceChangeNothing) {
     EXPECT_EQ(FolderEntries(data.Path("ソフト")), Names{"道具.vmf"});
 }
 
+TEST_F(ViewDragTest, EntriesInsideACatalogueAreNotDragged) {
+    std::unique_ptr<ViewHost> catalogue = Open("ソフト\\道具.vmf");
+    std::unique_ptr<ViewHost> root = Open("");
+    Drag(*catalogue, {"readme.txt"}, *root, "音楽");
+    EXPECT_TRUE(FolderEntries(data.Path("音楽")).empty());
+    EXPECT_EQ(FolderEntries(data.Path("ソフト")), Names{"道具.vmf"});
+    EXPECT_EQ(ColumnTexts(root->List()), kRootRows);
+}
+
 TEST_F(ViewDragTest, AMoveOntoANameTheCategoryHasIsRefusedAndLosesNothing) {
     // 音楽 already holds an a.vmf (b.vmf's bytes).  Wine's file operation
     // would replace it without a question.
