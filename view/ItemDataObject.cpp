@@ -47,15 +47,11 @@ FORMATETC ItemDataObject::MoveFormat() noexcept {
 
 ItemDataObject::ItemDataObject(CatalogFolder* folder) noexcept : folder_(folder) { folder_->AddRef(); }
 
-ItemDataObject::~ItemDataObject() {
-    items_.clear();
-    folder_->Release();
-}
+ItemDataObject::~ItemDataObject() { folder_->Release(); }
 
 STDMETHODIMP ItemDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) noexcept {
     if (format == nullptr || medium == nullptr) return E_POINTER;
-    const HRESULT query = QueryGetData(format);
-    if (query != S_OK) return FAILED(query) ? query : DV_E_FORMATETC;
+    CATALOOM_RETURN_IF_FAILED(QueryGetData(format));
     medium->tymed = TYMED_NULL;
     medium->hGlobal = nullptr;
     medium->pUnkForRelease = nullptr;

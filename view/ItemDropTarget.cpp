@@ -104,7 +104,8 @@ STDMETHODIMP ItemDropTarget::Drop(IDataObject* data, DWORD keys, POINTL point, D
         char destination[kMaxPath];
         HRESULT hr = E_FAIL;
         if (*effect != DROPEFFECT_NONE && Destination(destination)) {
-            hr = accepted == Accepted::kMove ? move_.MoveInto(destination) : DropDirectory(data, destination);
+            hr = accepted == Accepted::kMove ? move_.MoveInto(destination, folder_->IdList())
+                                             : DropDirectory(data, destination);
         }
         if (FAILED(hr)) *effect = DROPEFFECT_NONE;
         return hr;

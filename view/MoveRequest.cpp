@@ -139,7 +139,7 @@ bool MoveRequest::CanMoveInto(const char* destination) const {
     return true;
 }
 
-HRESULT MoveRequest::MoveInto(const char* destination) const {
+HRESULT MoveRequest::MoveInto(const char* destination, const ItemId* folder) const {
     if (!CanMoveInto(destination)) return E_INVALIDARG;
     // Both lists end in two zeros.
     std::string from;
@@ -171,6 +171,7 @@ HRESULT MoveRequest::MoveInto(const char* destination) const {
         NotifyHoldingFolder(source);
     }
     NotifyShellPath(SHCNE_UPDATEDIR, destination);
+    if (folder != nullptr) NotifyShellIdList(SHCNE_UPDATEDIR, folder);
     FlushShellNotifications();
     ProcessObjects::Views().Notify(0, nullptr, nullptr, nullptr);
     return everyMoved ? S_OK : E_FAIL;

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/ItemId.h"
+
 namespace cataloom {
 
 class MoveRequest {
@@ -29,9 +31,10 @@ public:
     // Moves the sources into `destination` with the shell's file operation
     // (undo allowed), then tells
     // the shell and every open view what is on disk now, whatever the
-    // outcome.  S_OK when every source moved; E_FAIL when the move was
-    // refused, cancelled or only partly done.
-    HRESULT MoveInto(const char* destination) const;
+    // outcome; `folder` (an absolute list, may be null) is the namespace
+    // folder that holds the destination.  S_OK when every source moved;
+    // E_FAIL when the move was refused, cancelled or only partly done.
+    HRESULT MoveInto(const char* destination, const ItemId* folder) const;
 
 private:
     bool Accept(const char* dataRoot, const char* path);

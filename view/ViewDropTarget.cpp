@@ -94,7 +94,7 @@ STDMETHODIMP ViewDropTarget::Drop(IDataObject* data, DWORD keys, POINTL point, D
         Highlight(-1);
         const MoveRequest move = std::move(move_);
         move_ = MoveRequest();
-        const HRESULT hr = found ? move.MoveInto(destination) : E_FAIL;
+        const HRESULT hr = found ? move.MoveInto(destination, folder_->IdList()) : E_FAIL;
         if (FAILED(hr)) *effect = DROPEFFECT_NONE;
         return hr;
     });
