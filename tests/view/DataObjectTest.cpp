@@ -20,20 +20,15 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
-// The header of a block with the cursor at (x, y).
-Bytes Header(int x, int y) {
-    Bytes header(20, 0);
-    header[0] = 20;
-    std::memcpy(&header[4], &x, 4);
-    std::memcpy(&header[8], &y, 4);
-    header[12] = 1;
-    return header;
-}
-
+// A block with the cursor at (x, y) and the path list `list`.
 Bytes Block(int x, int y, const std::string& list) {
-    Bytes block = Header(x, y);
-    block.insert(block.end(), list.begin(), list.end());
-    return block;
+    std::string bytes(20, '\0');
+    bytes[0] = 20;
+    std::memcpy(&bytes[4], &x, 4);
+    std::memcpy(&bytes[8], &y, 4);
+    bytes[12] = 1;
+    bytes += list;
+    return Bytes(bytes.begin(), bytes.end());
 }
 
 class DataObjectTest : public ::testing::Test {
