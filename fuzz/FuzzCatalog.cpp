@@ -2,10 +2,12 @@
 // lookups and entry lists must fail cleanly on anything damaged, every list
 // the reader returns must be safe to walk, and the search walk over the file
 // must end.  The same bytes, cut to their first size word, are an item
-// identifier record whose readers must stay inside it.
+// identifier record whose readers must stay inside it; whole, they are a
+// move block whose paths are then judged against a data folder.
 #include "core/CatalogReader.h"
 #include "core/CatalogSearch.h"
 #include "core/ItemIdFactory.h"
+#include "core/MovePayload.h"
 #include "core/NameMatcher.h"
 
 #include <unistd.h>
@@ -59,6 +61,15 @@ void ReadAsItemId(const std::uint8_t* data, std::size_t size) {
     if (sum == 1) std::fputc(0, stderr);  // keeps the reads from being optimised away
 }
 
+void ReadAsMoveBlock(const std::uint8_t* data, std::size_t size) {
+    cataloom::MovePayload payload;
+    if (!payload.Parse(data, size)) return;
+    for (const std::string& path : payload.Paths()) {
+        cataloom::move_rules::IsInside("C:\\data", path.c_str());
+        cataloom::move_rules::ChangesPlace(path.c_str(), "C:\\data\\\x83\x5C");
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -69,6 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fclose(f);
 
     ReadAsItemId(data, size);
+    ReadAsMoveBlock(data, size);
     cataloom::CatalogReader reader;
     if (reader.Open(path.c_str()) != cataloom::kOk) return 0;
     for (const char* p : kPaths) {

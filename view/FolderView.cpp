@@ -18,6 +18,7 @@
 #include "namespace/ShellUtil.h"
 #include "namespace/ViewList.h"
 #include "tools/SettingsStore.h"
+#include "view/ItemDrag.h"
 #include "view/ViewColumns.h"
 
 namespace cataloom {
@@ -296,6 +297,7 @@ LRESULT FolderView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
         return OnCreate();
     case WM_DESTROY:
+        dropTarget_.Revoke();
         list_.DeleteAll();
         return 0;
     case WM_SIZE:
@@ -349,6 +351,7 @@ LRESULT FolderView::OnCreate() {
         SendMessageA(list_.Window(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(icons.SmallList()));
         Fill();
     }
+    if (listing_ == Listing::kMedia) dropTarget_.Register(window_, list_, folder_);
     return 0;
 }
 
@@ -469,6 +472,9 @@ LRESULT FolderView::OnListNotify(const NMHDR& header) {
         return OnBeginLabelEdit(reinterpret_cast<const NMLVDISPINFOA&>(header));
     case LVN_ENDLABELEDITA:
         return OnEndLabelEdit(reinterpret_cast<const NMLVDISPINFOA&>(header));
+    case LVN_BEGINDRAG:
+        if (listing_ == Listing::kMedia) ItemDrag::Run(*this, list_, window_);
+        return 0;
     case NM_DBLCLK:
     case NM_RETURN:
         Activate();
@@ -503,6 +509,7 @@ void FolderView::OnGetDispInfo(NMLVDISPINFOA& info) {
         }
     }
     if ((row.mask & LVIF_IMAGE) != 0) row.iImage = item != nullptr ? IconIndex(item) : I_IMAGENONE;
+    if ((row.mask & LVIF_STATE) != 0) row.state |= dropTarget_.RowState(row.iItem) & row.stateMask;
 }
 
 int FolderView::IconIndex(const ItemId* item) {

@@ -17,6 +17,7 @@
 #include "view/BrowserLink.h"
 #include "view/ItemList.h"
 #include "view/SortKey.h"
+#include "view/ViewDropTarget.h"
 
 namespace cataloom {
 
@@ -118,6 +119,7 @@ private:
     HWND window_ = nullptr;
     HWND parent_ = nullptr;
     ItemList list_;
+    ViewDropRegistration dropTarget_;  // after the list: revoked before it goes
     bool editing_ = false;
     int notifying_ = 0;  // depth of the list's notifications being handled
     bool refreshPending_ = false;

@@ -6,6 +6,9 @@
 #include "namespace/ProcessObjects.h"
 #include "namespace/FolderObjects.h"
 #include "view/FolderView.h"
+#include "view/ItemDataObject.h"
+#include "view/ItemDropTarget.h"
+#include "view/NewCatalogDrop.h"
 
 namespace cataloom {
 namespace {
@@ -22,10 +25,17 @@ HRESULT CreateViewObject(CatalogFolder* folder, HWND, UINT count, const ItemId* 
 
 }  // namespace
 
-void InstallViewLayer() noexcept { InstallFolderObject(IID_IShellView, CreateViewObject); }
+void InstallViewLayer() noexcept {
+    InstallFolderObject(IID_IShellView, CreateViewObject);
+    InstallFolderObject(IID_IDataObject, ItemDataObject::Create);
+    InstallFolderObject(IID_IDropTarget, ItemDropTarget::Create);
+}
 
 void UninstallViewLayer() noexcept {
     InstallFolderObject(IID_IShellView, nullptr);
+    InstallFolderObject(IID_IDataObject, nullptr);
+    InstallFolderObject(IID_IDropTarget, nullptr);
+    NewCatalogDrop::UnregisterWindowClass();
     UnregisterClassA(FolderView::kWindowClass, ProcessObjects::Instance());
 }
 
