@@ -45,7 +45,6 @@ std::string ResourceText(UINT id) {
     return text;
 }
 
-std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
 void SetControlText(HWND dialog, int id, const std::string& text) {
     SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),

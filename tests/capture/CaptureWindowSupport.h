@@ -18,6 +18,7 @@
 #include "namespace/ComPtr.h"
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/support/TempTree.h"
+#include "tests/support/WinTestSupport.h"
 
 namespace cataloom::test {
 
@@ -29,7 +30,6 @@ constexpr char kMessageCaption[] = "Cataloom";
 // A text of the string table the program carries (the library's).
 std::string ResourceText(UINT id);
 
-std::string ControlText(HWND dialog, int id);
 void SetControlText(HWND dialog, int id, const std::string& text);
 bool IsChecked(HWND dialog, int id);
 void SetChecked(HWND dialog, int id, bool checked);

@@ -71,7 +71,6 @@ HWND WaitForPage(HWND sheet, int controlId) {
 
 void Press(HWND sheet, int button) { PostMessageA(sheet, PSM_PRESSBUTTON, button, 0); }
 
-std::string ControlText(HWND page, int id) { return WindowText(GetDlgItem(page, id)); }
 
 class SetupWizardTest : public ::testing::Test {
 protected:

@@ -22,6 +22,8 @@ std::string ProgramFolder();
 HWND WaitForDialog(const char* caption, DWORD processId, DWORD timeoutMs, const std::atomic<bool>* stop = nullptr);
 // The text of a window (also of another process).
 std::string WindowText(HWND window);
+// The text of control `id` of a dialog.
+std::string ControlText(HWND dialog, int id);
 // Chooses the button `id` of a dialog or message box as a click would.
 void PressDialogButton(HWND dialog, int id);
 // Dispatches the messages queued for this thread now, and those they post

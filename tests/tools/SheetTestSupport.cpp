@@ -162,7 +162,6 @@ const std::vector<std::string>& MessageAnswers::Finish() {
     return messages_;
 }
 
-std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
 std::string LocalTimeText(std::uint64_t fileTime) {
     FILETIME utc = {static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};

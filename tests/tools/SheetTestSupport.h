@@ -19,6 +19,7 @@
 
 #include "core/CatalogFile.h"
 #include "namespace/ComPtr.h"
+#include "tests/support/WinTestSupport.h"
 
 namespace cataloom::test {
 
@@ -91,7 +92,6 @@ private:
     std::thread thread_;
 };
 
-std::string ControlText(HWND dialog, int id);
 // A file time (UTC) as the pages show it: local time, "YYYY/MM/DD hh:mm:ss".
 std::string LocalTimeText(std::uint64_t fileTime);
 // The checked state of a button (BST_CHECKED, BST_INDETERMINATE, ...).
