@@ -6,6 +6,7 @@
 #include "namespace/ProcessObjects.h"
 #include "namespace/FolderObjects.h"
 #include "view/FolderView.h"
+#include "view/ItemContextMenu.h"
 
 namespace cataloom {
 namespace {
@@ -22,10 +23,14 @@ HRESULT CreateViewObject(CatalogFolder* folder, HWND, UINT count, const ItemId* 
 
 }  // namespace
 
-void InstallViewLayer() noexcept { InstallFolderObject(IID_IShellView, CreateViewObject); }
+void InstallViewLayer() noexcept {
+    InstallFolderObject(IID_IShellView, CreateViewObject);
+    InstallFolderObject(IID_IContextMenu, ItemContextMenu::Create);
+}
 
 void UninstallViewLayer() noexcept {
     InstallFolderObject(IID_IShellView, nullptr);
+    InstallFolderObject(IID_IContextMenu, nullptr);
     UnregisterClassA(FolderView::kWindowClass, ProcessObjects::Instance());
 }
 
