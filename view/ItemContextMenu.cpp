@@ -332,15 +332,13 @@ HRESULT ItemContextMenu::ShowProperties(HWND owner) noexcept {
 
 HRESULT ItemContextMenu::Search(HWND owner) noexcept {
     if (items_.empty()) return S_OK;
-    TaskMemory<ItemId> absolute(folder_->ChildIdList(items_[0]));
-    if (absolute == nullptr) return E_OUTOFMEMORY;
-    ComPtr<IShellFolder> desktop;
-    CATALOOM_RETURN_IF_FAILED(SHGetDesktopFolder(desktop.Put()));
-    auto list = reinterpret_cast<PCUIDLIST_RELATIVE>(absolute.Get());
+    // The folder's own full name for the item, as the desktop would give it:
+    // Wine's desktop cuts it to 259 characters on the way.
+    auto item = reinterpret_cast<PCUITEMID_CHILD>(items_[0]);
     STRRET name = {};
-    CATALOOM_RETURN_IF_FAILED(desktop->GetDisplayNameOf(list, SHGDN_FORPARSING | SHGDN_FORADDRESSBAR, &name));
+    CATALOOM_RETURN_IF_FAILED(folder_->GetDisplayNameOf(item, SHGDN_FORPARSING | SHGDN_FORADDRESSBAR, &name));
     wchar_t* wide = nullptr;
-    CATALOOM_RETURN_IF_FAILED(StrRetToStrW(&name, list, &wide));
+    CATALOOM_RETURN_IF_FAILED(StrRetToStrW(&name, item, &wide));
     TaskMemory<wchar_t> owned(wide);
     // A location cut short would search somewhere else.
     char location[kLocationCapacity];

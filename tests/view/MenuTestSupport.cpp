@@ -1,0 +1,125 @@
+#include "tests/view/MenuTestSupport.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include "namespace/ProgramLauncher.h"
+#include "namespace/SearcherOpener.h"
+#include "tests/namespace/ShellTestSupport.h"
+
+namespace cataloom::test {
+namespace {
+
+std::vector<Launch> g_launches;
+std::vector<std::string> g_searches;
+
+bool RecordLaunch(SHELLEXECUTEINFOW* info) {
+    Launch launch{info->lpVerb ? info->lpVerb : L"", info->lpClass ? info->lpClass : L"", info->fMask, info->nShow, ""};
+    STRRET name = {};
+    char text[1024] = {};
+    auto list = static_cast<PCUIDLIST_RELATIVE>(info->lpIDList);
+    if (list != nullptr && SUCCEEDED(Desktop()->GetDisplayNameOf(list, SHGDN_FORPARSING, &name)))
+        StrRetToBufA(&name, list, text, sizeof text);
+    launch.place = text;
+    g_launches.push_back(launch);
+    return true;
+}
+
+HRESULT RecordSearch(HWND, const char* location) {
+    g_searches.push_back(location);
+    return S_OK;
+}
+
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    EndMenu();
+}
+
+}  // namespace
+
+Entries MenuEntries(HMENU menu) {
+    Entries entries;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[256] = {};
+        MENUITEMINFOA item = {};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
+        item.dwTypeData = text;
+        item.cch = sizeof text;
+        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &item);
+        if ((item.fType & MFT_SEPARATOR) != 0) {
+            entries.push_back("---");
+            continue;
+        }
+        std::string entry = text;
+        if ((item.fState & MFS_DEFAULT) != 0) entry += " *";
+        if ((item.fState & MFS_GRAYED) != 0) entry += " ~";
+        if ((item.fState & MFS_CHECKED) != 0) entry += " (x)";
+        if (item.hSubMenu != nullptr) entry += " >";
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+MenuRecorder::MenuRecorder(HWND owner) : owner_(owner) {
+    SetWindowSubclass(owner_, Procedure, 7, reinterpret_cast<DWORD_PTR>(this));
+}
+
+MenuRecorder::~MenuRecorder() {
+    if (IsWindow(owner_)) RemoveWindowSubclass(owner_, Procedure, 7);
+}
+
+LRESULT CALLBACK MenuRecorder::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                         DWORD_PTR data) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, Procedure, 7);
+    LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+    if (message == WM_INITMENUPOPUP)
+        reinterpret_cast<MenuRecorder*>(data)->shown.push_back(MenuEntries(reinterpret_cast<HMENU>(wParam)));
+    return result;
+}
+
+void PostMenuKeys(HWND window, std::initializer_list<WPARAM> keys) {
+    for (WPARAM key : keys) PostMessageA(window, WM_KEYDOWN, key, 0);
+    SetTimer(nullptr, 0, 5000, CloseMenu);
+}
+
+void RightClickRow(HWND list, int row) {
+    RECT area = {};
+    if (row >= 0) {
+        area.left = LVIR_LABEL;
+        SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&area));
+    } else {
+        GetClientRect(list, &area);
+        area.top = area.bottom - 4;
+        area.bottom = area.top;
+    }
+    const LPARAM point = MAKELPARAM(area.left + 4, (area.top + area.bottom) / 2);
+    PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, point);
+    PostMessageA(list, WM_RBUTTONUP, 0, point);
+}
+
+void SetModifiers(bool control, bool alt) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = keys[VK_LCONTROL] = control ? 0x80 : 0;
+    keys[VK_MENU] = keys[VK_LMENU] = alt ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+std::vector<Launch>& RecordedLaunches() { return g_launches; }
+void RecordLaunches() {
+    g_launches.clear();
+    InstallProgramLauncher(RecordLaunch);
+}
+std::vector<std::string>& RecordedSearches() { return g_searches; }
+void RecordSearches() {
+    g_searches.clear();
+    InstallSearcherOpener(RecordSearch);
+}
+void StopRecording() {
+    InstallProgramLauncher(nullptr);
+    InstallSearcherOpener(nullptr);
+}
+
+}  // namespace cataloom::test
