@@ -7,6 +7,7 @@
 #include "namespace/ProgramLauncher.h"
 #include "namespace/SearcherOpener.h"
 #include "tests/namespace/ShellTestSupport.h"
+#include "tests/support/WinTestSupport.h"
 
 namespace cataloom::test {
 namespace {
@@ -31,12 +32,48 @@ HRESULT RecordSearch(HWND, const char* location) {
     return S_OK;
 }
 
+BOOL CALLBACK FindDialog(HWND window, LPARAM parameter) {
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (lstrcmpA(className, "#32770") != 0 || !IsWindowVisible(window) || process != GetCurrentProcessId())
+        return TRUE;
+    *reinterpret_cast<HWND*>(parameter) = window;
+    return FALSE;
+}
+
 void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     EndMenu();
 }
 
 }  // namespace
+
+DialogCloser::DialogCloser(int button, DWORD timeoutMs)
+    : thread_([this, button, timeoutMs] {
+          const DWORD start = GetTickCount();
+          HWND dialog = nullptr;
+          while (dialog == nullptr && !stop_ && GetTickCount() - start < timeoutMs) {
+              EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&dialog));
+              if (dialog == nullptr) Sleep(50);
+          }
+          if (dialog == nullptr) return;
+          caption = WindowText(dialog);
+          text = WindowText(GetDlgItem(dialog, 0xFFFF));
+          PressDialogButton(dialog, button);
+          closed_ = true;
+      }) {}
+
+DialogCloser::~DialogCloser() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+}
+
+bool DialogCloser::Closed() {
+    if (thread_.joinable()) thread_.join();
+    return closed_;
+}
 
 Entries MenuEntries(HMENU menu) {
     Entries entries;

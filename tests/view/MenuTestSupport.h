@@ -8,8 +8,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <initializer_list>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace cataloom::test {
@@ -50,6 +52,26 @@ void RightClickRow(HWND list, int row);
 template <class Translate>
 void PressKey(HWND window, WPARAM key, bool control, bool alt, Translate&& translate);
 void SetModifiers(bool control, bool alt);
+
+// Waits on its own thread for the first dialog window of this process
+// (whatever its caption), keeps its caption and the text of its static
+// control 0xFFFF (a message box's text) and presses `button` on it.
+class DialogCloser {
+public:
+    explicit DialogCloser(int button, DWORD timeoutMs = 10000);
+    ~DialogCloser();
+    DialogCloser(const DialogCloser&) = delete;
+    DialogCloser& operator=(const DialogCloser&) = delete;
+    // Waits for the thread; true when a dialog came and was answered.
+    bool Closed();
+    std::string caption;
+    std::string text;
+
+private:
+    std::atomic<bool> stop_{false};
+    bool closed_ = false;
+    std::thread thread_;
+};
 
 // The program launcher records what it is asked to start instead.
 struct Launch {

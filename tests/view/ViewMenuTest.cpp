@@ -178,21 +178,19 @@ TEST_P(ViewMenuTest, TheItemMenuOpensRenamesDeletesAndSearches) {
 
 TEST_P(ViewMenuTest, PropertiesShowTheItemsSheet) {
     Open("");
-    std::string caption;
-    DialogAction sheet("alpha のプロパティ", [&](HWND window) {
-        caption = WindowText(window);
-        PressDialogButton(window, IDCANCEL);
-    });
-    RightClickChoose(2, 5);  // プロパティ(&R)
-    EXPECT_TRUE(sheet.Done());
-    EXPECT_EQ(caption, "alpha のプロパティ");
-
+    {
+        DialogCloser sheet(IDCANCEL);
+        RightClickChoose(2, 5);  // プロパティ(&R)
+        EXPECT_TRUE(sheet.Closed());
+        EXPECT_EQ(sheet.caption, "alphaのプロパティ");
+    }
     // A file inside a catalogue: its name; a double click opens the same.
     Open("ソフト\\道具.vmf");
-    DialogAction fileSheet("readme.txt のプロパティ", [](HWND window) { PressDialogButton(window, IDCANCEL); });
+    DialogCloser sheet(IDCANCEL);
     DoubleClickRow(host.List(), 4);
     PumpMessages();
-    EXPECT_TRUE(fileSheet.Done());
+    EXPECT_TRUE(sheet.Closed());
+    EXPECT_EQ(sheet.caption, "readme.txtのプロパティ");
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, ViewMenuTest,
