@@ -6,13 +6,17 @@
 // of a menu opened from the keyboard or on a monitor left of the main one.
 #include <windows.h>
 #include <commctrl.h>
+#include <winioctl.h>
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include "core/PathUtil.h"
 #include "namespace/ClassIds.h"
 #include "namespace/ComPtr.h"
 #include "namespace/ProcessObjects.h"
+#include "tools/SettingsStore.h"
 #include "tests/core/CatalogBuilder.h"
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/view/MenuTestSupport.h"
@@ -232,6 +236,91 @@ TEST_F(ItemMenuTest, DeleteAndRenameOnlyWhatTheFolderAllows) {
     EXPECT_FALSE(path::Exists(data.Path("ソフト").c_str()));
     EXPECT_FALSE(path::Exists(data.Path("a.vmf").c_str()));
     EXPECT_TRUE(path::Exists(data.Path("b.vmf").c_str()));
+}
+
+// A drive letter of Wine's mount manager for a folder of the test, of a
+// given drive type (as the prefix's configuration tool defines drives);
+// removed again on destruction.
+class WineDrive {
+public:
+    WineDrive(wchar_t letter, const std::string& folder, ULONG type) : letter_(letter) {
+        using UnixName = char*(CDECL*)(const wchar_t*);
+        auto unixName = reinterpret_cast<UnixName>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+        if (unixName == nullptr) return;
+        wchar_t wide[MAX_PATH] = {};
+        MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide, MAX_PATH);
+        char* path = unixName(wide);
+        if (path == nullptr) return;
+        defined_ = Define(type, path);
+        HeapFree(GetProcessHeap(), 0, path);
+    }
+    ~WineDrive() {
+        if (defined_) Define(0, nullptr);
+    }
+    bool Defined() const { return defined_; }
+
+private:
+    struct UnixDrive {  // the mount manager's request
+        ULONG size;
+        ULONG type;
+        ULONG fsType;
+        DWORD serial;
+        ULONGLONG unixDevice;
+        WCHAR letter;
+        USHORT mountPointOffset;
+        USHORT deviceOffset;
+        USHORT labelOffset;
+    };
+    bool Define(ULONG type, const char* path) {
+        std::vector<char> request(sizeof(UnixDrive) + (path ? std::strlen(path) + 1 : 0));
+        auto* drive = reinterpret_cast<UnixDrive*>(request.data());
+        drive->size = static_cast<ULONG>(request.size());
+        drive->type = type;
+        drive->letter = letter_;
+        if (path != nullptr) {
+            drive->mountPointOffset = sizeof(UnixDrive);
+            std::strcpy(request.data() + sizeof(UnixDrive), path);
+        }
+        HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (manager == INVALID_HANDLE_VALUE) return false;
+        const DWORD defineUnixDrive = CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+        BOOL done = DeviceIoControl(manager, defineUnixDrive, request.data(), drive->size, nullptr, 0, nullptr, nullptr);
+        CloseHandle(manager);
+        return done != FALSE;
+    }
+
+    wchar_t letter_;
+    bool defined_ = false;
+};
+
+TEST_F(ItemMenuTest, ADeleteThatCannotGoToTheRecycleBinAsksFirst) {
+    // The data folder on a network drive: the shell would delete for good.
+    std::string folder = data.Path("");
+    if (folder.back() == '\\') folder.pop_back();
+    const std::size_t split = folder.find_last_of('\\');
+    WineDrive network(L'r', folder.substr(0, split), DRIVE_REMOTE);
+    ASSERT_TRUE(network.Defined());
+    ASSERT_EQ(GetDriveTypeA("R:\\"), static_cast<UINT>(DRIVE_REMOTE));
+    ProcessObjects::Settings().SetDataRoot(("R:" + folder.substr(split)).c_str());
+    ComPtr<IShellFolder> remote = OpenFolder("");
+    ASSERT_TRUE(remote);
+    std::vector<IdList> items = Enumerate(remote.Get());
+    const IdList& music = Find(items, "音楽");
+    {
+        DialogCloser no(IDNO);
+        EXPECT_EQ(Invoke(MenuOf(remote.Get(), {&music}).Get(), 4), HRESULT_FROM_WIN32(ERROR_CANCELLED));
+        EXPECT_TRUE(no.Closed());
+        EXPECT_EQ(no.caption, "Cataloom");
+        EXPECT_EQ(no.text, "選択した項目はごみ箱に移動できないため、完全に削除されます。\nよろしいですか？");
+        EXPECT_TRUE(path::Exists(data.Path("音楽").c_str()));
+    }
+    DialogCloser yes(IDYES);
+    EXPECT_EQ(Invoke(MenuOf(remote.Get(), {&music}).Get(), 4), S_OK);
+    EXPECT_TRUE(yes.Closed());
+    EXPECT_FALSE(path::Exists(data.Path("音楽").c_str()));
+    ProcessObjects::Settings().SetDataRoot(data.Path("").c_str());
 }
 
 // A report list of three rows in a window of its own.
