@@ -8,6 +8,7 @@
 #include "namespace/SearcherOpener.h"
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/support/WinTestSupport.h"
+#include "tests/tools/SheetTestSupport.h"
 
 namespace cataloom::test {
 namespace {
@@ -43,8 +44,20 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM parameter) {
     return FALSE;
 }
 
+HWND g_pictureWindow = nullptr;
+const char* g_pictureName = nullptr;
+
+void CALLBACK TakePicture(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    SaveWindowPicture(g_pictureWindow, g_pictureName);
+    EndMenu();
+}
+
+UINT_PTR g_watchdog = 0;
+
 void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
+    g_watchdog = 0;
     EndMenu();
 }
 
@@ -118,7 +131,15 @@ LRESULT CALLBACK MenuRecorder::Procedure(HWND window, UINT message, WPARAM wPara
 
 void PostMenuKeys(HWND window, std::initializer_list<WPARAM> keys) {
     for (WPARAM key : keys) PostMessageA(window, WM_KEYDOWN, key, 0);
-    SetTimer(nullptr, 0, 5000, CloseMenu);
+    // One watchdog at a time: an old one must not close a later menu.
+    if (g_watchdog != 0) KillTimer(nullptr, g_watchdog);
+    g_watchdog = SetTimer(nullptr, 0, 5000, CloseMenu);
+}
+
+void PictureOfNextMenu(HWND window, const char* name) {
+    g_pictureWindow = window;
+    g_pictureName = name;
+    SetTimer(nullptr, 0, 500, TakePicture);
 }
 
 void RightClickRow(HWND list, int row) {
@@ -132,6 +153,10 @@ void RightClickRow(HWND list, int row) {
         area.bottom = area.top;
     }
     const LPARAM point = MAKELPARAM(area.left + 4, (area.top + area.bottom) / 2);
+    // The menu opens where the mouse is.
+    POINT screen = {area.left + 4, (area.top + area.bottom) / 2};
+    ClientToScreen(list, &screen);
+    SetCursorPos(screen.x, screen.y);
     PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, point);
     PostMessageA(list, WM_RBUTTONUP, 0, point);
 }

@@ -43,6 +43,10 @@ private:
 // Posts key presses to `window`, for a menu that it is about to open; a menu
 // still open five seconds later is closed.
 void PostMenuKeys(HWND window, std::initializer_list<WPARAM> keys);
+// Once the next menu is open: writes a picture of `window` (with the menu
+// over it) named `name` when CATALOOM_SCREENSHOTS names a folder, then
+// closes the menu.
+void PictureOfNextMenu(HWND window, const char* name);
 // A right click on a row of a list as the mouse makes it (posted); -1
 // clicks below the last row.
 void RightClickRow(HWND list, int row);
