@@ -126,6 +126,12 @@ LRESULT CALLBACK MenuRecorder::Procedure(HWND window, UINT message, WPARAM wPara
     LRESULT result = DefSubclassProc(window, message, wParam, lParam);
     if (message == WM_INITMENUPOPUP)
         reinterpret_cast<MenuRecorder*>(data)->shown.push_back(MenuEntries(reinterpret_cast<HMENU>(wParam)));
+    if (message == WM_ENTERIDLE && wParam == MSGF_MENU && lParam != 0) {
+        RECT place = {};
+        GetWindowRect(reinterpret_cast<HWND>(lParam), &place);
+        reinterpret_cast<MenuRecorder*>(data)->places.push_back(place);
+        EndMenu();
+    }
     return result;
 }
 

@@ -33,6 +33,9 @@ public:
     MenuRecorder& operator=(const MenuRecorder&) = delete;
 
     std::vector<Entries> shown;
+    // Where each menu that went idle (no keys left for it) was, before it
+    // was closed.
+    std::vector<RECT> places;
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,

@@ -111,6 +111,25 @@ TEST_P(ViewMenuTest, RightClickMenusForEveryListingAndSelection) {
               (std::vector<Entries>{{"新規カテゴリ(&N)", "---", "表示(&V) >"},
                                     {"大きいアイコン(&G)", "小さいアイコン(&M)", "一覧(&L)", "詳細(&D) (x)"}}));
 
+    // Shift+F10 or the menu key (position -1, -1): the selection's menu at its focused row.
+    {
+        HWND list = host.List();
+        Select({4});
+        MenuRecorder recorder(host.View());
+        SendMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), static_cast<LPARAM>(-1));
+        PumpMessages();
+        EXPECT_EQ(recorder.shown, (std::vector<Entries>{{first, second, "検索(&F)...", "---", "削除(&D)", "---",
+                                                         "プロパティ(&R)"}}));
+        RECT row = {};
+        row.left = LVIR_LABEL;
+        SendMessageA(list, LVM_GETITEMRECT, 4, reinterpret_cast<LPARAM>(&row));
+        POINT corner = {row.left, row.bottom};
+        ClientToScreen(list, &corner);
+        ASSERT_EQ(recorder.places.size(), 1u);
+        EXPECT_EQ(recorder.places[0].left, corner.x);
+        EXPECT_EQ(recorder.places[0].top, corner.y);
+    }
+
     Open("ソフト\\道具.vmf");
     // Rows: CD1, ソフト, a.bin, b.txt, readme.txt.
     EXPECT_EQ(RightClick(4, {VK_ESCAPE}), (std::vector<Entries>{{"プロパティ(&R) *"}}));
