@@ -187,6 +187,8 @@ STDMETHODIMP ItemContextMenu::QueryContextMenu(HMENU menu, UINT position, UINT f
         const bool explore = (flags & CMF_EXPLORE) != 0;
         const UINT openFirst = explore ? kCommandExplore : kCommandOpen;
         const UINT openSecond = explore ? kCommandOpen : kCommandExplore;
+        const bool itemMenu = (flags & CMF_DEFAULTONLY) == 0 && !items_.empty();
+        const bool makeDefault = (flags & CMF_NODEFAULT) == 0;
         if ((flags & CMF_DEFAULTONLY) != 0) {
             fill.Command(OpensAsFolder() ? openFirst : kCommandProperties, MFS_DEFAULT);
         } else if (items_.empty()) {
@@ -197,7 +199,6 @@ STDMETHODIMP ItemContextMenu::QueryContextMenu(HMENU menu, UINT position, UINT f
             fill.ViewModes();
         } else {
             const bool several = Count() > 1;
-            const bool makeDefault = (flags & CMF_NODEFAULT) == 0;
             if (!several && OpensAsFolder()) {
                 fill.Command(openFirst, makeDefault ? MFS_DEFAULT : MFS_ENABLED);
                 fill.Command(openSecond);
@@ -214,12 +215,10 @@ STDMETHODIMP ItemContextMenu::QueryContextMenu(HMENU menu, UINT position, UINT f
             }
             fill.Separator();
             fill.Command(kCommandProperties);
-            TidyPopup(menu);
-            // The caller's entries before `position` keep their state.
-            if (makeDefault) SetMenuDefaultItem(menu, position, TRUE);
-            return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, fill.Used());
         }
         TidyPopup(menu);
+        // The first of our entries; the caller's before `position` keep their state.
+        if (itemMenu && makeDefault) SetMenuDefaultItem(menu, position, TRUE);
         return MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_NULL, fill.Used());
     });
 }

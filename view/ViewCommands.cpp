@@ -49,7 +49,7 @@ private:
     HMENU menu_;
 };
 
-bool IsKeyboardMessage(UINT message) noexcept { return message >= WM_KEYFIRST && message <= WM_SYSDEADCHAR; }
+bool IsKeyboardMessage(UINT message) noexcept { return message >= WM_KEYFIRST && message <= 0x108; }
 
 }  // namespace
 
@@ -104,11 +104,10 @@ LRESULT CALLBACK ViewCommands::ListKeyProcedure(HWND window, UINT message, WPARA
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-HRESULT ViewCommands::ItemMenu(IContextMenu** out, bool* selection) noexcept {
-    *out = nullptr;
-    HRESULT hr = view_.GetItemObject(SVGIO_SELECTION, IID_IContextMenu, reinterpret_cast<void**>(out));
-    if (selection != nullptr) *selection = SUCCEEDED(hr) && *out != nullptr;
-    if (FAILED(hr) || *out == nullptr) hr = view_.GetItemObject(SVGIO_BACKGROUND, IID_IContextMenu, reinterpret_cast<void**>(out));
+HRESULT ViewCommands::ItemMenu(IContextMenu** out) noexcept {
+    void** object = reinterpret_cast<void**>(out);
+    HRESULT hr = view_.GetItemObject(SVGIO_SELECTION, IID_IContextMenu, object);
+    if (FAILED(hr) || *out == nullptr) hr = view_.GetItemObject(SVGIO_BACKGROUND, IID_IContextMenu, object);
     return FAILED(hr) ? hr : (*out != nullptr ? S_OK : E_FAIL);
 }
 

@@ -40,7 +40,7 @@ private:
                                              UINT_PTR id, DWORD_PTR data);
     bool Translate(MSG& message) noexcept;
     // The item menu of the selection, else of the background.
-    HRESULT ItemMenu(IContextMenu** out, bool* selection = nullptr) noexcept;
+    HRESULT ItemMenu(IContextMenu** out) noexcept;
     void HandleOwnCommand(UINT command) noexcept;
     void SelectAll() noexcept;
     void InvertSelection() noexcept;

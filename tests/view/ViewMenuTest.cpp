@@ -12,7 +12,6 @@
 #include <algorithm>
 
 #include "core/PathUtil.h"
-#include "namespace/ClassIds.h"
 #include "namespace/ProcessObjects.h"
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/support/WinTestSupport.h"
@@ -27,12 +26,6 @@ namespace {
 using Texts = std::vector<std::string>;
 
 const Texts kRootNames = {"ソフト", "音楽", "alpha", "Beta", "ガンマ"};
-
-std::string RootParsingName() {
-    std::string name = kFolderParsingName;
-    CharLowerA(&name[0]);
-    return name;
-}
 
 DWORD StoredViewMode() {
     return ProcessObjects::Settings().GetDefViewMode();
@@ -78,10 +71,6 @@ protected:
         HWND list = host.List();
         ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
         for (int row : rows) ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    }
-    std::string Address() const {
-        ComPtr<IShellView> view = host.CurrentView();
-        return "";
     }
 
     ViewData data;
