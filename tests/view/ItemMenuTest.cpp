@@ -323,6 +323,18 @@ TEST_F(ItemMenuTest, ADeleteThatCannotGoToTheRecycleBinAsksFirst) {
     ProcessObjects::Settings().SetDataRoot(data.Path("").c_str());
 }
 
+class ItemMenuDllTest : public DllBackedNamespace {};
+
+TEST_F(ItemMenuDllTest, TheLibrarysFoldersHandOutTheMenu) {
+    ViewData data;
+    ComPtr<IShellFolder> folder = OpenFolder("");
+    ASSERT_TRUE(folder);
+    std::vector<IdList> items = Enumerate(folder.Get());
+    EXPECT_EQ(QueryMenu(folder.Get(), {&Find(items, "b.vmf")}, CMF_NORMAL).entries,
+              (Entries{"開く(&O) *", "エクスプローラ(&E)", "検索(&F)...", "---", "削除(&D)", "---", "プロパティ(&R)"}));
+    EXPECT_EQ(QueryMenu(folder.Get(), {}, CMF_NORMAL).entries, (Entries{"新規カテゴリ(&N)", "---", "表示(&V) >"}));
+}
+
 // A report list of three rows in a window of its own.
 class PointTest : public ::testing::Test {
 protected:
