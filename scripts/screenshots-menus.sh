@@ -35,6 +35,7 @@ CATALOOM_SCREENSHOTS="$(winepath -w "$out")" wine "$tests" \
   --gtest_filter='*TheViewsEntriesJoin*/Full:*RightClickMenusForEveryListing*/ExplorerBrowser' \
   >"$out/menus-run.log" 2>&1 || { tail -20 "$out/menus-run.log"; exit 1; }
 for name in browser-menu-file browser-menu-view explorer-item-menu; do
+  [ -f "$out/$name.bmp" ] || { echo "screenshots-menus.sh: no picture $name" >&2; exit 1; }
   convert "$out/$name.bmp" "$out/$name.png" && rm "$out/$name.bmp"
 done
 ls "$out"/browser-menu-*.png "$out"/explorer-item-menu.png

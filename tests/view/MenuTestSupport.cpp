@@ -112,7 +112,7 @@ Entries MenuEntries(HMENU menu) {
     return entries;
 }
 
-MenuRecorder::MenuRecorder(HWND owner) : owner_(owner) {
+MenuRecorder::MenuRecorder(HWND owner, bool closeWhenIdle) : owner_(owner), closeWhenIdle_(closeWhenIdle) {
     SetWindowSubclass(owner_, Procedure, 7, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -126,10 +126,11 @@ LRESULT CALLBACK MenuRecorder::Procedure(HWND window, UINT message, WPARAM wPara
     LRESULT result = DefSubclassProc(window, message, wParam, lParam);
     if (message == WM_INITMENUPOPUP)
         reinterpret_cast<MenuRecorder*>(data)->shown.push_back(MenuEntries(reinterpret_cast<HMENU>(wParam)));
-    if (message == WM_ENTERIDLE && wParam == MSGF_MENU && lParam != 0) {
+    auto* recorder = reinterpret_cast<MenuRecorder*>(data);
+    if (message == WM_ENTERIDLE && wParam == MSGF_MENU && lParam != 0 && recorder->closeWhenIdle_) {
         RECT place = {};
         GetWindowRect(reinterpret_cast<HWND>(lParam), &place);
-        reinterpret_cast<MenuRecorder*>(data)->places.push_back(place);
+        recorder->places.push_back(place);
         EndMenu();
     }
     return result;

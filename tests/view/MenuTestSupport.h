@@ -24,23 +24,23 @@ using Entries = std::vector<std::string>;
 Entries MenuEntries(HMENU menu);
 
 // Records the entries of every popup that opens with `owner` as its owner
-// window, for as long as it lives.
+// window, for as long as it lives; with `closeWhenIdle`, also where each
+// menu was once it waited for input, closing it then.
 class MenuRecorder {
 public:
-    explicit MenuRecorder(HWND owner);
+    explicit MenuRecorder(HWND owner, bool closeWhenIdle = false);
     ~MenuRecorder();
     MenuRecorder(const MenuRecorder&) = delete;
     MenuRecorder& operator=(const MenuRecorder&) = delete;
 
     std::vector<Entries> shown;
-    // Where each menu that went idle (no keys left for it) was, before it
-    // was closed.
     std::vector<RECT> places;
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                       DWORD_PTR data);
     HWND owner_;
+    bool closeWhenIdle_;
 };
 
 // Posts key presses to `window`, for a menu that it is about to open; a menu

@@ -104,7 +104,7 @@ TEST_P(ViewMenuTest, RightClickMenusForEveryListingAndSelection) {
     {
         HWND list = host.List();
         Select({4});
-        MenuRecorder recorder(host.View());
+        MenuRecorder recorder(host.View(), true);
         SendMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), static_cast<LPARAM>(-1));
         PumpMessages();
         EXPECT_EQ(recorder.shown, (std::vector<Entries>{{first, second, "検索(&F)...", "---", "削除(&D)", "---",
