@@ -77,8 +77,6 @@ public:
     HWND Window() const noexcept { return window_; }
     HWND ListWindow() const noexcept { return list_.Window(); }
     CatalogFolder* Folder() const noexcept { return folder_; }
-    Listing ListingKind() const noexcept { return listing_; }
-    UINT ViewMode() const noexcept { return viewMode_; }
     bool Editing() const noexcept { return editing_; }
     bool HasControl(UINT id) const noexcept { return browser_.HasControl(id); }
     HRESULT StartRename(const ItemId* item) noexcept;

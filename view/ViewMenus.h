@@ -24,7 +24,6 @@ public:
     // gets none.
     void Rebuild(const BrowserLink& browser, UINT state, Listing listing, HWND window) noexcept;
     void Remove(const BrowserLink& browser) noexcept;
-    HMENU Menu() const noexcept { return menu_; }
 
     // WM_INITMENUPOPUP: the radio mark of `viewMode` on the view mode
     // entries of `popup`; nothing for the window menu.
