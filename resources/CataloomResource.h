@@ -113,3 +113,6 @@
 #define IDC_FILE_HIDDEN 1312
 #define IDC_FILE_ARCHIVE 1313
 #define IDC_FILE_SYSTEM 1314
+
+/* The folder view's item menu. */
+#define IDS_DELETE_FOR_GOOD_QUESTION 450

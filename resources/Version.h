@@ -3,4 +3,6 @@
 
 #define CATALOOM_VERSION_BINARY 1, 0, 0, 0
 #define CATALOOM_VERSION_TEXT "1.0.0"
+/* The version line of the options page and the about box. */
+#define CATALOOM_VERSION_LINE "Cataloom ver." CATALOOM_VERSION_TEXT
 #define CATALOOM_COPYRIGHT_TEXT "Copyright (C) 2026 Quillmoor"

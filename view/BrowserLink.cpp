@@ -38,7 +38,25 @@ void BrowserLink::ViewActivated(IShellView* view) const noexcept {
 
 HRESULT BrowserLink::Browse(const ItemId* absolute, UINT flags) const noexcept {
     if (!browser_) return E_FAIL;
-    return browser_->BrowseObject(reinterpret_cast<PCUIDLIST_RELATIVE>(absolute), flags);
+    auto place = reinterpret_cast<PCUIDLIST_RELATIVE>(absolute);
+    HRESULT hr = browser_->BrowseObject(place, flags);
+    // Wine's browser refuses explore mode (E_INVALIDARG): open instead.
+    if (FAILED(hr) && (flags & SBSP_EXPLOREMODE) != 0)
+        hr = browser_->BrowseObject(place, (flags & ~SBSP_EXPLOREMODE) | SBSP_OPENMODE);
+    return hr;
+}
+
+HRESULT BrowserLink::InsertMenus(HMENU menu, OLEMENUGROUPWIDTHS* widths) const noexcept {
+    if (!browser_) return E_FAIL;
+    return browser_->InsertMenusSB(menu, widths);  // refused by Wine's browser
+}
+
+void BrowserLink::SetMenu(HMENU menu, HWND window) const noexcept {
+    if (browser_) browser_->SetMenuSB(menu, nullptr, window);
+}
+
+void BrowserLink::RemoveMenus(HMENU menu) const noexcept {
+    if (browser_) browser_->RemoveMenusSB(menu);
 }
 
 }  // namespace cataloom

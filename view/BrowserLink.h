@@ -26,8 +26,15 @@ public:
     void ShowStatus(const char* text) const noexcept;
     // Tells the browser that `view` is the active view.
     void ViewActivated(IShellView* view) const noexcept;
-    // The browser's BrowseObject; E_FAIL without a browser.
+    // The browser's BrowseObject; E_FAIL without a browser.  A refused
+    // explore mode is tried again in open mode.
     HRESULT Browse(const ItemId* absolute, UINT flags) const noexcept;
+    // The shared menu: the browser's popups into `menu`, the menu shown with
+    // commands going to `window` (null menu: the browser's own again), the
+    // browser's popups taken out.
+    HRESULT InsertMenus(HMENU menu, OLEMENUGROUPWIDTHS* widths) const noexcept;
+    void SetMenu(HMENU menu, HWND window) const noexcept;
+    void RemoveMenus(HMENU menu) const noexcept;
 
 private:
     ComPtr<IShellBrowser> browser_;

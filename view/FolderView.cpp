@@ -93,10 +93,8 @@ STDMETHODIMP FolderView::GetWindow(HWND* out) noexcept {
 
 STDMETHODIMP FolderView::ContextSensitiveHelp(BOOL) noexcept { return E_UNEXPECTED; }
 
-STDMETHODIMP FolderView::TranslateAccelerator(MSG*) noexcept {
-    // The view's keys arrive with its menus; until then every key goes its
-    // ordinary way.
-    return S_FALSE;
+STDMETHODIMP FolderView::TranslateAccelerator(MSG* message) noexcept {
+    return commands_.TranslateAccelerator(message);
 }
 
 STDMETHODIMP FolderView::EnableModeless(BOOL) noexcept { return E_NOTIMPL; }
@@ -105,11 +103,9 @@ STDMETHODIMP FolderView::UIActivate(UINT state) noexcept {
     if (state == uiState_) return S_OK;
     // Stored first: focusing the list reports back through NM_SETFOCUS.
     uiState_ = state;
-    // The merged menus are built here once the view has them.
-    if (state == SVUIA_ACTIVATE_FOCUS) {
-        browser_.ViewActivated(this);
-        FocusList();
-    }
+    if (state == SVUIA_ACTIVATE_FOCUS) browser_.ViewActivated(this);
+    menus_.Rebuild(browser_, state, listing_, window_);
+    if (state == SVUIA_ACTIVATE_FOCUS) FocusList();
     return S_OK;
 }
 
@@ -145,6 +141,7 @@ STDMETHODIMP FolderView::CreateViewWindow(IShellView*, LPCFOLDERSETTINGS setting
 
 STDMETHODIMP FolderView::DestroyViewWindow() noexcept {
     UIActivate(SVUIA_DEACTIVATE);
+    menus_.Remove(browser_);
     list_.DeleteAll();
     if (window_ != nullptr) DestroyWindow(window_);
     browser_.Detach();
@@ -268,6 +265,40 @@ HRESULT FolderView::BrowseTo(const ItemId* absolute, UINT flags) noexcept {
     return PostMessageA(window_, kBrowseMessage, 0, 0) ? S_OK : E_FAIL;
 }
 
+FolderView* FolderView::FromWindow(HWND window) noexcept {
+    if (window == nullptr) return nullptr;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId()) return nullptr;
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    // Another module's view class of the same name keeps another kind of object.
+    if (lstrcmpiA(name, kWindowClass) != 0 ||
+        reinterpret_cast<HINSTANCE>(GetClassLongPtrA(window, GCLP_HMODULE)) != ProcessObjects::Instance())
+        return nullptr;
+    auto* view = reinterpret_cast<FolderView*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (view != nullptr) view->AddRef();
+    return view;
+}
+
+HRESULT FolderView::StartRename(const ItemId* item) noexcept { return SelectItem(AsChild(item), SVSI_EDIT); }
+
+void FolderView::SetViewMode(int modeIndex) noexcept {
+    struct Mode {
+        UINT mode;
+        DWORD style;
+    };
+    static constexpr Mode kModes[] = {
+        {FVM_ICON, LVS_ICON}, {FVM_DETAILS, LVS_REPORT}, {FVM_SMALLICON, LVS_SMALLICON}, {FVM_LIST, LVS_LIST}};
+    const Mode& chosen = modeIndex >= 0 && modeIndex < 4 ? kModes[modeIndex] : kModes[1];
+    if (HWND list = list_.Window()) {
+        const LONG_PTR style = GetWindowLongPtrA(list, GWL_STYLE);
+        SetWindowLongPtrA(list, GWL_STYLE, (style & ~static_cast<LONG_PTR>(LVS_TYPEMASK)) | chosen.style);
+    }
+    viewMode_ = chosen.mode;
+    ProcessObjects::Settings().SetDefViewMode(chosen.mode);
+}
+
 // ---- Window ----------------------------------------------------------------
 
 LRESULT CALLBACK FolderView::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -312,9 +343,13 @@ LRESULT FolderView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY:
         return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_COMMAND:
+        commands_.OnCommand(LOWORD(wParam));
+        return 0;
     case WM_CONTEXTMENU:
+        commands_.OnContextMenu(lParam);
+        return 0;
     case WM_INITMENUPOPUP:
-        // The view's menus and commands plug in here.
+        ViewMenus::MarkViewMode(reinterpret_cast<HMENU>(wParam), HIWORD(lParam) != 0, viewMode_);
         return 0;
     case kRefreshMessage:
         refreshPending_ = false;
@@ -345,7 +380,8 @@ LRESULT FolderView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT FolderView::OnCreate() {
     if (!ProcessObjects::Views().Add(&listed_)) return -1;
     // Creation goes on without a list or columns: the view stays empty.
-    if (CreateList() && ViewColumns::Insert(list_.Window(), listing_)) {
+    if (CreateList()) commands_.WatchKeys(list_.Window());
+    if (list_.Window() != nullptr && ViewColumns::Insert(list_.Window(), listing_)) {
         IconCache& icons = ProcessObjects::Icons();
         SendMessageA(list_.Window(), LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(icons.LargeList()));
         SendMessageA(list_.Window(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(icons.SmallList()));
@@ -559,13 +595,8 @@ LRESULT FolderView::OnEndLabelEdit(const NMLVDISPINFOA& info) {
 }
 
 void FolderView::Activate() {
-    // The item menu's default command takes this over once the view has menus.
-    const ItemId* item = list_.ItemAt(list_.Next(-1, LVNI_FOCUSED | LVNI_SELECTED));
-    if (item == nullptr) return;
-    const bool opens = listing_ == Listing::kMedia || (Ids::Kind(item) == kKindEntry && Ids::EntryIsDirectory(item));
-    if (!opens) return;
-    TaskMemory<ItemId> target(ItemIdentifier(item));
-    if (target != nullptr) BrowseTo(target.Get(), SBSP_SAMEBROWSER | SBSP_OPENMODE | SBSP_ABSOLUTE);
+    // The selection's menu decides: open for folders, properties for files.
+    if (list_.ItemAt(list_.Next(-1, LVNI_FOCUSED | LVNI_SELECTED)) != nullptr) commands_.RunDefault();
 }
 
 void FolderView::OnBrowse() {

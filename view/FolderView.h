@@ -18,6 +18,8 @@
 #include "view/ItemList.h"
 #include "view/SortKey.h"
 #include "view/ViewDropTarget.h"
+#include "view/ViewCommands.h"
+#include "view/ViewMenus.h"
 
 namespace cataloom {
 
@@ -69,6 +71,21 @@ public:
     // this view on the way, which must not happen inside its own handlers.
     HRESULT BrowseTo(const ItemId* absolute, UINT flags) noexcept;
 
+    // Used by the view's menus and commands and by the item menu.
+    // The view whose window `window` is, with a reference; null for any
+    // other window (another class, module or process).
+    static FolderView* FromWindow(HWND window) noexcept;
+    HWND Window() const noexcept { return window_; }
+    HWND ListWindow() const noexcept { return list_.Window(); }
+    CatalogFolder* Folder() const noexcept { return folder_; }
+    bool Editing() const noexcept { return editing_; }
+    bool HasControl(UINT id) const noexcept { return browser_.HasControl(id); }
+    HRESULT StartRename(const ItemId* item) noexcept;
+    // Mode index 0 large icons, 1 details, 2 small icons, 3 list; others
+    // details.  Kept for the views opened later too.
+    void SetViewMode(int modeIndex) noexcept;
+    void FocusList() noexcept;
+
 private:
     // The view list calls the view through this (IShellView has a Refresh of
     // its own).
@@ -104,7 +121,6 @@ private:
     void Fill();
     int IconIndex(const ItemId* item);
     void Activate();
-    void FocusList() noexcept;
     void UpdateStatus();
     // Posts one of the view's deferred tasks unless it is already pending.
     void Post(UINT message, bool& pending) noexcept;
@@ -128,6 +144,8 @@ private:
     TaskMemory<ItemId> pendingBrowse_;
     UINT pendingBrowseFlags_ = 0;
     ListedAdapter listed_{*this};
+    ViewMenus menus_;
+    ViewCommands commands_{*this};
 };
 
 }  // namespace cataloom

@@ -9,6 +9,7 @@
 #include "view/ItemDataObject.h"
 #include "view/ItemDropTarget.h"
 #include "view/NewCatalogDrop.h"
+#include "view/ItemContextMenu.h"
 
 namespace cataloom {
 namespace {
@@ -29,6 +30,7 @@ void InstallViewLayer() noexcept {
     InstallFolderObject(IID_IShellView, CreateViewObject);
     InstallFolderObject(IID_IDataObject, ItemDataObject::Create);
     InstallFolderObject(IID_IDropTarget, ItemDropTarget::Create);
+    InstallFolderObject(IID_IContextMenu, ItemContextMenu::Create);
 }
 
 void UninstallViewLayer() noexcept {
@@ -36,6 +38,7 @@ void UninstallViewLayer() noexcept {
     InstallFolderObject(IID_IDataObject, nullptr);
     InstallFolderObject(IID_IDropTarget, nullptr);
     NewCatalogDrop::UnregisterWindowClass();
+    InstallFolderObject(IID_IContextMenu, nullptr);
     UnregisterClassA(FolderView::kWindowClass, ProcessObjects::Instance());
 }
 
