@@ -365,9 +365,8 @@ STDMETHODIMP CatalogFolder::CompareIDs(LPARAM parameter, PCUIDLIST_RELATIVE firs
 STDMETHODIMP CatalogFolder::CreateViewObject(HWND owner, REFIID iid, void** out) noexcept {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    // The objects of the layers above (the view, the property sheet) come
-    // from their installed constructors; the drop target and background menu
-    // are not part of this library yet.
+    // The view, the background menu, the drop target and the property sheet
+    // come from the installed constructors of the layers above.
     return CreateFolderObject(this, owner, 0, nullptr, iid, out);
 }
 
@@ -423,8 +422,8 @@ STDMETHODIMP CatalogFolder::GetUIObjectOf(HWND owner, UINT count, PCUITEMID_CHIL
                                           void** out) noexcept {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    // The item menu, data object and drop target are not part of this
-    // library yet; the property sheet comes from its installed constructor.
+    // The item menu, data object, drop target and property sheet come from
+    // the installed constructors of the layers above; icons are the folder's.
     bool icon = IsEqualIID(iid, IID_IExtractIconA) || IsEqualIID(iid, IID_IExtractIconW);
     if (!icon) return CreateFolderObject(this, owner, count, reinterpret_cast<const ItemId* const*>(lists), iid, out);
     if (count != 1 || lists == nullptr) return E_NOINTERFACE;

@@ -177,7 +177,8 @@ TEST_P(BrowserTest, DoubleClicksOpenThreeLevelsDownAndBackReturns) {
     SendMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
     ASSERT_TRUE(PumpUntil([&] { return Address() == kRoot + "\\ソフト\\道具.vmf\\ソフト\\表"; })) << Address();
     EXPECT_EQ(ColumnTexts(browser.List()), (Texts{"1000.bin", "能.txt"}));
-    // A file opens nothing (until items have a menu).
+    // A file does not browse anywhere (its default command shows its
+    // properties, which this program does not serve).
     HWND files = browser.List();
     DoubleClickRow(files, 1);
     PumpMessages();
