@@ -16,18 +16,7 @@ mkdir -p "$out"
 # Only this script's own pictures: the folder holds the other scripts' too.
 rm -f "$out"/browser-menu-file.png "$out"/browser-menu-view.png "$out"/explorer-item-menu.png
 
-for n in $(seq 170 199); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=$n; break; }
-done
-# A server of this prefix fixes the display: start afresh on ours.
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'wineserver -k >/dev/null 2>&1; kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null' EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-export DISPLAY=":$display"
-cataloom_wine_start
+cataloom_display_session 170
 
 export XDG_DATA_HOME="$root/build/win64/tests/view/xdg-data"
 mkdir -p "$XDG_DATA_HOME"

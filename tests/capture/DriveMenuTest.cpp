@@ -25,24 +25,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// The menu's items: "id text", in order.
-Names Items(HMENU menu) {
-    Names items;
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        char text[128] = {};
-        MENUITEMINFOA item = {};
-        item.cbSize = sizeof item;
-        item.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE | MIIM_FTYPE;
-        item.dwTypeData = text;
-        item.cch = sizeof text;
-        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &item);
-        std::string line = std::to_string(item.wID) + " " + text;
-        if (item.fState != 0 || item.fType != MFT_STRING) line += " (state or type set)";
-        items.push_back(line);
-    }
-    return items;
-}
-
 // A popup menu with two items of the shell's own.
 class ShellMenu {
 public:
@@ -80,24 +62,24 @@ TEST_F(LibraryDriveMenuTest, DirectoriesGetCreateAndRootsAlsoUpdate) {
     ASSERT_TRUE(directory);
     ShellMenu first;
     EXPECT_EQ(directory->QueryContextMenu(first.Get(), 1, 100, 200, CMF_NORMAL), MAKE_HRESULT(0, 0, 1));
-    EXPECT_EQ(Items(first.Get()), (Names{"1 開く", "100 vmf を作成...", "2 プロパティ"}));
+    EXPECT_EQ(MenuEntries(first.Get(), true), (Names{"1 開く", "100 vmf を作成...", "2 プロパティ"}));
 
     ComPtr<IContextMenu> root = CaptureMenuFor("C:\\");
     ASSERT_TRUE(root);
     ShellMenu second;
     EXPECT_EQ(root->QueryContextMenu(second.Get(), 0, 7, 200, CMF_EXPLORE), MAKE_HRESULT(0, 0, 2));
-    EXPECT_EQ(Items(second.Get()), (Names{"7 vmf を作成...", "8 vmf を更新...", "1 開く", "2 プロパティ"}));
+    EXPECT_EQ(MenuEntries(second.Get(), true), (Names{"7 vmf を作成...", "8 vmf を更新...", "1 開く", "2 プロパティ"}));
 
     // Asked for the default verb or for verbs only, the menu adds nothing.
     for (UINT flags : {UINT(CMF_DEFAULTONLY), UINT(CMF_VERBSONLY), UINT(CMF_DEFAULTONLY | CMF_EXPLORE)}) {
         ShellMenu menu;
         EXPECT_EQ(root->QueryContextMenu(menu.Get(), 0, 7, 200, flags), MAKE_HRESULT(0, 0, 0)) << flags;
-        EXPECT_EQ(Items(menu.Get()), (Names{"1 開く", "2 プロパティ"}));
+        EXPECT_EQ(MenuEntries(menu.Get(), true), (Names{"1 開く", "2 プロパティ"}));
     }
     // The ids stay inside the range the shell gives.
     ShellMenu narrow;
     EXPECT_EQ(root->QueryContextMenu(narrow.Get(), 2, 50, 50, CMF_NORMAL), MAKE_HRESULT(0, 0, 1));
-    EXPECT_EQ(Items(narrow.Get()), (Names{"1 開く", "2 プロパティ", "50 vmf を作成..."}));
+    EXPECT_EQ(MenuEntries(narrow.Get(), true), (Names{"1 開く", "2 プロパティ", "50 vmf を作成..."}));
     ShellMenu none;
     EXPECT_EQ(root->QueryContextMenu(none.Get(), 0, 51, 50, CMF_NORMAL), MAKE_HRESULT(0, 0, 0));
     EXPECT_EQ(GetMenuItemCount(none.Get()), 2);

@@ -52,6 +52,30 @@ std::string WindowText(HWND window) {
 
 std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
+std::vector<std::string> MenuEntries(HMENU menu, bool withIds) {
+    std::vector<std::string> entries;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[256] = {};
+        MENUITEMINFOA item = {};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
+        item.dwTypeData = text;
+        item.cch = sizeof text;
+        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &item);
+        if ((item.fType & MFT_SEPARATOR) != 0) {
+            entries.push_back("---");
+            continue;
+        }
+        std::string entry = withIds ? std::to_string(item.wID) + " " + text : std::string(text);
+        if ((item.fState & MFS_DEFAULT) != 0) entry += " *";
+        if ((item.fState & MFS_GRAYED) != 0) entry += " ~";
+        if ((item.fState & MFS_CHECKED) != 0) entry += " (x)";
+        if (item.hSubMenu != nullptr) entry += " >";
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
 void PressDialogButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }

@@ -24,6 +24,10 @@ HWND WaitForDialog(const char* caption, DWORD processId, DWORD timeoutMs, const 
 std::string WindowText(HWND window);
 // The text of control `id` of a dialog.
 std::string ControlText(HWND dialog, int id);
+// One text per menu entry: "---" for a separator; the text (after the
+// entry's id and a space, `withIds`) followed by " *" when it is the
+// default, " ~" when greyed, " (x)" when checked, " >" when it has a submenu.
+std::vector<std::string> MenuEntries(HMENU menu, bool withIds = false);
 // Chooses the button `id` of a dialog or message box as a click would.
 void PressDialogButton(HWND dialog, int id);
 // Dispatches the messages queued for this thread now, and those they post

@@ -88,30 +88,6 @@ bool DialogCloser::Closed() {
     return closed_;
 }
 
-Entries MenuEntries(HMENU menu) {
-    Entries entries;
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        char text[256] = {};
-        MENUITEMINFOA item = {};
-        item.cbSize = sizeof item;
-        item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
-        item.dwTypeData = text;
-        item.cch = sizeof text;
-        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &item);
-        if ((item.fType & MFT_SEPARATOR) != 0) {
-            entries.push_back("---");
-            continue;
-        }
-        std::string entry = text;
-        if ((item.fState & MFS_DEFAULT) != 0) entry += " *";
-        if ((item.fState & MFS_GRAYED) != 0) entry += " ~";
-        if ((item.fState & MFS_CHECKED) != 0) entry += " (x)";
-        if (item.hSubMenu != nullptr) entry += " >";
-        entries.push_back(entry);
-    }
-    return entries;
-}
-
 MenuRecorder::MenuRecorder(HWND owner, bool closeWhenIdle) : owner_(owner), closeWhenIdle_(closeWhenIdle) {
     SetWindowSubclass(owner_, Procedure, 7, reinterpret_cast<DWORD_PTR>(this));
 }

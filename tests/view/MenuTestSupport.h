@@ -14,14 +14,11 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/WinTestSupport.h"
+
 namespace cataloom::test {
 
 using Entries = std::vector<std::string>;
-
-// One text per entry: "---" for a separator; the text followed by " *" when
-// it is the default, " ~" when greyed, " (x)" when checked, " >" when it
-// has a submenu.
-Entries MenuEntries(HMENU menu);
 
 // Records the entries of every popup that opens with `owner` as its owner
 // window, for as long as it lives; with `closeWhenIdle`, also where each
