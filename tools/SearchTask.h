@@ -54,8 +54,13 @@ public:
 private:
     void Post();
 
+    // A list that grows row by row under a stream of messages spends its
+    // time redrawing: rows are handed over in batches this far apart.
+    static constexpr ULONGLONG kBatchIntervalMs = 50;
+
     std::mutex lock_;
     HWND window_ = nullptr;
+    ULONGLONG lastPost_ = 0;
     std::vector<ItemId*> rows_;
     std::string path_;
     std::string inner_;
@@ -79,6 +84,8 @@ public:
 
 private:
     std::uint32_t Run() override;
+    // The walk's stop check.
+    bool Stopping();
 
     // SearchSink
     void Progress(const char* path, const char* inner) override;
@@ -108,6 +115,8 @@ private:
     std::vector<Directory> directories_;
     TaskMemory<ItemId> directoryList_;  // catalogList_ and directories_, when current
     bool directoryListCurrent_ = false;
+    static constexpr unsigned kStopCheckInterval = 256;
+    unsigned stopChecks_ = 0;
 };
 
 }  // namespace cataloom

@@ -280,7 +280,6 @@ void SearcherDialog::TakeRows() {
     std::vector<ItemId*> taken;
     mailbox_.TakeRows(taken);
     if (taken.empty()) return;
-    rows_.reserve(rows_.size() + taken.size());
     for (ItemId* list : taken) rows_.emplace_back(list);
     ListView_SetItemCountEx(List(), static_cast<int>(rows_.size()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }

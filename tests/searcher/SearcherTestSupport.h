@@ -59,7 +59,10 @@ void RunSearcher(const std::string& location, const std::function<void(HWND)>& a
 std::string StatusText(HWND dialog);
 // "<count> 個のアイテムが見つかりました"
 std::string FoundText(int count);
-// Types the pattern, sets match case, presses Search and waits for the end.
+// Types the pattern, sets match case and presses Search (the status is
+// cleared first, so WaitForEnd sees this search's end).
+void StartSearch(HWND dialog, const std::string& pattern, bool matchCase = false);
+// The same, then waits for the end and reads the rows.
 std::vector<SearchRow> SearchFor(HWND dialog, const std::string& pattern, bool matchCase = false);
 // Waits until the status shows the count of a finished search.
 bool WaitForEnd(HWND dialog, DWORD timeoutMs = 30000);
