@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Speed of the search window under Wine (bench/searcher): 1,000,000 entries
+# in 100 catalogues, patterns matching 100,000 and 100 of them, beside
+# `cataloom find` over the same data folder.  Runs on its own Xvfb with its
+# own prefix (build/display-wineprefix, shared with screenshots.sh).  Builds
+# the benchmark first if it is missing.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX=$root/build/display-wineprefix
+source "$root/scripts/wine-env.sh"
+bench="$root/build/win64/bench/searcher/searcher.exe"
+[ -f "$bench" ] || cmake --build "$root/build/win64" --target bench_searcher >/dev/null
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  cataloom_xvfb_stop
+}
+trap cleanup EXIT
+cataloom_xvfb_start "${CATALOOM_BENCH_DISPLAY:-141}"
+wineserver -k >/dev/null 2>&1 || true  # a server of an earlier run has another display
+cataloom_wine_start
+echo "machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
+wine "$bench" </dev/null
