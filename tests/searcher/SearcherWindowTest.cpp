@@ -21,6 +21,7 @@
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/searcher/SearcherTestSupport.h"
 #include "tests/support/WinTestSupport.h"
+#include "tests/tools/SheetTestSupport.h"
 #include "tools/SettingsStore.h"
 
 namespace cataloom::test {
@@ -295,6 +296,21 @@ TEST(SearcherWindowTest, DoubleClickOpensTheItemsFolderWithTheItemSelected) {
     EXPECT_EQ(g_launches[2].file, Wide(ProgramFolder() + "CataloomBrowser.exe"));
     EXPECT_EQ(g_launches[2].parameters,
               L"\"" + root + Wide("\\ソフト\\ソフト.vmf\\ドキュメント\" \"/select,readme.txt\""));
+}
+
+// A picture of the window with results, for the record (only when
+// CATALOOM_SCREENSHOTS names a folder).
+TEST(SearcherWindowTest, Picture) {
+    SearchData data;
+    RunSearcher("", [](HWND dialog) {
+        std::vector<SearchRow> rows = SearchFor(dialog, "");
+        ASSERT_EQ(rows.size(), 13u);
+        LVITEMA state = {};
+        state.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+        state.state = LVIS_FOCUSED | LVIS_SELECTED;
+        SendDlgItemMessageA(dialog, kResultList, LVM_SETITEMSTATE, 3, reinterpret_cast<LPARAM>(&state));
+        SaveWindowPicture(dialog, "searcher-window");
+    });
 }
 
 }  // namespace
