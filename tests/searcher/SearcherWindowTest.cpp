@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CatalogReader.h"
 #include "core/ItemIdFactory.h"
 #include "namespace/IconCache.h"
 #include "namespace/ProcessObjects.h"
@@ -102,6 +103,25 @@ TEST(SearcherWindowTest, ADataFolderWithATrailingBackslashLosesNoName) {
         EXPECT_EQ(Names(SearchFor(dialog, "ソ")), (Names_{"ソフト", "ソフト.vmf"}));
         EXPECT_EQ(SearchFor(dialog, "").size(), 13u);
     });
+}
+
+TEST(SearcherWindowTest, AnEmptyDataFolderSettingSearchesTheFallbackFolder) {
+    char appData[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, appData, CSIDL_APPDATA, TRUE));
+    const std::string fallback = std::string(appData) + "\\Cataloom";
+    CreateDirectoryA(fallback.c_str(), nullptr);
+    const std::string catalogue = fallback + "\\searcher-fallback.vmf";
+    CatalogHeader header = MakeHeader("予備");
+    ASSERT_TRUE(WriteCatalog(catalogue, header, {{"予備", 0, {File("fallback.txt", 1)}}}));
+    {
+        SearchData data;
+        ProcessObjects::Settings().SetDataRoot("");
+        RunSearcher("", [](HWND dialog) {
+            EXPECT_EQ(Names(SearchFor(dialog, "fallback")), (Names_{"fallback.txt", "searcher-fallback.vmf"}));
+        });
+    }
+    ProcessObjects::Reader().Release();
+    DeleteFileA(catalogue.c_str());
 }
 
 TEST(SearcherWindowTest, RowsShowLocationSizeTypeDateAndImage) {
