@@ -121,7 +121,7 @@ Timing TimeWindowSearch(IContextMenu* menu, const std::string& pattern) {
                 timing.status = text;
                 break;
             }
-            Sleep(2);
+            Sleep(5);
         }
         timing.rows = static_cast<long>(SendDlgItemMessageA(dialog, 1705, LVM_GETITEMCOUNT, 0, 0));
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
