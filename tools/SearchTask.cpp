@@ -17,9 +17,10 @@ void SearchMailbox::Attach(HWND window) {
     posted_ = false;
 }
 
-void SearchMailbox::AddRow(ItemId* list) {
+void SearchMailbox::AddRows(std::vector<ItemId*>& rows) {
     std::lock_guard<std::mutex> guard(lock_);
-    rows_.push_back(list);
+    rows_.insert(rows_.end(), rows.begin(), rows.end());
+    rows.clear();
     Post();
 }
 
@@ -68,7 +69,10 @@ bool SearchMailbox::TakeProgress(std::string& path, std::string& inner) {
 SearchTask::SearchTask(SearchRequest request, SearchMailbox& mailbox)
     : request_(std::move(request)), mailbox_(mailbox) {}
 
-SearchTask::~SearchTask() { StopAndWait(); }
+SearchTask::~SearchTask() {
+    StopAndWait();
+    for (ItemId* row : pending_) platform::TaskFree(row);
+}
 
 std::uint32_t SearchTask::Run() {
     if (!request_.start.empty()) {
@@ -80,19 +84,28 @@ std::uint32_t SearchTask::Run() {
         search.Walk(request_.start.c_str(), request_.inner.c_str());
     }
     directories_.clear();
+    mailbox_.AddRows(pending_);
     mailbox_.Finished();
     return 0;
 }
 
 bool SearchTask::Stopping() {
-    // Under Wine every look at the event is a trip to the server (about as
-    // long as walking a hundred entries): the walk looks at every 256th
-    // question, which still stops it within microseconds.
+    // Under Wine every look at the event is a trip to the server, as long as
+    // walking hundreds of entries on a busy machine: the walk looks at every
+    // 4096th question, which still stops it within milliseconds.
     if (++stopChecks_ % kStopCheckInterval != 0) return false;
     return StopRequested();
 }
 
-void SearchTask::Progress(const char* path, const char* inner) { mailbox_.SetProgress(path, inner); }
+void SearchTask::Progress(const char* path, const char* inner) {
+    // The window shows a few texts a second; the walk enters thousands of
+    // directories in that time.
+    const ULONGLONG now = GetTickCount64();
+    if (now - lastProgress_ < kProgressIntervalMs) return;
+    lastProgress_ = now;
+    mailbox_.SetProgress(path, inner);
+    if (!pending_.empty()) mailbox_.AddRows(pending_);
+}
 
 void SearchTask::Found(const SearchHit& hit) {
     ItemId* list = nullptr;
@@ -116,7 +129,9 @@ void SearchTask::Found(const SearchHit& hit) {
     }
     }
     // A name the identifiers cannot hold (or no memory) is left out.
-    if (list != nullptr) mailbox_.AddRow(list);
+    if (list == nullptr) return;
+    pending_.push_back(list);
+    if (pending_.size() >= kPendingRows) mailbox_.AddRows(pending_);
 }
 
 void SearchTask::PassingCatalog(const char* path, const CatalogHeader& header) {

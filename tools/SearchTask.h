@@ -41,7 +41,8 @@ public:
     void Attach(HWND window);
 
     // Worker side.
-    void AddRow(ItemId* list);  // takes ownership
+    // Takes the rows (and their ownership), leaving `rows` empty.
+    void AddRows(std::vector<ItemId*>& rows);
     void SetProgress(const char* path, const char* inner);
     void Finished();
 
@@ -115,8 +116,14 @@ private:
     std::vector<Directory> directories_;
     TaskMemory<ItemId> directoryList_;  // catalogList_ and directories_, when current
     bool directoryListCurrent_ = false;
-    static constexpr unsigned kStopCheckInterval = 256;
+    static constexpr unsigned kStopCheckInterval = 4096;
     unsigned stopChecks_ = 0;
+    static constexpr ULONGLONG kProgressIntervalMs = 50;
+    // Rows found and not yet handed over: one lock per this many rows, or
+    // per progress text.
+    static constexpr std::size_t kPendingRows = 256;
+    std::vector<ItemId*> pending_;
+    ULONGLONG lastProgress_ = 0;
 };
 
 }  // namespace cataloom
