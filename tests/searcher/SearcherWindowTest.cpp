@@ -127,6 +127,14 @@ TEST(SearcherWindowTest, AnEmptyDataFolderSettingSearchesTheFallbackFolder) {
 TEST(SearcherWindowTest, RowsShowLocationSizeTypeDateAndImage) {
     SearchData data;
     IconCache& icons = ProcessObjects::Icons();
+    // A category with an icon of its own shows it.
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, sizeof system);
+    const std::string iconLocation = std::string(system) + "\\shell32.dll,3";
+    data.Tree().WriteFile("書類\\category.ini", "[Cataloom]\r\nIcon=" + iconLocation + "\r\n");
+    const int chosenIcon = icons.AddIconLocation(iconLocation.c_str());
+    ASSERT_GE(chosenIcon, 0);
+    ASSERT_NE(chosenIcon, icons.CategoryIcon(false));
     RunSearcher("", [&](HWND dialog) {
         const std::string root = Location(dialog);
         std::vector<SearchRow> rows = SearchFor(dialog, "");
@@ -134,6 +142,7 @@ TEST(SearcherWindowTest, RowsShowLocationSizeTypeDateAndImage) {
         ASSERT_NE(category, nullptr);
         EXPECT_EQ(category->texts, (std::array<std::string, 5>{"ソフト", "", "", "カテゴリ", ""}));
         EXPECT_EQ(category->image, icons.CategoryIcon(false));
+        EXPECT_EQ(FindRow(rows, "書類")->image, chosenIcon);
         const SearchRow* cdrom = FindRow(rows, "ソフト.vmf");
         ASSERT_NE(cdrom, nullptr);
         EXPECT_EQ(cdrom->texts,
@@ -205,6 +214,36 @@ TEST(SearcherWindowTest, ColumnWidthsComeFromTheSettingsAndAreStoredAfterTrackin
     settings.GetSearcherColumns(widths, 5);
     EXPECT_EQ(std::vector<std::int32_t>(widths, widths + 5), (std::vector<std::int32_t>{111, 260, 133, 144, 155}));
     settings.SetSearcherColumns(SettingsStore::kDefaultSearcherColumns, 5);
+}
+
+RECT ChildRect(HWND dialog, int id) {
+    RECT rect = {};
+    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+TEST(SearcherWindowTest, ListFillsTheWindowBelowThePanelAndTheWindowKeepsAMinimumSize) {
+    SearchData data;
+    RunSearcher("", [](HWND dialog) {
+        const RECT panel = ChildRect(dialog, 1704);
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, 1704)));
+        SetWindowPos(dialog, nullptr, 0, 0, 900, 600, SWP_NOMOVE | SWP_NOZORDER);
+        RECT client = {};
+        GetClientRect(dialog, &client);
+        const RECT list = ChildRect(dialog, kResultList);
+        const RECT status = ChildRect(dialog, kStatusBar);
+        EXPECT_EQ(list.left, 0);
+        EXPECT_EQ(list.top, panel.bottom - panel.top);
+        EXPECT_EQ(list.right, client.right);
+        EXPECT_EQ(list.bottom, status.top);
+        EXPECT_EQ(status.bottom, client.bottom);
+        // Never smaller than the panel.
+        SetWindowPos(dialog, nullptr, 0, 0, 40, 40, SWP_NOMOVE | SWP_NOZORDER);
+        GetClientRect(dialog, &client);
+        EXPECT_GE(client.right, panel.right - panel.left);
+        EXPECT_GE(client.bottom, panel.bottom - panel.top);
+    });
 }
 
 std::string SelectedTreeText(HWND tree) {
