@@ -298,23 +298,31 @@ bool RecordLaunch(SHELLEXECUTEINFOW* info) {
     return true;
 }
 
-// Selects and focuses the row named `name` and double-clicks it.
-void DoubleClickRow(HWND dialog, const std::string& name) {
+// Selects and focuses the row named `name`; its index, -1 for none.
+int SelectRow(HWND dialog, const std::string& name) {
     std::vector<SearchRow> rows = ListedRows(dialog);
-    HWND list = GetDlgItem(dialog, kResultList);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (rows[i].texts[0] != name) continue;
         LVITEMA state = {};
         state.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
         state.state = LVIS_FOCUSED | LVIS_SELECTED;
-        SendMessageA(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
+        SendDlgItemMessageA(dialog, kResultList, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
+        return static_cast<int>(i);
+    }
+    ADD_FAILURE() << "no row " << name;
+    return -1;
+}
+
+// Selects and focuses the row named `name` and double-clicks it.
+void DoubleClickRow(HWND dialog, const std::string& name) {
+    HWND list = GetDlgItem(dialog, kResultList);
+    const int i = SelectRow(dialog, name);
+    if (i >= 0) {
         RECT rect = {};
         rect.left = LVIR_LABEL;
         SendMessageA(list, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rect));
         SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(rect.left + 2, (rect.top + rect.bottom) / 2));
-        return;
     }
-    ADD_FAILURE() << "no row " << name;
 }
 
 TEST(SearcherWindowTest, DoubleClickOpensTheItemsFolderWithTheItemSelected) {
@@ -341,9 +349,20 @@ TEST(SearcherWindowTest, DoubleClickOpensTheItemsFolderWithTheItemSelected) {
         SearchFor(dialog, "readme");
         DoubleClickRow(dialog, "readme.txt");
         DeleteFileA(browser.c_str());
+        // Enter on the focused row opens it too (not a new search).
+        SearchFor(dialog, "");
+        SelectRow(dialog, "readme.txt");
+        const DWORD windowThread = GetWindowThreadProcessId(dialog, nullptr);
+        AttachThreadInput(GetCurrentThreadId(), windowThread, TRUE);
+        SetFocus(GetDlgItem(dialog, kResultList));
+        AttachThreadInput(GetCurrentThreadId(), windowThread, FALSE);
+        PostMessageA(GetDlgItem(dialog, kResultList), WM_KEYDOWN, VK_RETURN, 0);
+        EXPECT_TRUE(WaitUntil([] { return g_launches.size() == 4; }));
+        EXPECT_EQ(StatusText(dialog), FoundText(17));  // the 13 items and the long path's 4
     });
     InstallProgramLauncher(nullptr);
-    ASSERT_EQ(g_launches.size(), 3u);
+    ASSERT_EQ(g_launches.size(), 4u);
+    EXPECT_EQ(g_launches[3].parameters, g_launches[0].parameters);
     const std::wstring root = L"::{82B07BC4-AD2A-4D64-9D02-731A84AC7151}";
     EXPECT_EQ(g_launches[0].file, L"explorer.exe");
     EXPECT_EQ(g_launches[0].parameters, L"/select,\"" + root + Wide("\\ソフト\\ソフト.vmf\\ドキュメント\\readme.txt\""));
