@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/NameMatcher.h"
+#include "core/PathUtil.h"
 
 namespace cataloom {
 

@@ -17,7 +17,6 @@
 #include "core/CatalogSearch.h"
 #include "core/ItemId.h"
 #include "core/ItemIdFactory.h"
-#include "core/PathUtil.h"
 #include "core/TaskMemory.h"
 #include "core/WorkerThread.h"
 
@@ -40,8 +39,8 @@ public:
     // The window that takes the posts; null (when it is destroyed) stops them.
     void Attach(HWND window);
 
-    // Worker side.
-    // Takes the rows (and their ownership), leaving `rows` empty.
+    // Worker side.  AddRows takes the rows (and their ownership), leaving
+    // `rows` empty.
     void AddRows(std::vector<ItemId*>& rows);
     void SetProgress(const char* path, const char* inner);
     void Finished();
@@ -70,7 +69,6 @@ private:
 };
 
 struct SearchRequest {
-    std::string dataRoot;        // the effective data folder
     std::string start;           // a folder, or a catalogue file; empty finds nothing
     std::string inner;           // for a catalogue: the directory inside it
     std::string pattern;

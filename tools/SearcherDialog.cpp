@@ -164,6 +164,8 @@ INT_PTR SearcherDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+HWND SearcherDialog::List() const { return GetDlgItem(window_, IDC_SEARCH_RESULTS); }
+
 void SearcherDialog::Open() {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
@@ -229,7 +231,6 @@ void SearcherDialog::Search() {
     rows_.clear();
     ListView_SetItemCountEx(List(), 0, 0);
     SearchRequest request;
-    request.dataRoot = dataRoot_;
     request.pattern = WindowText(GetDlgItem(window_, IDC_SEARCH_PATTERN)).substr(0, kPatternLimit);
     request.matchCase = IsDlgButtonChecked(window_, IDC_SEARCH_MATCH_CASE) == BST_CHECKED;
     location_ = WindowText(GetDlgItem(window_, IDC_SEARCH_LOCATION));

@@ -52,7 +52,7 @@ private:
     void MinimumSize(MINMAXINFO& info) const;
     void EnableControls(bool enable);
     void SetStatus(const std::string& text);
-    HWND List() const { return GetDlgItem(window_, 1705); }
+    HWND List() const;
 
     HWND window_ = nullptr;
     HWND status_ = nullptr;
