@@ -22,6 +22,9 @@ public:
     void SetUp() override {
         INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
         InitCommonControlsEx(&controls);
+        // The search menu class and the opener the item menu calls, as the
+        // library installs them.
+        InstallSearcher();
     }
 };
 const bool kEnvironmentRegistered = (::testing::AddGlobalTestEnvironment(new SearcherEnvironment), true);

@@ -18,6 +18,7 @@
 #include "namespace/IconCache.h"
 #include "namespace/ProcessObjects.h"
 #include "namespace/ProgramLauncher.h"
+#include "namespace/SearcherOpener.h"
 #include "tests/core/CatalogBuilder.h"
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/searcher/SearcherTestSupport.h"
@@ -95,6 +96,28 @@ TEST(SearcherWindowTest, SearchesBelowEveryKindOfLocation) {
         EXPECT_EQ(Names(SearchFor(dialog, "")), (Names_{"readme.txt"}));
     });
     EXPECT_EQ(shown, "Cataloom\\ソフト\\ソフト.vmf\\ドキュメント");
+}
+
+// The item menu opens the window through the namespace's opener with the
+// item's full name as the desktop gives it for the address bar.
+TEST(SearcherWindowTest, TheOpenerSearchesBelowTheItemTheDesktopNames) {
+    SearchData data;
+    IdList catalogue = ParseFromDesktop("ソフト\\ソフト.vmf");
+    ASSERT_TRUE(catalogue);
+    const std::string name =
+        DisplayName(Desktop().Get(), catalogue.Child(), SHGDN_FORADDRESSBAR | SHGDN_FORPARSING);
+    ASSERT_FALSE(name.empty());
+    std::string shown;
+    std::vector<std::string> found;
+    DialogAction action(kSearcherCaption, [&](HWND dialog) {
+        shown = Location(dialog);
+        found = Names(SearchFor(dialog, ""));
+        PressDialogButton(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(OpenSearcher(nullptr, name.c_str()), S_OK);
+    EXPECT_TRUE(action.Done());
+    EXPECT_EQ(shown, name);
+    EXPECT_EQ(found, (Names_{"Abc.txt", "a", "big.bin", "readme.txt", "xABCy.txt", "zero.dat", "ドキュメント", "表"}));
 }
 
 TEST(SearcherWindowTest, ADataFolderWithATrailingBackslashLosesNoName) {
