@@ -120,6 +120,17 @@ TEST(SearcherWindowTest, TheOpenerSearchesBelowTheItemTheDesktopNames) {
     EXPECT_EQ(found, (Names_{"Abc.txt", "a", "big.bin", "readme.txt", "xABCy.txt", "zero.dat", "ドキュメント", "表"}));
 }
 
+// The walk reads through the task's own reader: the one the folders share
+// on the window's thread keeps the catalogue it had.
+TEST(SearcherWindowTest, TheSearchLeavesTheSharedCatalogueReaderAlone) {
+    SearchData data;
+    CatalogReader& shared = ProcessObjects::Reader();
+    ASSERT_TRUE(Succeeded(shared.Open(data.Path("top.vmf").c_str())));
+    const std::string before = shared.CurrentPath();
+    RunSearcher("", [](HWND dialog) { EXPECT_EQ(SearchFor(dialog, "").size(), 13u); });
+    EXPECT_EQ(std::string(shared.CurrentPath()), before);
+}
+
 TEST(SearcherWindowTest, ADataFolderWithATrailingBackslashLosesNoName) {
     SearchData data("\\");
     RunSearcher("", [](HWND dialog) {
