@@ -114,8 +114,8 @@ private:
     std::vector<Directory> directories_;
     TaskMemory<ItemId> directoryList_;  // catalogList_ and directories_, when current
     bool directoryListCurrent_ = false;
-    static constexpr unsigned kStopCheckInterval = 4096;
-    unsigned stopChecks_ = 0;
+    static constexpr ULONGLONG kStopCheckIntervalMs = 20;
+    ULONGLONG lastStopCheck_ = 0;
     static constexpr ULONGLONG kProgressIntervalMs = 50;
     // Rows found and not yet handed over: one lock per this many rows, or
     // per progress text.
