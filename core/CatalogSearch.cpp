@@ -29,11 +29,13 @@ public:
     }
     bool Catalog(const char* path, const char* name, const CatalogHeader& header) override {
         if (search_.matcher_.Matches(name)) search_.sink_.Found({SearchHit::Kind::kCatalog, path, "", &header, nullptr});
+        search_.sink_.PassingCatalog(path, header);
         return true;
     }
-    void Entry(const char* path, const char* inner, std::size_t, const std::uint8_t* entry) override {
+    void Entry(const char* path, const char* inner, std::size_t length, const std::uint8_t* entry) override {
         if (search_.matcher_.Matches(EntryRecord::Name(entry)))
             search_.sink_.Found({SearchHit::Kind::kEntry, path, inner, nullptr, entry});
+        if (EntryRecord::IsDirectory(entry)) search_.sink_.PassingDirectory(inner, length, entry);
     }
     void Damaged(const char* path) override { search_.sink_.Damaged(path); }
 

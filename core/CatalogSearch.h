@@ -30,6 +30,12 @@ public:
     // Called as each folder, catalogue or directory is entered.
     virtual void Progress(const char* /*path*/, const char* /*inner*/) {}
     virtual void Found(const SearchHit& hit) = 0;
+    // Every catalogue a folder walk enters and every directory entry, matched
+    // or not, before their contents: a sink that needs the records above a
+    // hit keeps them from here (each stays valid while its contents are
+    // walked).  `length` is the byte length of the entry's catalogue path.
+    virtual void PassingCatalog(const char* /*path*/, const CatalogHeader& /*header*/) {}
+    virtual void PassingDirectory(const char* /*inner*/, std::size_t /*length*/, const std::uint8_t* /*entry*/) {}
     // A catalogue whose table or one of whose entry lists is damaged: the
     // walk leaves the rest of it and goes on with the next one.
     virtual void Damaged(const char* /*path*/) {}

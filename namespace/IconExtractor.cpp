@@ -18,7 +18,9 @@ namespace {
 
 using Ids = ItemIdFactory;
 
-int EntryIcon(const ItemId* entry, bool open) {
+}  // namespace
+
+int EntryIconIndex(const ItemId* entry, bool open) noexcept {
     SHFILEINFOA info = {};
     DWORD attributes = Ids::EntryIsDirectory(entry) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
     UINT flags = SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | (open ? SHGFI_OPENICON : 0);
@@ -26,7 +28,12 @@ int EntryIcon(const ItemId* entry, bool open) {
     return info.iIcon;
 }
 
-}  // namespace
+void ReadCategoryIconLocation(const char* folder, char* location, std::size_t capacity) noexcept {
+    location[0] = '\0';
+    char ini[kMaxPath];
+    if (!path::Combine(ini, folder, "category.ini")) return;
+    GetPrivateProfileStringA("Cataloom", "Icon", "", location, static_cast<DWORD>(capacity), ini);
+}
 
 IconExtractor::IconExtractor(CatalogFolder* folder, const ItemId* item) noexcept
     : folder_(folder), item_(ProcessObjects::ItemIds().Copy(item)) {
@@ -37,9 +44,9 @@ IconExtractor::~IconExtractor() { folder_->Release(); }
 
 void IconExtractor::ReadCategoryIcon(char* location, std::size_t capacity) const {
     location[0] = '\0';
-    char ini[kMaxPath];
-    if (folder_->FileSystemPath(item_.Get(), ini, sizeof ini) < 0 || !path::Append(ini, "category.ini")) return;
-    GetPrivateProfileStringA("Cataloom", "Icon", "", location, static_cast<DWORD>(capacity), ini);
+    char folder[kMaxPath];
+    if (folder_->FileSystemPath(item_.Get(), folder, sizeof folder) < 0) return;
+    ReadCategoryIconLocation(folder, location, capacity);
 }
 
 STDMETHODIMP IconExtractor::GetIconLocation(UINT flags, LPSTR file, UINT capacity, int* index,
@@ -56,7 +63,7 @@ HRESULT IconExtractor::Locate(UINT flags, LPSTR file, UINT capacity, int* index,
     const bool open = (flags & GIL_OPENICON) != 0;
     const ItemId* item = Ids::Last(item_.Get());
     if (!folder_->IsFileSystemLevel()) {
-        *index = EntryIcon(item, open);
+        *index = EntryIconIndex(item, open);
         return S_OK;
     }
     if (Ids::Kind(item) == kKindMedia) {

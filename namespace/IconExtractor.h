@@ -18,6 +18,13 @@ namespace cataloom {
 
 class CatalogFolder;
 
+// The system image list index of an entry inside a catalogue, by its name
+// and whether it is a directory; -1 when the shell gives none.
+int EntryIconIndex(const ItemId* entry, bool open) noexcept;
+// The "Icon" value of the category.ini in the category folder `folder`
+// (a path on disk); empty when none.
+void ReadCategoryIconLocation(const char* folder, char* location, std::size_t capacity) noexcept;
+
 // Both character sets give the same icons: the tree of the shell's browser
 // asks for IExtractIconW only.
 class IconExtractor final : public ComObject<IconExtractor, IExtractIconA, IExtractIconW> {

@@ -9,6 +9,7 @@
 #include "namespace/Registration.h"
 #include "namespace/ServerClasses.h"
 #include "tools/PropertySheets.h"
+#include "tools/Searcher.h"
 #include "view/ViewLayer.h"
 
 using cataloom::ProcessObjects;
@@ -20,6 +21,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
         cataloom::InstallCaptureLayer();
         cataloom::InstallViewLayer();
         cataloom::InstallPropertySheets();
+        cataloom::InstallSearcher();
         return TRUE;
     case DLL_PROCESS_DETACH:
         cataloom::UninstallViewLayer();

@@ -101,6 +101,35 @@ TEST_F(CatalogSearchTest, EmptyPatternListsEverythingDepthFirst) {
     EXPECT_EQ(hits, expected);  // category.ini and the broken file never show
 }
 
+// Records every catalogue and directory passed, matched or not, between the
+// hits, with the name of the record it was handed.
+class PassingRecorder : public Collector {
+public:
+    void PassingCatalog(const char* path, const CatalogHeader& header) override {
+        hits.push_back("PV " + std::string(path).substr(rootLength) + "|" + header.name);
+    }
+    void PassingDirectory(const char* inner, std::size_t length, const std::uint8_t* entry) override {
+        hits.push_back("PD " + std::string(inner, length) + "|" + EntryRecord::Name(entry));
+    }
+};
+
+TEST_F(CatalogSearchTest, CataloguesAndDirectoriesArePassedBeforeTheirContents) {
+    char start[platform::kMaxPath], inner[platform::kMaxPath];
+    ASSERT_EQ(CatalogSearch::ResolveLocation(root_.c_str(), "", start, inner), CatalogSearch::Location::kFound);
+    NameMatcher matcher("o", false);
+    CatalogReader reader;
+    PassingRecorder recorder;
+    recorder.rootLength = root_.size();
+    CatalogSearch(matcher, reader, recorder, nullptr).Walk(start, inner);
+    const std::vector<std::string> expected = {
+        "PV \\音楽\\disc.vmf|DISC",
+        "PD DISC\\Album|Album",
+        "PD DISC\\Album\\写真|写真",
+        "E \\音楽\\disc.vmf|DISC\\Album\\写真\\cover.JPG",
+    };
+    EXPECT_EQ(recorder.hits, expected);
+}
+
 TEST_F(CatalogSearchTest, MatchesNamesInFoldersAndCatalogues) {
     EXPECT_EQ(Search("*.jpg"), std::vector<std::string>{"E \\音楽\\disc.vmf|DISC\\Album\\写真\\cover.JPG"});
     EXPECT_EQ(Search("*.jpg", "", true), std::vector<std::string>{});

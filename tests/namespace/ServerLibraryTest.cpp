@@ -24,16 +24,23 @@ std::string LoadText(HMODULE module, UINT id) {
     return text;
 }
 
-TEST(ServerLibraryTest, ClassesWithoutTheirObjectsAreNotAvailable) {
+TEST(ServerLibraryTest, ServedClassesBuildTheirObjectsAndOthersAreNotAvailable) {
     TempTree folder;
     ServerLibrary library(folder.Root(), "Cataloom.dll");
     ASSERT_NE(library.Module(), nullptr);
     const GUID unknownClass = {0x01234567, 0x89AB, 0xCDEF, {0, 1, 2, 3, 4, 5, 6, 7}};
-    for (const GUID* clsid : {&kClsidSearchMenu, &unknownClass}) {
-        void* out = reinterpret_cast<void*>(1);
-        EXPECT_EQ(library.GetClassObject(*clsid, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
-        EXPECT_EQ(out, nullptr);
-    }
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(library.GetClassObject(unknownClass, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(out, nullptr);
+    // The search menu's factory builds the search menu.
+    IClassFactory* searchFactory = nullptr;
+    ASSERT_EQ(library.GetClassObject(kClsidSearchMenu, IID_IClassFactory, reinterpret_cast<void**>(&searchFactory)),
+              S_OK);
+    IUnknown* searchMenu = nullptr;
+    EXPECT_EQ(searchFactory->CreateInstance(nullptr, IID_IContextMenu, reinterpret_cast<void**>(&searchMenu)), S_OK);
+    ASSERT_NE(searchMenu, nullptr);
+    searchMenu->Release();
+    searchFactory->Release();
     // The capture menu's factory builds the drive and directory menu.
     IClassFactory* menuFactory = nullptr;
     ASSERT_EQ(library.GetClassObject(kClsidCaptureMenu, IID_IClassFactory, reinterpret_cast<void**>(&menuFactory)),
