@@ -13,13 +13,6 @@ bench="$root/build/win64/bench/searcher/searcher.exe"
 cmake --build "$root/build/win64" --target bench_searcher >/dev/null
 # The build copies them only when the benchmark itself is linked again.
 cp "$root/build/win64/namespace/Cataloom.dll" "$root/build/win64/cli/cataloom.exe" "$(dirname "$bench")/"
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  cataloom_xvfb_stop
-}
-trap cleanup EXIT
-cataloom_xvfb_start "${CATALOOM_BENCH_DISPLAY:-141}"
-wineserver -k >/dev/null 2>&1 || true  # a server of an earlier run has another display
-cataloom_wine_start
+cataloom_display_session "${CATALOOM_BENCH_DISPLAY:-141}"
 echo "machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 wine "$bench" </dev/null

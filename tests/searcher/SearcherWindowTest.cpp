@@ -280,18 +280,6 @@ TEST(SearcherWindowTest, ListFillsTheWindowBelowThePanelAndTheWindowKeepsAMinimu
     });
 }
 
-std::string SelectedTreeText(HWND tree) {
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    char text[MAX_PATH] = {};
-    TVITEMA data = {};
-    data.mask = TVIF_TEXT;
-    data.hItem = item;
-    data.pszText = text;
-    data.cchTextMax = sizeof text;
-    if (item == nullptr || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data))) return "";
-    return text;
-}
-
 TEST(SearcherWindowTest, BrowseTakesTheFolderChosenInTheFolderPicker) {
     SearchData data;
     IdList chosen = ParseFromDesktop("ソフト\\ソフト.vmf");

@@ -1,5 +1,7 @@
 #include "tests/support/WinTestSupport.h"
 
+#include <commctrl.h>
+
 namespace cataloom::test {
 
 std::string ProgramFolder() {
@@ -51,6 +53,18 @@ std::string WindowText(HWND window) {
 }
 
 std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+
+std::string SelectedTreeText(HWND tree) {
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    char text[MAX_PATH] = {};
+    TVITEMA data = {};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = sizeof text;
+    if (item == nullptr || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data))) return "";
+    return text;
+}
 
 std::vector<std::string> MenuEntries(HMENU menu, bool withIds) {
     std::vector<std::string> entries;

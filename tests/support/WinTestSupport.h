@@ -24,6 +24,8 @@ HWND WaitForDialog(const char* caption, DWORD processId, DWORD timeoutMs, const 
 std::string WindowText(HWND window);
 // The text of control `id` of a dialog.
 std::string ControlText(HWND dialog, int id);
+// The text of the selected item of a tree view.
+std::string SelectedTreeText(HWND tree);
 // One text per menu entry: "---" for a separator; the text (after the
 // entry's id and a space, `withIds`) followed by " *" when it is the
 // default, " ~" when greyed, " (x)" when checked, " >" when it has a submenu.

@@ -186,19 +186,6 @@ TEST_F(OptionsPageTest, OkAppliesAndEveryOpenViewListsItsFolderAgain) {
     EXPECT_EQ(view.calls, std::vector<std::string>{"Refresh"});
 }
 
-// The text of the selected item of a tree view.
-std::string SelectedTreeText(HWND tree) {
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    char text[MAX_PATH] = {};
-    TVITEMA data = {};
-    data.mask = TVIF_TEXT;
-    data.hItem = item;
-    data.pszText = text;
-    data.cchTextMax = sizeof text;
-    if (item == nullptr || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data))) return "";
-    return text;
-}
-
 TEST_F(OptionsPageTest, BrowseTakesTheFolderChosenInTheFolderPicker) {
     Show();
     const std::string chosen = tree.MakeDir("選んだ");
