@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "namespace/ClassIds.h"
 #include "namespace/ComPtr.h"
@@ -93,6 +94,34 @@ TEST_F(SearcherMenuTest, CommandZeroOpensTheWindowOnTheWholeNamespace) {
     EXPECT_TRUE(action.Done());
     EXPECT_FALSE(location.empty());
     EXPECT_EQ(found, 13u);
+}
+
+// The search command of the item menu that the library's folder hands out
+// opens this window, searching below the item.
+TEST_F(SearcherMenuTest, TheItemMenusSearchOpensTheWindowAtTheItem) {
+    SearchData data;
+    ComPtr<IShellFolder> root = OpenFolder("");
+    ASSERT_TRUE(root);
+    std::vector<IdList> items = Enumerate(root.Get());
+    PCUITEMID_CHILD category = reinterpret_cast<PCUITEMID_CHILD>(Find(items, "ソフト").Get());
+    ComPtr<IContextMenu> menu;
+    ASSERT_EQ(root->GetUIObjectOf(nullptr, 1, &category, IID_IContextMenu, nullptr, menu.PutVoid()), S_OK);
+    HMENU popup = CreatePopupMenu();
+    ASSERT_TRUE(SUCCEEDED(menu->QueryContextMenu(popup, 0, 1, 100, CMF_NORMAL)));
+    DestroyMenu(popup);
+
+    std::string location;
+    std::vector<std::string> names;
+    DialogAction action(kSearcherCaption, [&](HWND dialog) {
+        location = WindowText(GetDlgItem(dialog, kLocationBox));
+        names = Names(SearchFor(dialog, "a"));
+        PressDialogButton(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(Invoke(menu.Get(), 17), S_OK);  // 検索(&F)...
+    EXPECT_TRUE(action.Done());
+    EXPECT_EQ(location, "Cataloom\\ソフト");
+    // Only what lies below the category; top.vmf's abc.log is elsewhere.
+    EXPECT_EQ(names, (std::vector<std::string>{"Abc.txt", "a", "readme.txt", "xABCy.txt", "zero.dat"}));
 }
 
 }  // namespace
