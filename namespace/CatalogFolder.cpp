@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "core/CatalogFile.h"
 #include "core/CatalogPath.h"
@@ -542,18 +543,41 @@ STDMETHODIMP CatalogFolder::SetNameOf(HWND, PCUITEMID_CHILD list, LPCWSTR name, 
     return S_OK;
 }
 
+namespace {
+
+// Gives a folder another spelling of its name (only letter case differs).
+// Wine's MoveFile takes such a move for a move onto itself and leaves the
+// name as it was, so the folder goes through a temporary name.
+bool RespellFolder(const char* oldPath, const char* newPath) {
+    std::string step = std::string(oldPath) + ".respell";
+    if (step.size() >= kMaxPath || path::Exists(step.c_str())) return false;
+    if (!MoveFileA(oldPath, step.c_str())) return false;
+    if (MoveFileA(step.c_str(), newPath)) return true;
+    MoveFileA(step.c_str(), oldPath);  // back to the old spelling
+    return false;
+}
+
+}  // namespace
+
 HRESULT CatalogFolder::Rename(const ItemId* item, const char* newName, ItemId** newItem) {
+    const ItemIdFactory& ids = ProcessObjects::ItemIds();
+    // An edit confirmed unchanged is no clash with itself.
+    if (std::strcmp(Ids::CategoryName(item), newName) == 0) {
+        *newItem = ids.Copy(item);
+        return *newItem != nullptr ? S_OK : E_OUTOFMEMORY;
+    }
     char oldPath[kMaxPath];
     char newPath[kMaxPath];
     if (FileSystemPath(item, oldPath, sizeof oldPath) < 0) return E_FAIL;
     int length = FileSystemPath(nullptr, newPath, sizeof newPath);
     if (AppendItemName(newPath, length, sizeof newPath, newName) < 0) return E_FAIL;
-    if (path::Exists(newPath)) return E_FAIL;
+    // A new spelling of the same name is the same folder, not another one.
+    const bool sameFolder = platform::CompareNoCase(Ids::CategoryName(item), newName) == 0;
+    if (!sameFolder && path::Exists(newPath)) return E_FAIL;
     // Catalogues inside the folder move with it.
     ProcessObjects::Reader().Release();
-    if (!MoveFileA(oldPath, newPath)) return E_FAIL;
+    if (!(sameFolder ? RespellFolder(oldPath, newPath) : MoveFileA(oldPath, newPath) != FALSE)) return E_FAIL;
 
-    const ItemIdFactory& ids = ProcessObjects::ItemIds();
     TaskMemory<ItemId> renamed(ids.MakeCategory(newName));
     if (renamed == nullptr) return E_OUTOFMEMORY;
     TaskMemory<ItemId> oldFull(ChildIdList(item));

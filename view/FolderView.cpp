@@ -575,9 +575,9 @@ LRESULT FolderView::OnEndLabelEdit(const NMLVDISPINFOA& info) {
     const char* text = info.item.pszText;
     if (text == nullptr) return FALSE;  // cancelled
     const int index = info.item.iItem;
-    // The folder's name check: it steps over double-byte characters, so a
+    // The folder's own name rule: it steps over double-byte characters, so a
     // trail byte equal to a backslash (表, ソ, 能) is no separator.
-    UINT problem = path::IsValidName(text) ? 0 : kInvalidNameText;
+    UINT problem = path::IsPlainName(text) ? 0 : kInvalidNameText;
     if (problem == 0) {
         // A copy: the rename reaches every view, this one included, and each
         // replaces the row's identifier while the folder still reads it.

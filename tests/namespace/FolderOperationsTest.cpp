@@ -98,6 +98,31 @@ TEST_F(FolderOperationsTest, SetNameOfRenamesCategoriesOnly) {
     EXPECT_EQ(rootView.calls.size(), 1u);
 }
 
+TEST_F(FolderOperationsTest, SetNameOfToTheSameNameOrAnotherSpellingOfIt) {
+    // An unchanged name (an edit confirmed as it was) succeeds and changes nothing.
+    PCUITEMID_CHILD music = Find(items, "音楽").Child();
+    PITEMID_CHILD same = nullptr;
+    ASSERT_EQ(root->SetNameOf(nullptr, music, L"音楽", SHGDN_NORMAL, &same), S_OK);
+    IdList sameOwned(same);
+    EXPECT_EQ(std::string(Ids::CategoryName(sameOwned.Id())), "音楽");
+    EXPECT_TRUE(IsFolder(data.Path("音楽")));
+    EXPECT_TRUE(rootView.calls.empty());
+
+    // Only the letters' case changes: the folder takes the new spelling.
+    ASSERT_TRUE(CreateDirectoryA(data.Path("abc").c_str(), nullptr));
+    std::vector<IdList> fresh = Enumerate(root.Get());
+    PITEMID_CHILD renamed = nullptr;
+    ASSERT_EQ(root->SetNameOf(nullptr, Find(fresh, "abc").Child(), L"ABC", SHGDN_NORMAL, &renamed), S_OK);
+    IdList owned(renamed);
+    EXPECT_EQ(std::string(Ids::CategoryName(owned.Id())), "ABC");
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(data.Path("abc").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    FindClose(search);
+    EXPECT_STREQ(found.cFileName, "ABC");
+    EXPECT_EQ(rootView.calls, Calls{"Rename abc ABC"});
+}
+
 // The names of what the shell's Recycle Bin holds.
 Calls RecycleBinNames() {
     PIDLIST_ABSOLUTE list = nullptr;

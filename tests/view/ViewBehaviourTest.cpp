@@ -88,7 +88,8 @@ TEST_P(ViewBehaviourTest, ColumnWidthsAreStoredWhenADividerIsDragged) {
 TEST_P(ViewBehaviourTest, RenameTakesDoubleByteNamesWhoseTrailByteIsABackslash) {
     HWND list = Open(host, "");
     ASSERT_EQ(Row(list, "ソフト"), 0);
-    for (const char* name : {"表", "能", "ソフト\x81\x5C"}) {  // the last ends in a full-width dash
+    // The third ends in a full-width dash; the last confirms the name unchanged.
+    for (const char* name : {"表", "能", "ソフト\x81\x5C", "ソフト\x81\x5C"}) {
         HWND edit = StartLabelEdit(list, 0);
         ASSERT_NE(edit, nullptr);
         DialogAnswerer unexpected("Cataloom", IDOK);
@@ -111,7 +112,7 @@ TEST_P(ViewBehaviourTest, RefusedNamesWarnAndReopenTheEditAfterIt) {
     // (An empty label reaches the view as a cancel under Wine: its list
     // passes no text at all then.)
     for (const Case& refused : {Case{"a:b", kInvalidName}, Case{"x\\y", kInvalidName}, Case{"a|b", kInvalidName},
-                                Case{"音楽", kRenameFailed}}) {
+                                Case{"ソフト.", kInvalidName}, Case{"..", kInvalidName}, Case{"音楽", kRenameFailed}}) {
         HWND edit = StartLabelEdit(list, 0);
         ASSERT_NE(edit, nullptr);
         DialogAnswerer warning("Cataloom", IDOK);
