@@ -143,10 +143,9 @@ void SearchTask::PassingCatalog(const char* path, const CatalogHeader& header) {
     directoryListCurrent_ = false;
 }
 
-void SearchTask::PassingDirectory(const char* inner, std::size_t length, const std::uint8_t* entry) {
+void SearchTask::PassingDirectory(const char*, std::size_t length, const std::uint8_t* entry) {
     const std::size_t name = std::strlen(EntryRecord::Name(entry));
     if (length <= name) return;
-    (void)inner;
     LeaveDirectories(length - name - 1);
     directories_.push_back({length, entry});
     directoryListCurrent_ = false;
