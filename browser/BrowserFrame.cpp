@@ -396,6 +396,7 @@ LRESULT BrowserFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DESTROY:
         CloseView();
+        tree_.RefuseDrops();
         TreeView_DeleteAllItems(tree_.Window());
         if (GetMenu(window_) != menuBar_) DestroyMenu(menuBar_);  // not destroyed with the window
         menuBar_ = nullptr;
@@ -422,11 +423,14 @@ bool BrowserFrame::CreateControls() {
     TaskMemory<ITEMIDLIST> root = ParseFromDesktop(std::wstring(kFolderParsingName, kFolderParsingName +
                                                                  sizeof kFolderParsingName - 1).c_str());
     if (root == nullptr) return false;
-    return tree_.Create(window_, kTreeId, root.Get(), [this](PCIDLIST_ABSOLUTE place) {
+    const bool created = tree_.Create(window_, kTreeId, root.Get(), [this](PCIDLIST_ABSOLUTE place) {
         // Opened after the tree's notification: the old view goes on the way.
         pendingPlace_.Reset(ILClone(place));
         PostMessageW(window_, kOpenPendingMessage, 0, 0);
     });
+    // Without OLE on this thread the tree simply takes no drops.
+    if (created) tree_.AcceptDrops();
+    return created;
 }
 
 RECT BrowserFrame::ViewArea() const {

@@ -4,9 +4,11 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "browser/TreeDropTarget.h"
 #include "core/TaskMemory.h"
 #include "namespace/ComPtr.h"
 
@@ -107,6 +109,33 @@ HTREEITEM NamespaceTree::Add(HTREEITEM parent, IShellFolder* folder, PCIDLIST_AB
     auto node = reinterpret_cast<HTREEITEM>(SendMessageW(window_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     if (node != nullptr) place.Release();  // the node owns it now
     return node;
+}
+
+bool NamespaceTree::AcceptDrops() noexcept {
+    if (window_ == nullptr || acceptsDrops_) return acceptsDrops_;
+    auto* target = new (std::nothrow) TreeDropTarget(*this);
+    if (target == nullptr) return false;
+    // The registration holds its own reference.
+    acceptsDrops_ = SUCCEEDED(RegisterDragDrop(window_, target));
+    target->Release();
+    return acceptsDrops_;
+}
+
+void NamespaceTree::RefuseDrops() noexcept {
+    if (acceptsDrops_) RevokeDragDrop(window_);
+    acceptsDrops_ = false;
+}
+
+HTREEITEM NamespaceTree::NodeAt(POINT screen) const noexcept {
+    TVHITTESTINFO hit = {};
+    hit.pt = screen;
+    if (window_ == nullptr || !ScreenToClient(window_, &hit.pt)) return nullptr;
+    auto node = reinterpret_cast<HTREEITEM>(SendMessageW(window_, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    return (hit.flags & TVHT_ONITEM) != 0 ? node : nullptr;
+}
+
+void NamespaceTree::Highlight(HTREEITEM node) const noexcept {
+    if (window_ != nullptr) SendMessageW(window_, TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(node));
 }
 
 PCIDLIST_ABSOLUTE NamespaceTree::PlaceOf(HTREEITEM node) const {

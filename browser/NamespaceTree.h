@@ -25,15 +25,26 @@ public:
     void Select(PCIDLIST_ABSOLUTE place);
     // The tree's notifications, forwarded by the parent.
     LRESULT OnNotify(const NMHDR& header);
+    // Takes drops from now on (the thread has OLE); false when it cannot.
+    bool AcceptDrops() noexcept;
+    // Before the window goes: no more drops.
+    void RefuseDrops() noexcept;
+
+    // The node at a point of the screen; null for none.
+    HTREEITEM NodeAt(POINT screen) const noexcept;
+    // The absolute list a node stands for; null for none.
+    PCIDLIST_ABSOLUTE PlaceOf(HTREEITEM node) const;
+    // Marks the node that would take a drop (null: none).
+    void Highlight(HTREEITEM node) const noexcept;
 
 private:
     HTREEITEM Add(HTREEITEM parent, IShellFolder* folder, PCIDLIST_ABSOLUTE absolute, PCUITEMID_CHILD child);
     void Fill(HTREEITEM node);
-    PCIDLIST_ABSOLUTE PlaceOf(HTREEITEM node) const;
 
     HWND window_ = nullptr;
     Navigate navigate_;
     bool selecting_ = false;
+    bool acceptsDrops_ = false;
 };
 
 }  // namespace cataloom

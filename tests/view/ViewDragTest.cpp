@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 #include "core/PathUtil.h"
@@ -77,16 +78,21 @@ protected:
     // Selects the rows labelled `labels` in `from` and drags them, the
     // cursor over the row `onto` of `to` (empty: below its rows).
     void Drag(ViewHost& from, const Texts& labels, ViewHost& to, const std::string& onto) {
-        HWND source = from.List();
         HWND target = to.List();
-        ASSERT_NE(source, nullptr);
         ASSERT_NE(target, nullptr);
         // The target's window above every other at the cursor.
         SetWindowPos(to.Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
         PumpMessages();
         int row = onto.empty() ? -1 : RowOf(target, onto);
         ASSERT_TRUE(onto.empty() || row >= 0) << onto;
-        POINT point = onto.empty() ? BelowRows(target) : RowPoint(target, row);
+        DragTo(from, labels, to.Window(), onto.empty() ? BelowRows(target) : RowPoint(target, row));
+    }
+    // The same with the cursor at `point` of the screen, over `window`.
+    void DragTo(ViewHost& from, const Texts& labels, HWND window, POINT point) {
+        HWND source = from.List();
+        ASSERT_NE(source, nullptr);
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        PumpMessages();
         SetCursorPos(point.x, point.y);
         LVITEMA state = {};
         state.stateMask = LVIS_SELECTED;
@@ -105,7 +111,7 @@ protected:
         begin.hdr.code = LVN_BEGINDRAG;
         begin.iItem = first;
         SendMessageA(GetParent(source), WM_NOTIFY, 2000, reinterpret_cast<LPARAM>(&begin));
-        SetWindowPos(to.Window(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         PumpMessages();
     }
     bool Exists(const std::string& relative) const { return path::Exists(data.Path(relative).c_str()); }
@@ -138,6 +144,50 @@ TEST_F(ViewDragTest, ACatalogueDroppedOnACategoryOfAnotherViewMovesThere) {
     EXPECT_TRUE(PumpUntil([&] { return ColumnTexts(music->List()) == Texts{"道具"}; }))
         << ColumnTexts(music->List()).size();
     EXPECT_EQ(ColumnTexts(root->List()), kRootRows);
+}
+
+// The node labelled `label` among the children of the tree's root; the
+// middle of its text on the screen.
+bool TreeNodePoint(HWND tree, const std::string& label, POINT& point) {
+    for (HTREEITEM node = TreeView_GetChild(tree, TreeView_GetRoot(tree)); node != nullptr;
+         node = TreeView_GetNextSibling(tree, node)) {
+        char text[MAX_PATH] = {};
+        TVITEMA item = {};
+        item.mask = TVIF_TEXT;
+        item.hItem = node;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        if (!SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) || label != text) continue;
+        RECT rect = {};
+        std::memcpy(&rect, &node, sizeof node);  // the message takes the node in the rectangle
+        if (!SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect))) return false;
+        point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        return ClientToScreen(tree, &point) != FALSE;
+    }
+    return false;
+}
+
+TEST_F(ViewDragTest, ACatalogueDroppedOnACategoryInTheBrowsersTreeMovesThere) {
+    std::unique_ptr<ViewHost> software = Open("ソフト");
+    BrowserHost browser(false);
+    IdList root = ParseFromDesktop("");
+    ASSERT_EQ(browser.Browse(root.Get()), S_OK);
+    HWND tree = nullptr;
+    ASSERT_EQ(browser.Browser()->GetControlWindow(FCW_TREE, &tree), S_OK);
+    PumpMessages();
+    POINT music = {};
+    ASSERT_TRUE(TreeNodePoint(tree, "音楽", music));
+    // Onto the catalogue's own category: the tree refuses it, nothing moves.
+    POINT ownCategory = {};
+    ASSERT_TRUE(TreeNodePoint(tree, "ソフト", ownCategory));
+    DragTo(*software, {"道具"}, browser.Window(), ownCategory);
+    EXPECT_TRUE(Exists("ソフト\\道具.vmf"));
+    DragTo(*software, {"道具"}, browser.Window(), music);
+    EXPECT_TRUE(Exists("音楽\\道具.vmf"));
+    EXPECT_FALSE(Exists("ソフト\\道具.vmf"));
+    EXPECT_TRUE(PumpUntil([&] { return ItemCount(software->List()) == 0; }));
+    // Nothing stays marked in the tree.
+    EXPECT_EQ(TreeView_GetDropHilight(tree), nullptr);
 }
 
 TEST_F(ViewDragTest, ACategoryDroppedOnACategoryOfTheSameViewMovesWithWhatItHolds) {
