@@ -16,6 +16,7 @@
 #include "namespace/ObjectCount.h"
 #include "namespace/ProcessObjects.h"
 #include "tests/namespace/ShellTestSupport.h"
+#include "tests/support/WinTestSupport.h"
 #include "tools/SettingsStore.h"
 
 namespace cataloom::test {
@@ -486,17 +487,6 @@ TEST(NamespaceShellItems, WideIconsAreTheSameIcons) {
 
 namespace cataloom::test {
 namespace {
-
-std::string TreeText(HWND tree, HTREEITEM item) {
-    char text[MAX_PATH] = {};
-    TVITEMA query = {};
-    query.mask = TVIF_TEXT;
-    query.hItem = item;
-    query.pszText = text;
-    query.cchTextMax = sizeof text;
-    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
-    return text;
-}
 
 // The texts of a tree view's items below `parent`, expanding it first.
 Names TreeTexts(HWND tree, HTREEITEM parent) {

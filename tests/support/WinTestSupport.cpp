@@ -1,7 +1,5 @@
 #include "tests/support/WinTestSupport.h"
 
-#include <commctrl.h>
-
 namespace cataloom::test {
 
 std::string ProgramFolder() {
@@ -54,8 +52,7 @@ std::string WindowText(HWND window) {
 
 std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
-std::string SelectedTreeText(HWND tree) {
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+std::string TreeText(HWND tree, HTREEITEM item) {
     char text[MAX_PATH] = {};
     TVITEMA data = {};
     data.mask = TVIF_TEXT;
@@ -64,6 +61,10 @@ std::string SelectedTreeText(HWND tree) {
     data.cchTextMax = sizeof text;
     if (item == nullptr || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data))) return "";
     return text;
+}
+
+std::string SelectedTreeText(HWND tree) {
+    return TreeText(tree, reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)));
 }
 
 std::vector<std::string> MenuEntries(HMENU menu, bool withIds) {

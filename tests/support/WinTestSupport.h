@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <atomic>
 #include <functional>
@@ -24,7 +25,8 @@ HWND WaitForDialog(const char* caption, DWORD processId, DWORD timeoutMs, const 
 std::string WindowText(HWND window);
 // The text of control `id` of a dialog.
 std::string ControlText(HWND dialog, int id);
-// The text of the selected item of a tree view.
+// The text of an item of a tree view ("" for none), and of its selected item.
+std::string TreeText(HWND tree, HTREEITEM item);
 std::string SelectedTreeText(HWND tree);
 // One text per menu entry: "---" for a separator; the text (after the
 // entry's id and a space, `withIds`) followed by " *" when it is the

@@ -151,13 +151,7 @@ TEST_F(ViewDragTest, ACatalogueDroppedOnACategoryOfAnotherViewMovesThere) {
 bool TreeNodePoint(HWND tree, const std::string& label, POINT& point) {
     for (HTREEITEM node = TreeView_GetChild(tree, TreeView_GetRoot(tree)); node != nullptr;
          node = TreeView_GetNextSibling(tree, node)) {
-        char text[MAX_PATH] = {};
-        TVITEMA item = {};
-        item.mask = TVIF_TEXT;
-        item.hItem = node;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        if (!SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) || label != text) continue;
+        if (TreeText(tree, node) != label) continue;
         RECT rect = {};
         std::memcpy(&rect, &node, sizeof node);  // the message takes the node in the rectangle
         if (!SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect))) return false;
