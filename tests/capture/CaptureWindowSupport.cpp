@@ -96,6 +96,19 @@ std::string AnswerMessage(int button) {
     return text;
 }
 
+HWND WaitForWriteFailure() {
+    HWND progress = WaitForOwnDialog(kProgressCaption);
+    if (progress == nullptr) return nullptr;
+    EXPECT_TRUE(WaitForControlText(progress, IDC_CAPTURE_PHASE, capture_text::kCaptureFailed));
+    EXPECT_EQ(ControlText(progress, IDC_CAPTURE_DETAIL), capture_text::kCannotOpenFile);
+    return progress;
+}
+
+void CloseProgress(HWND progress) {
+    PressDialogButton(progress, IDCANCEL);
+    EXPECT_TRUE(WaitUntilClosed(progress));
+}
+
 WindowScript::WindowScript(std::function<void()> script)
     : thread_([this, script = std::move(script)] {
           script();

@@ -41,6 +41,11 @@ bool WaitUntilClosed(HWND window, DWORD timeoutMs = kWindowTimeoutMs);
 HWND WaitForOwnDialog(const char* caption, DWORD timeoutMs = kWindowTimeoutMs);
 // Answers the next message box of this process with `button`; its text.
 std::string AnswerMessage(int button);
+// The progress window once it shows that its file could not be written
+// (checking both texts); null when no window came.
+HWND WaitForWriteFailure();
+// Presses 閉じる (or 中止) on a progress window and waits until it is gone.
+void CloseProgress(HWND progress);
 
 // Runs `script` on a helper thread while the test's thread runs the code
 // under test.  A script closes every window it opened before it ends.  One

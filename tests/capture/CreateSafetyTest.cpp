@@ -78,13 +78,10 @@ TEST_F(CreateSafetyTest, YesThenAFailedReplacementLeavesTheOlderCatalogueAsItWas
         SetControlText(dialog, IDC_CATALOG_NAME, "古い");
         PressDialogButton(dialog, IDOK);
         EXPECT_EQ(AnswerMessage(IDYES), kOverwriteText);
-        HWND progress = WaitForOwnDialog(kProgressCaption);
+        HWND progress = WaitForWriteFailure();
         ASSERT_NE(progress, nullptr);
-        EXPECT_TRUE(WaitForControlText(progress, IDC_CAPTURE_PHASE, capture_text::kCaptureFailed));
-        EXPECT_EQ(ControlText(progress, IDC_CAPTURE_DETAIL), capture_text::kCannotOpenFile);
         EXPECT_EQ(FileBytes(DataPath("古い.vmf")), before);  // while the window shows the failure
-        PressDialogButton(progress, IDCANCEL);
-        EXPECT_TRUE(WaitUntilClosed(progress));
+        CloseProgress(progress);
         EXPECT_TRUE(WaitUntilClosed(dialog));
     });
     EXPECT_EQ(Create(), S_OK);
@@ -105,12 +102,9 @@ TEST_F(CreateSafetyTest, YesThenACaptureThatCannotWriteLeavesTheOlderCatalogueAs
         SetControlText(dialog, IDC_CATALOG_NAME, "a");
         PressDialogButton(dialog, IDOK);
         EXPECT_EQ(AnswerMessage(IDYES), kOverwriteText);
-        HWND progress = WaitForOwnDialog(kProgressCaption);
+        HWND progress = WaitForWriteFailure();
         ASSERT_NE(progress, nullptr);
-        EXPECT_TRUE(WaitForControlText(progress, IDC_CAPTURE_PHASE, capture_text::kCaptureFailed));
-        EXPECT_EQ(ControlText(progress, IDC_CAPTURE_DETAIL), capture_text::kCannotOpenFile);
-        PressDialogButton(progress, IDCANCEL);
-        EXPECT_TRUE(WaitUntilClosed(progress));
+        CloseProgress(progress);
         EXPECT_TRUE(WaitUntilClosed(dialog));
     });
     EXPECT_EQ(Create(), S_OK);
@@ -172,8 +166,7 @@ TEST_F(CreateSafetyTest, ASuccessClosedByHandIsStillAnnounced) {
         EXPECT_TRUE(WaitForControlText(progress, IDCANCEL, "閉じる"));
         Sleep(1300);
         EXPECT_TRUE(IsWindowVisible(progress));
-        PressDialogButton(progress, IDCANCEL);
-        EXPECT_TRUE(WaitUntilClosed(progress));
+        CloseProgress(progress);
         EXPECT_TRUE(WaitUntilClosed(dialog));
     });
     EXPECT_EQ(Create(), S_OK);

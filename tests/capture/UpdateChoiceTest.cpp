@@ -95,15 +95,12 @@ TEST_F(UpdateChoiceTest, AFailedUpdateLeavesTheOldCatalogueAsItWas) {
     const std::string before = MakeCatalogue("音楽\\c.vmf", "C");
     PinnedFile pinned(DataPath("音楽\\c.vmf"));
     WindowScript script([&] {
-        HWND progress = WaitForOwnDialog(kProgressCaption);
+        HWND progress = WaitForWriteFailure();
         ASSERT_NE(progress, nullptr);
-        EXPECT_TRUE(WaitForControlText(progress, IDC_CAPTURE_PHASE, capture_text::kCaptureFailed));
-        EXPECT_EQ(ControlText(progress, IDC_CAPTURE_DETAIL), capture_text::kCannotOpenFile);
         EXPECT_TRUE(WaitForControlText(progress, IDCANCEL, "閉じる"));
         Sleep(1300);  // close-on-finish only after a success
         EXPECT_TRUE(IsWindowVisible(progress));
-        PressDialogButton(progress, IDCANCEL);
-        EXPECT_TRUE(WaitUntilClosed(progress));
+        CloseProgress(progress);
     });
     EXPECT_EQ(Update(), S_OK);
     script.Finish();
@@ -118,12 +115,9 @@ TEST_F(UpdateChoiceTest, AnUpdateThatCannotWriteLeavesTheOldCatalogueAsItWas) {
     ASSERT_TRUE(MoveFileA(DataPath("a.vmf").c_str(), (folder + "\\a.vmf").c_str()));
     ProcessObjects::Settings().SetDataRoot(folder.c_str());
     WindowScript script([&] {
-        HWND progress = WaitForOwnDialog(kProgressCaption);
+        HWND progress = WaitForWriteFailure();
         ASSERT_NE(progress, nullptr);
-        EXPECT_TRUE(WaitForControlText(progress, IDC_CAPTURE_PHASE, capture_text::kCaptureFailed));
-        EXPECT_EQ(ControlText(progress, IDC_CAPTURE_DETAIL), capture_text::kCannotOpenFile);
-        PressDialogButton(progress, IDCANCEL);
-        EXPECT_TRUE(WaitUntilClosed(progress));
+        CloseProgress(progress);
     });
     EXPECT_EQ(Update(), S_OK);
     script.Finish();
