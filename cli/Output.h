@@ -4,6 +4,7 @@
 // pointed.
 #pragma once
 
+#include "core/TemporaryFile.h"
 #include "platform/Platform.h"
 
 #include <cstddef>
@@ -13,9 +14,8 @@ namespace cataloom::cli {
 
 class Output {
 public:
+    // The temporary file of an output that was not finished is removed.
     Output() = default;
-    // Removes the temporary file of an output that was not finished.
-    ~Output();
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
 
@@ -37,12 +37,10 @@ private:
     static constexpr std::size_t kBufferSize = 1 << 16;
 
     void Drain();
-    bool MakeTemporaryPath();
 
     std::string buffer_;
-    platform::File file_;
+    TemporaryFile file_;
     std::string target_;
-    std::string temporary_;
     bool failed_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include "core/CaptureTexts.h"
 #include "core/CatalogWriter.h"
 #include "core/PathUtil.h"
+#include "core/TemporaryFile.h"
 
 #include <new>
 
@@ -20,16 +21,8 @@ std::uint32_t CaptureTask::Run() {
     } catch (const std::bad_alloc&) {
         // Out of memory ends the job like a failed write.
     }
-    if (outcome != Outcome::kSucceeded && !temporary_.empty()) platform::RemoveFile(temporary_.c_str());
     Finish(outcome);
     return 0;
-}
-
-bool CaptureTask::MakeTemporaryPath() {
-    char path[kMaxPath];
-    if (!MakeTemporaryCatalogPath(target_.c_str(), path)) return false;
-    temporary_ = path;
-    return true;
 }
 
 CaptureTask::Outcome CaptureTask::Capture() {
@@ -48,8 +41,11 @@ CaptureTask::Outcome CaptureTask::Capture() {
     entryCount_ = tree.EntryCount();
 
     sink_.SetPhase(capture_text::kCreatingFile);
+    // Removed again by its destructor unless published.
+    TemporaryFile temporary;
     CatalogWriter writer;
-    if (target_.empty() || !MakeTemporaryPath() || !writer.Create(temporary_.c_str())) {
+    if (target_.empty() || !temporary.Create(TemporaryCatalogPrefix(target_.c_str())) ||
+        !writer.Create(std::move(temporary.File()))) {
         sink_.SetDetail(capture_text::kCannotOpenFile);
         return Outcome::kCannotCreate;
     }
@@ -69,7 +65,7 @@ CaptureTask::Outcome CaptureTask::Capture() {
     sink_.SetDetail("");
     if (!writer.Close()) return Outcome::kWriteFailed;
     // Replacing fails when the older catalogue is read-only or in use.
-    if (!platform::MoveReplacing(temporary_.c_str(), target_.c_str())) {
+    if (!temporary.Publish(target_.c_str())) {
         sink_.SetDetail(capture_text::kCannotOpenFile);
         return Outcome::kCannotCreate;
     }

@@ -39,12 +39,10 @@ protected:
 
 private:
     Outcome Capture();
-    bool MakeTemporaryPath();
     void Finish(Outcome outcome);
 
     std::string source_;
     std::string target_;
-    std::string temporary_;
     CatalogHeader header_;
     CaptureSink& sink_;
     Outcome outcome_ = Outcome::kNotRun;

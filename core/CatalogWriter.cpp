@@ -1,6 +1,7 @@
 #include "core/CatalogWriter.h"
 
 #include <algorithm>
+#include <utility>
 #include <limits>
 
 namespace cataloom {
@@ -69,7 +70,14 @@ bool AppendDirectoryRecord(std::vector<std::uint8_t>& out, const DirectoryNode& 
 }
 
 bool CatalogWriter::Create(const char* path) {
-    failed_ = !file_.Open(path, platform::File::kReadWrite, platform::File::kShareNone, false);
+    platform::File file;
+    if (!file.Open(path, platform::File::kReadWrite, platform::File::kShareNone, false)) return !(failed_ = true);
+    return Create(std::move(file));
+}
+
+bool CatalogWriter::Create(platform::File&& file) {
+    file_ = std::move(file);
+    failed_ = !file_.IsOpen();
     tableSize_ = 0;
     listAreaSize_ = 0;
     fileCount_ = 0;

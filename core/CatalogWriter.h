@@ -53,6 +53,8 @@ public:
 
     // Creates or truncates the target file.
     bool Create(const char* path);
+    // Writes into a file the caller created (a TemporaryFile's).
+    bool Create(platform::File&& file);
     // Sets the header's table offset and size, writes the header and the table
     // (entry list fields still 0).
     bool WriteHeaderAndTable(CatalogHeader& header, const std::vector<DirectoryNode>& table);
