@@ -133,24 +133,19 @@ std::string RootName(const CatalogHeader& header) {
 }
 
 // Every entry of every sound catalogue below a data folder, in name order;
-// damaged catalogues are skipped with a warning.
+// damaged catalogues are skipped with a warning.  The walk checks each
+// catalogue before its entries come, and the label is taken from the same
+// version as the rows.
 class FolderExport : public WalkVisitor {
 public:
-    FolderExport(RowWriter& rows, CatalogReader& reader, const std::string& root)
-        : rows_(rows), reader_(reader), rootLength_(root.size()) {}
+    FolderExport(RowWriter& rows, const std::string& root) : rows_(rows), rootLength_(root.size()) {}
 
     bool Stopped() override { return platform::console::Interrupted(); }
 
-    bool Catalog(const char* path, const char*, const CatalogHeader& header) override {
-        std::string name = RootName(header);
-        if (!IsSoundCatalog(reader_, path, name.c_str())) {
-            Damaged(path);
-            return false;
-        }
+    void Opened(const char* path, const CatalogHeader& header) override {
         std::string relative = path + std::min(rootLength_, std::strlen(path));
         while (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
-        label_ = rows_.Label(name.c_str(), relative);
-        return true;
+        label_ = rows_.Label(RootName(header).c_str(), relative);
     }
 
     void Entry(const char*, const char* inner, std::size_t, const std::uint8_t* entry) override {
@@ -169,7 +164,6 @@ public:
 
 private:
     RowWriter& rows_;
-    CatalogReader& reader_;
     std::size_t rootLength_;
     CatalogLabel label_;
     std::size_t skipped_ = 0;
@@ -232,8 +226,13 @@ int ExportCommand(const Arguments& args) {
     std::string source = platform::console::ArgumentPath(options.source);
     while (source.size() > 1 && path::EndsWithBackslash(source.c_str())) source.pop_back();
     bool folder = source.size() < kMaxPath && path::IsDirectory(source.c_str());
-    CatalogHeader header;
-    if (!folder && !OpenCatalogArgument(options.source, source, header)) return kExitFailure;
+    // A single catalogue is checked and exported through one open handle,
+    // so its label and its rows come from one version of the file.
+    CatalogReader reader;
+    platform::File file;
+    platform::console::CatchInterrupt();
+    bool sound = true;
+    if (!folder && !OpenCatalogVersion(options.source, source, reader, file, sound)) return kExitFailure;
 
     std::string target = options.output ? platform::console::ArgumentPath(options.output) : "";
     CatalogHeader existing;
@@ -244,10 +243,8 @@ int ExportCommand(const Arguments& args) {
         return kExitUsage;
     }
 
-    CatalogReader reader;
-    platform::console::CatchInterrupt();
-    std::string rootName = folder ? "" : RootName(header);
-    if (!folder && !IsSoundCatalog(reader, source.c_str(), rootName.c_str())) {
+    std::string rootName = folder ? "" : RootName(reader.Header());
+    if (!sound) {
         Error(platform::console::Interrupted() ? "export stopped; nothing was written"
                                                : "damaged catalogue, nothing exported: " + ShowPath(source));
         return kExitFailure;
@@ -261,13 +258,14 @@ int ExportCommand(const Arguments& args) {
     rows.Begin();
     bool complete = true;
     if (folder) {
-        FolderExport walk(rows, reader, source);
-        CatalogWalker(reader, walk, CatalogWalker::kExportCapacity, CatalogWalker::FolderOrder::kByName)
+        FolderExport walk(rows, source);
+        CatalogWalker(reader, walk, CatalogWalker::kExportCapacity, CatalogWalker::FolderOrder::kByName,
+                      CatalogWalker::Soundness::kCheckedFirst)
             .Walk(source.c_str(), "");
         complete = walk.Skipped() == 0;
     } else {
         CatalogExport walk(rows, rows.Label(rootName.c_str(), source));
-        CatalogWalker(reader, walk, CatalogWalker::kExportCapacity).Walk(source.c_str(), rootName.c_str());
+        CatalogWalker(reader, walk, CatalogWalker::kExportCapacity).WalkOpened(file, source.c_str(), rootName.c_str());
         if (walk.damaged) Error("warning: damaged catalogue, export incomplete: " + ShowPath(source));
         complete = !walk.damaged;
     }

@@ -30,45 +30,46 @@ std::uint64_t CatalogReader::ListStart(const std::uint8_t* record) const {
 }
 
 HResult CatalogReader::Open(const char* path) {
-    if (path == nullptr) return kPointer;
-    if (IsLoaded() && platform::CompareNoCase(path, path_) == 0) {
-        // Another process may have rewritten the file since it was loaded.
-        platform::FileStamp now;
-        if (platform::GetFileStamp(path, now) && now.size == stamp_.size &&
-            now.lastWriteTime == stamp_.lastWriteTime)
-            return kOk;
-    }
-    Release();
-    return Load(path);
+    platform::File file;
+    return Open(path, file);
 }
 
-HResult CatalogReader::Load(const char* path) {
-    if (!path::Exists(path) || path::IsDirectory(path)) return kInvalidArg;
+HResult CatalogReader::Open(const char* path, platform::File& file, CatalogHeader* header) {
+    if (path == nullptr) return kPointer;
+    // Only a regular file opens: a directory, FIFO or device is no catalogue.
     platform::FileStamp stamp;
-    if (!platform::GetFileStamp(path, stamp)) return kFail;
+    if (!file.Open(path, platform::File::kRead, platform::File::kShareRead, true) || !file.Stamp(stamp)) {
+        file.Close();
+        return kNotCatalog;
+    }
+    if (IsLoaded() && stamp == stamp_ && platform::CompareNoCase(path, path_) == 0) {
+        if (header != nullptr) *header = header_;
+        return kOk;
+    }
+    Release();
+    HResult hr = Load(path, file, stamp, header);
+    if (!Succeeded(hr)) Release();
+    return hr;
+}
 
-    platform::File file;
-    if (!file.Open(path, platform::File::kRead, platform::File::kShareRead, true)) return kFail;
-    CatalogHeader header;
-    if (file.Read(&header, kHeaderSize) != kHeaderSize || !IsCatalogHeader(&header)) return kFail;
+HResult CatalogReader::Load(const char* path, platform::File& file, const platform::FileStamp& stamp,
+                            CatalogHeader* header) {
+    CatalogHeader read;
+    if (file.ReadAt(0, &read, kHeaderSize) != kHeaderSize || !IsCatalogHeader(&read)) return kNotCatalog;
+    if (header != nullptr) *header = read;
     // The table must lie inside the file before anything is allocated for it.
-    std::uint64_t tableEnd = static_cast<std::uint64_t>(header.tableOffset) + header.tableSize;
-    if (header.tableOffset < kHeaderSize || header.tableSize < kTerminatorSize || tableEnd > stamp.size)
-        return kFail;
+    std::uint64_t tableEnd = static_cast<std::uint64_t>(read.tableOffset) + read.tableSize;
+    if (read.tableOffset < kHeaderSize || read.tableSize < kTerminatorSize || tableEnd > stamp.size) return kFail;
 
-    TaskMemory<std::uint8_t> table = TaskMemory<std::uint8_t>::Allocate(header.tableSize);
+    TaskMemory<std::uint8_t> table = TaskMemory<std::uint8_t>::Allocate(read.tableSize);
     if (table == nullptr) return kOutOfMemory;
-    if (!file.Seek(header.tableOffset, platform::File::kBegin) ||
-        file.Read(table.Get(), header.tableSize) != header.tableSize)
-        return kFail;
+    if (file.ReadAt(read.tableOffset, table.Get(), read.tableSize) != read.tableSize) return kFail;
 
     table_ = std::move(table);
-    tableSize_ = header.tableSize;
+    tableSize_ = read.tableSize;
     fileSize_ = stamp.size;
-    if (!BuildIndex()) {
-        Release();
-        return kFail;
-    }
+    if (!BuildIndex()) return kFail;
+    header_ = read;
     stamp_ = stamp;
     text::CopyTruncated(path_, sizeof(path_), path);
     return kOk;
@@ -100,6 +101,7 @@ void CatalogReader::Release() {
     tableSize_ = 0;
     fileSize_ = 0;
     stamp_ = platform::FileStamp();
+    header_ = CatalogHeader();
     path_[0] = '\0';
     index_.clear();
     index_.shrink_to_fit();
@@ -156,10 +158,6 @@ bool CatalogReader::FindDirectory(const char* path, std::uint64_t* offset, std::
     return true;
 }
 
-bool CatalogReader::OpenCurrent(platform::File& file) const {
-    return IsLoaded() && file.Open(path_, platform::File::kRead, platform::File::kShareRead, true);
-}
-
 std::uint32_t CatalogReader::ListSize(std::size_t record) const {
     return record < index_.size() ? DirectoryRecord::ListSize(index_[record]) : 0;
 }
@@ -182,15 +180,19 @@ HResult CatalogReader::ReadRecordList(std::size_t record, platform::File& file, 
     return kOk;
 }
 
-HResult CatalogReader::ReadEntryList(const char* path, std::uint8_t** list) const {
+HResult CatalogReader::ReadEntryList(const char* path, std::uint8_t** list) {
     if (path == nullptr || list == nullptr) return kPointer;
     *list = nullptr;
+    if (!IsLoaded()) return kFail;
+    // The file is opened for each list, so it stays free to be replaced or
+    // deleted between reads; the list comes from the version the table does.
+    char current[sizeof path_];
+    std::memcpy(current, path_, sizeof current);
+    platform::File file;
+    HResult hr = Open(current, file);
+    if (!Succeeded(hr)) return hr;
     long record = FindRecord(path);
     if (record < 0) return kFail;
-    platform::File file;
-    // The file is opened for each list, so it stays free to be replaced or
-    // deleted between reads.
-    if (!OpenCurrent(file)) return kFail;
     return ReadRecordList(static_cast<std::size_t>(record), file, list);
 }
 
