@@ -19,6 +19,7 @@ int CheckCommand(const Arguments& args) {
     CatalogCheck check;
     bool sound = check.Run(path.c_str());
     for (const std::string& problem : check.Problems()) Print("damaged: " + problem + "\n");
+    for (const std::string& warning : check.Warnings()) Print("warning: " + warning + "\n");
     for (const std::string& note : check.Notes()) Print("note: " + note + "\n");
     if (!sound) {
         Print(ShowPath(path) + ": " + std::to_string(check.Problems().size()) + " problem(s)\n");

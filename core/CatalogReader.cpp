@@ -11,17 +11,21 @@ namespace {
 
 using Record = const std::uint8_t*;
 
-// Orders records by (depth, parent id), the keys the table is sorted on.
-struct DepthParentLess {
-    bool operator()(Record r, std::pair<std::uint32_t, std::uint32_t> key) const {
-        return std::make_pair<std::uint32_t, std::uint32_t>(DirectoryRecord::Depth(r),
-                                                            DirectoryRecord::ParentId(r)) < key;
-    }
-    bool operator()(std::pair<std::uint32_t, std::uint32_t> key, Record r) const {
-        return key < std::make_pair<std::uint32_t, std::uint32_t>(DirectoryRecord::Depth(r),
-                                                                  DirectoryRecord::ParentId(r));
-    }
+// A record's place in the name index: depth, parent id, then the name's
+// bytes (exact, as lookups match names).
+struct NameKey {
+    std::uint32_t depth;
+    std::uint32_t parentId;
+    const char* name;
 };
+
+NameKey KeyOf(Record r) { return {DirectoryRecord::Depth(r), DirectoryRecord::ParentId(r), DirectoryRecord::Name(r)}; }
+
+bool operator<(const NameKey& a, const NameKey& b) {
+    if (a.depth != b.depth) return a.depth < b.depth;
+    if (a.parentId != b.parentId) return a.parentId < b.parentId;
+    return std::strcmp(a.name, b.name) < 0;
+}
 
 }  // namespace
 
@@ -69,6 +73,7 @@ HResult CatalogReader::Load(const char* path, platform::File& file, const platfo
     tableSize_ = read.tableSize;
     fileSize_ = stamp.size;
     if (!BuildIndex()) return kFail;
+    BuildNameIndex();
     header_ = read;
     stamp_ = stamp;
     text::CopyTruncated(path_, sizeof(path_), path);
@@ -96,6 +101,14 @@ bool CatalogReader::BuildIndex() {
     return false;
 }
 
+void CatalogReader::BuildNameIndex() {
+    byName_.resize(index_.size());
+    for (std::size_t i = 0; i < byName_.size(); ++i) byName_[i] = static_cast<std::uint32_t>(i);
+    // Stable, so of two records with one name the first in the table wins.
+    std::stable_sort(byName_.begin(), byName_.end(),
+                     [this](std::uint32_t a, std::uint32_t b) { return KeyOf(index_[a]) < KeyOf(index_[b]); });
+}
+
 void CatalogReader::Release() {
     table_.Reset();
     tableSize_ = 0;
@@ -105,27 +118,18 @@ void CatalogReader::Release() {
     path_[0] = '\0';
     index_.clear();
     index_.shrink_to_fit();
+    byName_.clear();
+    byName_.shrink_to_fit();
 }
 
 long CatalogReader::FindChild(std::size_t parent, const char* name) const {
     if (parent >= index_.size() || name == nullptr) return -1;
     Record current = index_[parent];
-    std::pair<std::uint32_t, std::uint32_t> key{DirectoryRecord::Depth(current) + 1u,
-                                                DirectoryRecord::Id(current)};
-    auto first = std::lower_bound(index_.begin() + static_cast<long>(parent), index_.end(), key,
-                                  DepthParentLess());
-    auto last = std::upper_bound(first, index_.end(), key, DepthParentLess());
-    if (first == last) return -1;
-
-    // Names were sorted by the collation of whichever system wrote the file:
-    // try a binary search first, then walk the parent's run.
-    auto hit = std::lower_bound(first, last, name, [](Record r, const char* n) {
-        return platform::CompareCase(DirectoryRecord::Name(r), n) < 0;
-    });
-    if (hit != last && std::strcmp(DirectoryRecord::Name(*hit), name) == 0) return hit - index_.begin();
-    for (auto it = first; it != last; ++it)
-        if (std::strcmp(DirectoryRecord::Name(*it), name) == 0) return it - index_.begin();
-    return -1;
+    NameKey key{DirectoryRecord::Depth(current) + 1u, DirectoryRecord::Id(current), name};
+    auto hit = std::lower_bound(byName_.begin(), byName_.end(), key,
+                                [this](std::uint32_t r, const NameKey& k) { return KeyOf(index_[r]) < k; });
+    if (hit == byName_.end() || key < KeyOf(index_[*hit])) return -1;
+    return static_cast<long>(*hit);
 }
 
 long CatalogReader::FindRecord(const char* path) const {
@@ -202,7 +206,7 @@ std::uint64_t CatalogReader::ListAreaSize() const {
 }
 
 std::size_t CatalogReader::MemoryFootprint() const {
-    return tableSize_ + index_.capacity() * sizeof(Record);
+    return tableSize_ + index_.capacity() * sizeof(Record) + byName_.capacity() * sizeof(std::uint32_t);
 }
 
 }  // namespace cataloom

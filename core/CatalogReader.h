@@ -60,12 +60,13 @@ public:
     // Bytes after the table: every entry list of a sound catalogue lies there,
     // none overlapping another.
     std::uint64_t ListAreaSize() const;
-    // Bytes the reader keeps: the table and its index.
+    // Bytes the reader keeps: the table and its two indexes.
     std::size_t MemoryFootprint() const;
 
 private:
     HResult Load(const char* path, platform::File& file, const platform::FileStamp& stamp, CatalogHeader* header);
     bool BuildIndex();
+    void BuildNameIndex();
     // Absolute file offset of a record's entry list.
     std::uint64_t ListStart(const std::uint8_t* record) const;
 
@@ -75,7 +76,13 @@ private:
     TaskMemory<std::uint8_t> table_;
     std::uint32_t tableSize_ = 0;
     std::uint64_t fileSize_ = 0;
+    // Records in table order, the order record numbers follow.
     std::vector<const std::uint8_t*> index_;
+    // Record numbers sorted by depth, parent id and name bytes, built once
+    // per load: a child is found by bisection whatever order the writer
+    // left a parent's records in (another system's collation, or a crafted
+    // file), so no lookup walks a parent's whole run.
+    std::vector<std::uint32_t> byName_;
 };
 
 }  // namespace cataloom

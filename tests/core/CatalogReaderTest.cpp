@@ -175,23 +175,33 @@ TEST_F(CatalogReaderTest, CachesAPathUntilItsSizeOrWriteTimeChanges) {
     EXPECT_EQ(Names(reader, "DISC\\a\\c"), std::vector<std::string>{"leaf"});
 }
 
-TEST_F(CatalogReaderTest, FindsNamesThatAnotherCollationSorted) {
-    // The writer's system ordered "c" before "a" and "b": the binary search
-    // misses two of them, the walk of the parent's run finds them.
+TEST_F(CatalogReaderTest, FindsNamesWhateverOrderTheWriterLeft) {
+    // Another collation put "c" before "a" and "b"; a crafted file stores a
+    // run in reverse, with a name twice (the first in the table wins) and a
+    // directory of another parent in the middle.
     std::string file = tmp_.Path("order.vmf");
     CatalogHeader header = test::MakeHeader("DISC");
     ASSERT_TRUE(test::WriteCatalog(file, header,
                                    {{"", 0, {Dir("a"), Dir("b"), Dir("c")}},
-                                    {"c", 0, {File("in-c", 1)}},
+                                    {"c", 0, {Dir("z"), Dir("y"), Dir("x"), Dir("y")}},
                                     {"a", 0, {File("in-a", 1)}},
-                                    {"b", 0, {File("in-b", 1)}}}));
+                                    {"b", 0, {File("in-b", 1)}},
+                                    {"z", 1, {File("in-z", 1)}},
+                                    {"y", 1, {File("in-y", 1)}},
+                                    {"x", 1, {File("in-x", 1)}},
+                                    {"y", 1, {File("second-y", 1)}}}));
     CatalogReader reader;
     ASSERT_EQ(reader.Open(file.c_str()), kOk);
-    EXPECT_EQ(Names(reader, "DISC\\a"), std::vector<std::string>{"in-a"});
-    EXPECT_EQ(Names(reader, "DISC\\b"), std::vector<std::string>{"in-b"});
-    EXPECT_EQ(Names(reader, "DISC\\c"), std::vector<std::string>{"in-c"});
+    const std::pair<const char*, const char*> cases[] = {
+        {"DISC\\a", "in-a"}, {"DISC\\b", "in-b"}, {"DISC\\c\\x", "in-x"},
+        {"DISC\\c\\y", "in-y"}, {"DISC\\c\\z", "in-z"},
+    };
+    for (const auto& [path, only] : cases) EXPECT_EQ(Names(reader, path), std::vector<std::string>{only}) << path;
+    EXPECT_EQ(reader.FindRecord("DISC\\c\\y"), 5);
     EXPECT_EQ(reader.FindChild(0, "A"), -1);  // still exact
     EXPECT_EQ(reader.FindChild(0, "a"), 2);
+    EXPECT_EQ(reader.FindChild(0, "x"), -1);  // a grandchild is no child
+    EXPECT_EQ(reader.FindChild(1, "a"), -1);
     EXPECT_EQ(reader.FindChild(9, "a"), -1);  // no such parent
 }
 
