@@ -1,7 +1,8 @@
 // The commands of the cataloom tool.  Each takes the arguments after its
 // name and returns the process exit status: 0 for success, 1 for a failure
 // or a damaged catalogue, 2 for bad arguments, 3 for a capture written
-// without the contents of some directories.
+// without the contents of some directories, 4 for a capture stopped while
+// it computed directory totals (written, some totals unknown).
 #pragma once
 
 #include "core/CatalogFile.h"
@@ -18,6 +19,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitIncomplete = 3;
+constexpr int kExitTotalsUnknown = 4;
 
 int CaptureCommand(const Arguments& args);
 int InfoCommand(const Arguments& args);

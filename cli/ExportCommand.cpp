@@ -251,7 +251,7 @@ int ExportCommand(const Arguments& args) {
     }
     Output output;
     if (!output.Open(target)) {
-        Error("cannot write " + ShowPath(target));
+        Error("cannot write " + ShowPath(target) + Cause(output.Error()));
         return kExitFailure;
     }
     RowWriter rows(options.format, output);
@@ -275,7 +275,8 @@ int ExportCommand(const Arguments& args) {
     }
     rows.End();
     if (!output.Finish()) {
-        Error("writing " + (target.empty() ? std::string("the export") : ShowPath(target)) + " failed");
+        Error("writing " + (target.empty() ? std::string("the export") : ShowPath(target)) + " failed" +
+              Cause(output.Error()));
         return kExitFailure;
     }
     return complete ? kExitOk : kExitFailure;

@@ -17,7 +17,9 @@ bool Output::Open(const std::string& target) {
     }
     // "<target>.~<hex>.tmp": beside the target, so the final move stays on
     // one volume, and named so no reader takes it for a catalogue.
-    return file_.Create(target_ + ".~");
+    if (file_.Create(target_ + ".~")) return true;
+    error_ = file_.Error();
+    return false;
 }
 
 void Output::Write(const char* data, std::size_t size) {
@@ -35,6 +37,7 @@ void Output::Drain() {
         std::size_t written = target_.empty() ? std::fwrite(buffer_.data(), 1, buffer_.size(), stdout)
                                               : file_.File().Write(buffer_.data(), buffer_.size());
         failed_ = written != buffer_.size();
+        if (failed_) error_ = target_.empty() ? platform::IoError::kOther : platform::LastIoError();
     }
     buffer_.clear();
 }
@@ -42,7 +45,21 @@ void Output::Drain() {
 bool Output::Finish() {
     Drain();
     if (target_.empty()) return std::fflush(stdout) == 0 && !failed_;
-    return !failed_ && file_.Publish(target_.c_str());
+    if (failed_) return false;
+    if (file_.Publish(target_.c_str())) return true;
+    error_ = file_.Error();
+    return false;
+}
+
+std::string Cause(platform::IoError error) {
+    switch (error) {
+    case platform::IoError::kDiskFull: return ": the disk is full";
+    case platform::IoError::kReadOnly: return ": the target is read-only";
+    case platform::IoError::kAccessDenied: return ": permission denied";
+    case platform::IoError::kNameTooLong: return ": the name is too long";
+    case platform::IoError::kNotFound: return ": no such folder";
+    default: return "";
+    }
 }
 
 }  // namespace cataloom::cli

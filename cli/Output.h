@@ -32,6 +32,8 @@ public:
     // Writes what is buffered; for a file, closes it and moves it over the
     // target.  False if any write, the close or the move failed.
     bool Finish();
+    // Why Open or Finish failed, where the system said so.
+    platform::IoError Error() const { return error_; }
 
 private:
     static constexpr std::size_t kBufferSize = 1 << 16;
@@ -42,6 +44,11 @@ private:
     TemporaryFile file_;
     std::string target_;
     bool failed_ = false;
+    platform::IoError error_ = platform::IoError::kNone;
 };
+
+// The cause of a write error for the end of a message (": the disk is
+// full"), or "" when the system named none worth telling.
+std::string Cause(platform::IoError error);
 
 }  // namespace cataloom::cli

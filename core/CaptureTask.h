@@ -33,12 +33,20 @@ public:
     // Names that had to be changed and directories that could not be read,
     // as the scan found them.
     const CaptureReport& Report() const { return report_; }
+    // Directory totals left unknown because the job was stopped while it
+    // computed them (the catalogue is written all the same).
+    std::uint64_t UnknownTotals() const { return unknownTotals_; }
+    // Why the catalogue could not be written (kCannotCreate, kWriteFailed),
+    // where the system said so.
+    platform::IoError WriteError() const { return writeError_; }
 
 protected:
     std::uint32_t Run() override;
 
 private:
     Outcome Capture();
+    // Ends a job whose file could not be written: `error` names the cause.
+    Outcome WriteFailed(Outcome outcome, platform::IoError error);
     void Finish(Outcome outcome);
 
     std::string source_;
@@ -48,6 +56,12 @@ private:
     Outcome outcome_ = Outcome::kNotRun;
     std::size_t entryCount_ = 0;
     CaptureReport report_;
+    std::uint64_t unknownTotals_ = 0;
+    platform::IoError writeError_ = platform::IoError::kNone;
 };
+
+// The progress window's detail text for a write error's cause; the generic
+// "cannot open the file" text when the system gave none worth naming.
+const char* WriteErrorText(platform::IoError error);
 
 }  // namespace cataloom

@@ -77,6 +77,13 @@ public:
                      const std::function<void(const char*)>& progress);
     // Flushes and closes the file; false if anything failed on the way.
     bool Close();
+    // Why a write failed (kNone when nothing failed or a limit of the format
+    // was reached).
+    platform::IoError Error() const { return error_; }
+    // Directory entries whose total is still unknown: all of them until the
+    // totals pass, fewer after it, some left after a stop or for a
+    // directory without a record.
+    std::uint64_t UnknownTotals() const { return unknownTotals_; }
 
 private:
     bool WriteAt(std::uint64_t offset, const void* data, std::size_t size);
@@ -89,6 +96,8 @@ private:
     std::uint32_t tableSize_ = 0;
     std::uint64_t listAreaSize_ = 0;  // bytes of entry lists written so far
     std::uint64_t fileCount_ = 0;  // entries without the directory attribute
+    std::uint64_t unknownTotals_ = 0;
+    platform::IoError error_ = platform::IoError::kNone;
     std::vector<std::uint8_t> buffer_;
 };
 

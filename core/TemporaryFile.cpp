@@ -28,15 +28,22 @@ bool TemporaryFile::Create(const std::string& prefix, const NameBits& bits) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, "%08X.tmp", static_cast<unsigned>(bits()));
         std::string candidate = prefix + suffix;
-        if (candidate.size() >= platform::kMaxPath) return false;
+        if (candidate.size() >= platform::kMaxPath) return Fail(platform::IoError::kNameTooLong);
         if (file_.CreateNew(candidate.c_str())) {
             path_ = candidate;
+            error_ = platform::IoError::kNone;
             return true;
         }
         // Only a clash is worth another name; a full disk or a read-only
         // folder fails every name alike.
-        if (platform::LastIoError() != platform::IoError::kExists) return false;
+        if (platform::LastIoError() != platform::IoError::kExists) return Fail(platform::LastIoError());
     }
+    return Fail(platform::IoError::kExists);
+}
+
+bool TemporaryFile::Fail(platform::IoError error) {
+    error_ = error;
+    Remove();
     return false;
 }
 
@@ -44,11 +51,7 @@ bool TemporaryFile::Publish(const char* target) {
     if (path_.empty() || target == nullptr) return false;
     bool written = !file_.IsOpen() || (file_.Flush() && file_.Close());
     if (written) platform::KeepAccess(target, path_.c_str());
-    if (!written || !platform::MoveReplacing(path_.c_str(), target)) {
-        // Removing the file records no error: LastIoError() still tells why.
-        Remove();
-        return false;
-    }
+    if (!written || !platform::MoveReplacing(path_.c_str(), target)) return Fail(platform::LastIoError());
     path_.clear();
     return true;
 }

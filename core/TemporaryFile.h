@@ -29,22 +29,27 @@ public:
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
     // Creates the file `prefix` + 8 hex digits + ".tmp", open for reading and
-    // writing.  False (with platform::LastIoError() telling why) when no name
-    // could be created; a name taken by another file is never opened.
+    // writing.  False (Error() tells why) when no name could be created; a
+    // name taken by another file is never opened.
     bool Create(const std::string& prefix, const NameBits& bits = RandomBits);
     platform::File& File() { return file_; }
     const std::string& Path() const { return path_; }
 
     // Flushes and closes the file (unless the caller closed it), gives it
     // the access of the file it replaces and moves it over `target`.  False
-    // when any step fails; the temporary file is then removed.
+    // when any step fails (Error() tells why); the temporary file is then
+    // removed.
     bool Publish(const char* target);
+    // Why the last Create or Publish failed.
+    platform::IoError Error() const { return error_; }
 
 private:
     void Remove();
+    bool Fail(platform::IoError error);
 
     platform::File file_;
     std::string path_;
+    platform::IoError error_ = platform::IoError::kNone;
 };
 
 // How many tries Create makes before it gives up on clashing names.

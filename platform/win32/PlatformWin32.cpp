@@ -74,9 +74,9 @@ bool Failed() {
     switch (GetLastError()) {
     case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: lastIoError = IoError::kDiskFull; break;
     case ERROR_WRITE_PROTECT: lastIoError = IoError::kReadOnly; break;
-    case ERROR_ACCESS_DENIED: case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION:
-        lastIoError = IoError::kAccessDenied;
-        break;
+    // A file another program holds open is in use, not forbidden: that is
+    // left to the generic text.
+    case ERROR_ACCESS_DENIED: lastIoError = IoError::kAccessDenied; break;
     case ERROR_FILENAME_EXCED_RANGE: case ERROR_BUFFER_OVERFLOW: lastIoError = IoError::kNameTooLong; break;
     case ERROR_FILE_EXISTS: case ERROR_ALREADY_EXISTS: lastIoError = IoError::kExists; break;
     case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: lastIoError = IoError::kNotFound; break;
@@ -170,7 +170,13 @@ bool MakeDirectory(const char* path) { return path && CreateDirectoryA(path, nul
 bool DeleteDirectory(const char* path) { return path && RemoveDirectoryA(path); }
 bool RemoveFile(const char* path) { return path && DeleteFileA(path); }
 bool MoveReplacing(const char* from, const char* to) {
-    return from && to && (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) || Failed());
+    if (from == nullptr || to == nullptr) return false;
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    // A read-only target is refused as "access denied"; say which it was.
+    DWORD target = GetLastError() == ERROR_ACCESS_DENIED ? GetFileAttributesA(to) : INVALID_FILE_ATTRIBUTES;
+    Failed();
+    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_READONLY) != 0) lastIoError = IoError::kReadOnly;
+    return false;
 }
 
 void KeepAccess(const char* existing, const char* replacement) {

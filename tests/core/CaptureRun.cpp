@@ -53,6 +53,7 @@ void RunCapture(const std::string& source, const std::string& target, const std:
     run.outcome = task.Result();
     run.header = task.Header();
     run.report = task.Report();
+    run.unknownTotals = task.UnknownTotals();
 }
 
 std::vector<std::string> EntryNames(CatalogReader& reader, const std::string& path) {

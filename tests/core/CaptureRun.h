@@ -43,6 +43,7 @@ struct CaptureRun {
     CaptureTask::Outcome outcome;
     CatalogHeader header;
     CaptureReport report;
+    std::uint64_t unknownTotals = 0;
     RecordingSink sink;
 };
 

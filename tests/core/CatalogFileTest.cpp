@@ -269,7 +269,7 @@ TEST(CatalogFile, TemporaryFilesAreBesideTheTargetAndNeverShared) {
     {
         TemporaryFile none;
         EXPECT_FALSE(none.Create(prefix, [] { return 0xABCDu; }));
-        EXPECT_EQ(platform::LastIoError(), platform::IoError::kExists);
+        EXPECT_EQ(none.Error(), platform::IoError::kExists);
     }
     EXPECT_EQ(test::ReadWholeFile(theirs), "theirs");
 
@@ -281,7 +281,7 @@ TEST(CatalogFile, TemporaryFilesAreBesideTheTargetAndNeverShared) {
         TemporaryFile lost;
         ASSERT_TRUE(lost.Create(prefix));
         EXPECT_FALSE(lost.Publish(tmp.Path("missing\\x.vmf").c_str()));
-        EXPECT_EQ(platform::LastIoError(), platform::IoError::kNotFound);
+        EXPECT_EQ(lost.Error(), platform::IoError::kNotFound);
     }
     std::vector<std::string> left;
     platform::DirectorySearch listing(tmp.Path("*").c_str());
