@@ -161,6 +161,11 @@ int CaptureCommand(const Arguments& args) {
         std::fputs("\n", stderr);
     }
 
+    if (task.StaleRemoved() > 0)
+        Error("note: removed " + Count(task.StaleRemoved(), "stale temporary file", "stale temporary files") +
+              " (older than a day) beside " + ShowPath(target));
+    for (const std::string& kept : task.StaleKept())
+        Error("warning: stale temporary file still open by another program: " + ShowPath(kept));
     switch (task.Result()) {
     case CaptureTask::Outcome::kSucceeded: {
         const CatalogHeader& written = task.Header();

@@ -45,6 +45,12 @@ CaptureTask::Outcome CaptureTask::Capture() {
     TemporaryFile temporary;
     CatalogWriter writer;
     if (target_.empty()) return WriteFailed(Outcome::kCannotCreate, platform::IoError::kNone);
+    // What killed writers left in this folder goes first; a file a writer
+    // still holds stays.
+    char folder[kMaxPath];
+    if (text::CopyTruncated(folder, sizeof folder, target_.c_str()) == target_.size() &&
+        path::RemoveLastComponent(folder))
+        staleKept_ = RemoveStaleTemporaryFiles(folder, platform::CurrentTime(), staleRemoved_);
     if (!temporary.Create(TemporaryCatalogPrefix(target_.c_str())))
         return WriteFailed(Outcome::kCannotCreate, temporary.Error());
     writer.Create(std::move(temporary.File()));

@@ -13,6 +13,7 @@
 #include "core/WorkerThread.h"
 
 #include <string>
+#include <vector>
 
 namespace cataloom {
 
@@ -36,6 +37,10 @@ public:
     // Directory totals left unknown because the job was stopped while it
     // computed them (the catalogue is written all the same).
     std::uint64_t UnknownTotals() const { return unknownTotals_; }
+    // Stale temporary files of killed writers in the target's folder: how
+    // many the job removed, and those it left because a writer holds them.
+    std::size_t StaleRemoved() const { return staleRemoved_; }
+    const std::vector<std::string>& StaleKept() const { return staleKept_; }
     // Why the catalogue could not be written (kCannotCreate, kWriteFailed),
     // where the system said so.
     platform::IoError WriteError() const { return writeError_; }
@@ -57,6 +62,8 @@ private:
     std::size_t entryCount_ = 0;
     CaptureReport report_;
     std::uint64_t unknownTotals_ = 0;
+    std::size_t staleRemoved_ = 0;
+    std::vector<std::string> staleKept_;
     platform::IoError writeError_ = platform::IoError::kNone;
 };
 

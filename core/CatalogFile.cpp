@@ -67,6 +67,30 @@ bool IsTemporaryCatalogName(const char* name) {
     return true;
 }
 
+std::vector<std::string> StaleTemporaryFiles(const char* folder, platform::FileTime now) {
+    std::vector<std::string> stale;
+    char pattern[kMaxPath];
+    if (folder == nullptr || !path::Combine(pattern, folder, "~vmf*.tmp")) return stale;
+    platform::DirectorySearch listing(pattern);
+    for (platform::FindData found; listing.Next(found);) {
+        if ((found.attributes & platform::kAttrDirectory) == 0 && IsTemporaryCatalogName(found.name) &&
+            found.lastWriteTime + kStaleAge < now)
+            stale.emplace_back(found.name);
+    }
+    return stale;
+}
+
+std::vector<std::string> RemoveStaleTemporaryFiles(const char* folder, platform::FileTime now, std::size_t& removed) {
+    std::vector<std::string> kept;
+    removed = 0;
+    for (const std::string& name : StaleTemporaryFiles(folder, now)) {
+        char file[kMaxPath];
+        if (path::Combine(file, folder, name.c_str()) && platform::RemoveUnheldFile(file)) ++removed;
+        else kept.push_back(name);
+    }
+    return kept;
+}
+
 namespace {
 
 // Writes `header` and then everything of `source` after its header to

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace cataloom {
 
@@ -122,6 +123,14 @@ bool IsCatalogFileName(const char* name);
 std::string TemporaryCatalogPrefix(const char* target);
 // True for a name a catalogue's temporary file may have.
 bool IsTemporaryCatalogName(const char* name);
+// A catalogue's temporary file not written for a day is left over from a
+// writer that was killed.
+constexpr platform::FileTime kStaleAge = 24ull * 3600 * 10000000;
+// The names of the stale temporary files in `folder` at time `now`.
+std::vector<std::string> StaleTemporaryFiles(const char* folder, platform::FileTime now);
+// Removes those no writer holds, counting them in `removed`; the names of
+// those it could not remove.
+std::vector<std::string> RemoveStaleTemporaryFiles(const char* folder, platform::FileTime now, std::size_t& removed);
 // Puts `header` in place of the header of the catalogue at `path` by way of
 // a copy that then replaces the file, so that a failure at any point leaves
 // the old file whole.  False when the file is shorter than a header or

@@ -132,6 +132,10 @@ bool GetFileStamp(const char* path, FileStamp& stamp);
 bool MakeDirectory(const char* path);
 bool DeleteDirectory(const char* path);
 bool RemoveFile(const char* path);
+// Removes a file that no process holds open for writing through File::
+// CreateNew (on Linux such a file is locked; on Windows it is shared with no
+// one); false when it is held or cannot be removed.
+bool RemoveUnheldFile(const char* path);
 // Renames `from` to `to`, replacing an existing file of that name.
 bool MoveReplacing(const char* from, const char* to);
 // Gives the file `replacement` (the caller's own new file) the access of the
@@ -174,8 +178,9 @@ public:
     // file opens: a directory, FIFO, pipe or device is refused without
     // waiting for it.
     bool Open(const char* path, unsigned access, unsigned share, bool mustExist);
-    // Creates `path` for reading and writing, shared with no one, only if no
-    // file of that name exists (LastIoError() is kExists when one does).
+    // Creates `path` for reading and writing, shared with no one (held:
+    // see RemoveUnheldFile), only if no file of that name exists
+    // (LastIoError() is kExists when one does).
     bool CreateNew(const char* path);
     // Size, last write time and identity of the open file.
     bool Stamp(FileStamp& stamp) const;

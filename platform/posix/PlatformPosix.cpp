@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -250,6 +251,18 @@ bool GetFileStamp(const char* path, FileStamp& stamp) {
 bool MakeDirectory(const char* path) { return path && mkdir(ToNativePath(path).c_str(), 0777) == 0; }
 bool DeleteDirectory(const char* path) { return path && rmdir(ToNativePath(path).c_str()) == 0; }
 bool RemoveFile(const char* path) { return path && unlink(ToNativePath(path).c_str()) == 0; }
+
+bool RemoveUnheldFile(const char* path) {
+    if (path == nullptr) return false;
+    std::string native = ToNativePath(path);
+    int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;
+    struct stat st;
+    bool removed = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                   unlink(native.c_str()) == 0;
+    close(fd);
+    return removed;
+}
 bool MoveReplacing(const char* from, const char* to) {
     if (from == nullptr || to == nullptr) return false;
     return rename(ToNativePath(from).c_str(), ToNativePath(to).c_str()) == 0 || Failed();
@@ -304,6 +317,8 @@ bool File::CreateNew(const char* path) {
     // asking for one name, exactly one gets the file.
     int fd = open(ToNativePath(path).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0) return Failed();
+    // The lock tells a clean-up of stale files that this one is being written.
+    flock(fd, LOCK_EX | LOCK_NB);
     handle_ = fd;
     return true;
 }

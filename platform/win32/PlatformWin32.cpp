@@ -169,6 +169,8 @@ bool GetFileStamp(const char* path, FileStamp& stamp) {
 bool MakeDirectory(const char* path) { return path && CreateDirectoryA(path, nullptr); }
 bool DeleteDirectory(const char* path) { return path && RemoveDirectoryA(path); }
 bool RemoveFile(const char* path) { return path && DeleteFileA(path); }
+// A file another handle holds without delete sharing cannot be deleted.
+bool RemoveUnheldFile(const char* path) { return RemoveFile(path); }
 bool MoveReplacing(const char* from, const char* to) {
     if (from == nullptr || to == nullptr) return false;
     if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;

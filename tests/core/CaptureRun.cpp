@@ -54,6 +54,8 @@ void RunCapture(const std::string& source, const std::string& target, const std:
     run.header = task.Header();
     run.report = task.Report();
     run.unknownTotals = task.UnknownTotals();
+    run.staleRemoved = task.StaleRemoved();
+    run.staleKept = task.StaleKept();
 }
 
 std::vector<std::string> EntryNames(CatalogReader& reader, const std::string& path) {

@@ -44,6 +44,8 @@ struct CaptureRun {
     CatalogHeader header;
     CaptureReport report;
     std::uint64_t unknownTotals = 0;
+    std::size_t staleRemoved = 0;
+    std::vector<std::string> staleKept;
     RecordingSink sink;
 };
 

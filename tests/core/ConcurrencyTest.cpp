@@ -1,13 +1,16 @@
-// Several writers at once in one folder.  The writers are forked processes
-// that wait on one pipe and start together when it closes, so their
-// temporary files are made within the same millisecond.
+// Several writers at once in one folder, and what killed ones leave.  The
+// writers that start together are forked processes that wait on one pipe
+// and start when it closes, so their temporary files are made within the
+// same millisecond.
 #include "core/CatalogFile.h"
 #include "core/PathUtil.h"
+#include "core/TemporaryFile.h"
 #include "tests/core/CaptureRun.h"
 #include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,44 @@
 
 namespace cataloom {
 namespace {
+
+// Leftovers of killed writers: a capture into the folder removes those
+// older than a day that no writer holds, and leaves every other file.
+TEST(Concurrency, StaleTemporaryFilesGoUnlessAWriterHoldsThem) {
+    test::TempTree tmp;
+    tmp.MakeDir("src");
+    tmp.MakeFile("src\\f", 3);
+    tmp.MakeDir("out");
+    const platform::FileTime now = platform::CurrentTime();
+    const platform::FileTime old = now - 2 * kStaleAge;
+    for (const char* name : {"~vmf00000001.tmp", "~vmf00000002.tmp", "~vmfXYZ.tmp", "other.tmp"}) {
+        tmp.WriteFile(std::string("out\\") + name, "left");
+        // Only the second one was written within the day.
+        ASSERT_TRUE(test::SetWriteTime(tmp.Path(std::string("out\\") + name),
+                                       std::string(name) == "~vmf00000002.tmp" ? now : old));
+    }
+    std::vector<std::string> stale = {"~vmf00000001.tmp"};
+    TemporaryFile held;
+#ifndef _WIN32
+    // A writer that has been at it for two days still holds its file.
+    ASSERT_TRUE(held.Create(tmp.Path("out\\~vmf"), [] { return 3u; }));
+    ASSERT_TRUE(test::SetWriteTime(held.Path(), old));
+    stale.push_back("~vmf00000003.tmp");
+#endif
+    EXPECT_EQ(StaleTemporaryFiles(tmp.Path("out").c_str(), now), stale);
+
+    test::CaptureRun run;
+    test::RunCapture(tmp.Path("src"), tmp.Path("out\\disc.vmf"), "D", run);
+    ASSERT_EQ(run.outcome, CaptureTask::Outcome::kSucceeded);
+    EXPECT_EQ(run.staleRemoved, 1u);
+    EXPECT_EQ(run.staleKept, std::vector<std::string>(stale.begin() + 1, stale.end()));
+    std::vector<std::string> left = {"disc.vmf", "other.tmp", "~vmf00000002.tmp", "~vmfXYZ.tmp"};
+    if (held.File().IsOpen()) left.push_back("~vmf00000003.tmp");
+    std::vector<std::string> names = test::FolderNames(tmp.Path("out"));
+    std::sort(names.begin(), names.end());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(names, left);
+}
 
 #ifndef _WIN32
 // Runs `work` in `count` child processes released together; the children's
