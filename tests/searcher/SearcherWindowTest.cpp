@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "namespace/ProcessObjects.h"
 #include "namespace/ProgramLauncher.h"
 #include "namespace/SearcherOpener.h"
+#include "namespace/ShellUtil.h"
 #include "tests/core/CatalogBuilder.h"
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/searcher/SearcherTestSupport.h"
@@ -313,11 +315,17 @@ struct Launch {
     int show;
 };
 std::vector<Launch> g_launches;
+std::vector<std::wstring> g_opened;  // the parsing names of the items opened
 
 bool RecordLaunch(SHELLEXECUTEINFOW* info) {
     g_launches.push_back({info->lpFile ? info->lpFile : L"", info->lpParameters ? info->lpParameters : L"",
                           info->lpVerb ? info->lpVerb : L"", info->hwnd, info->nShow});
     return true;
+}
+
+HRESULT RecordOpen(PCIDLIST_ABSOLUTE item) {
+    g_opened.push_back(DesktopDisplayName(item, SHGDN_FORPARSING));
+    return S_OK;
 }
 
 // Selects and focuses the row named `name`; its index, -1 for none.
@@ -347,9 +355,11 @@ void DoubleClickRow(HWND dialog, const std::string& name) {
     }
 }
 
+const std::wstring kRoot = L"::{82B07BC4-AD2A-4D64-9D02-731A84AC7151}";
+
 TEST(SearcherWindowTest, DoubleClickOpensTheItemsFolderWithTheItemSelected) {
     SearchData data;
-    // A long path: the parameters hold all of it, however long.
+    // A long path: the identifier list holds all of it, however long.
     const std::string longCategory(150, 'c');
     const std::string longDirectory(200, 'd');
     data.Tree().MakeDir(longCategory);
@@ -357,7 +367,9 @@ TEST(SearcherWindowTest, DoubleClickOpensTheItemsFolderWithTheItemSelected) {
     ASSERT_TRUE(WriteCatalog(data.Path(longCategory + "\\deep.vmf"), header,
                              {{"深い", 0, {Dir(longDirectory)}}, {longDirectory, 0, {File("end.txt", 1)}}}));
     InstallProgramLauncher(RecordLaunch);
+    InstallFolderOpener(RecordOpen);
     g_launches.clear();
+    g_opened.clear();
     HWND shownDialog = nullptr;
     RunSearcher("", [&](HWND dialog) {
         shownDialog = dialog;
@@ -379,23 +391,83 @@ TEST(SearcherWindowTest, DoubleClickOpensTheItemsFolderWithTheItemSelected) {
         SetFocus(GetDlgItem(dialog, kResultList));
         AttachThreadInput(GetCurrentThreadId(), windowThread, FALSE);
         PostMessageA(GetDlgItem(dialog, kResultList), WM_KEYDOWN, VK_RETURN, 0);
-        EXPECT_TRUE(WaitUntil([] { return g_launches.size() == 4; }));
+        EXPECT_TRUE(WaitUntil([] { return g_opened.size() == 3; }));
         EXPECT_EQ(StatusText(dialog), FoundText(17));  // the 13 items and the long path's 4
     });
     InstallProgramLauncher(nullptr);
-    ASSERT_EQ(g_launches.size(), 4u);
-    EXPECT_EQ(g_launches[3].parameters, g_launches[0].parameters);
-    const std::wstring root = L"::{82B07BC4-AD2A-4D64-9D02-731A84AC7151}";
-    EXPECT_EQ(g_launches[0].file, L"explorer.exe");
-    EXPECT_EQ(g_launches[0].parameters, L"/select,\"" + root + Wide("\\ソフト\\ソフト.vmf\\ドキュメント\\readme.txt\""));
+    InstallFolderOpener(nullptr);
+    const std::wstring readme = kRoot + Wide("\\ソフト\\ソフト.vmf\\ドキュメント\\readme.txt");
+    EXPECT_EQ(g_opened, (std::vector<std::wstring>{
+                            readme, kRoot + Wide("\\" + longCategory + "\\deep.vmf\\" + longDirectory + "\\end.txt"),
+                            readme}));
+    ASSERT_EQ(g_launches.size(), 1u);
+    EXPECT_EQ(g_launches[0].file, Wide(ProgramFolder() + "CataloomBrowser.exe"));
+    EXPECT_EQ(g_launches[0].parameters, L"\"/select," + readme + L"\"");
     EXPECT_EQ(g_launches[0].verb, L"open");
     EXPECT_EQ(g_launches[0].owner, shownDialog);
     EXPECT_EQ(g_launches[0].show, SW_SHOWNORMAL);
-    EXPECT_EQ(g_launches[1].parameters,
-              L"/select,\"" + root + Wide("\\" + longCategory + "\\deep.vmf\\" + longDirectory + "\\end.txt\""));
-    EXPECT_EQ(g_launches[2].file, Wide(ProgramFolder() + "CataloomBrowser.exe"));
-    EXPECT_EQ(g_launches[2].parameters,
-              L"\"" + root + Wide("\\ソフト\\ソフト.vmf\\ドキュメント\" \"/select,readme.txt\""));
+}
+
+// The arguments the recorder standing in for the browser was started with,
+// each ended by a zero; empty until it has written them.
+std::vector<std::wstring> RecordedArguments(const std::string& recorder) {
+    std::ifstream file(recorder + ".args", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    std::vector<std::wstring> arguments;
+    for (std::size_t start = 0, end; (end = text.find(L'\0', start)) != std::wstring::npos; start = end + 1)
+        arguments.push_back(text.substr(start, end - start));
+    return arguments;
+}
+
+// Names that would end the argument, add arguments or name another program
+// if pasted between quotes: each reaches the program started in place of
+// the browser as exactly one argument naming the hit.
+TEST(SearcherWindowTest, HostileNamesReachTheBrowserAsOneLocationArgument) {
+    SearchData data;
+    const std::vector<std::string> names = {
+        "q\" C:\\evil.exe \"x", "y\" \"/select,z\" \"C:\\windows\\system32", "/select,a", "two  words.txt",
+        "trailing\\",           "C:\\evil.exe",
+    };
+    std::vector<EntryData> files;
+    for (const std::string& name : names) files.push_back(File(name, 1));
+    CatalogHeader header = MakeHeader("敵");
+    ASSERT_TRUE(WriteCatalog(data.Path("hostile.vmf"), header, {{"敵", 0, {Dir("中")}}, {"中", 0, files}}));
+    const std::string browser = ProgramFolder() + "CataloomBrowser.exe";
+    ASSERT_TRUE(CopyFileA((ProgramFolder() + "argument-recorder.exe").c_str(), browser.c_str(), FALSE));
+    std::vector<std::vector<std::wstring>> received;
+    RunSearcher("", [&](HWND dialog) {
+        SearchFor(dialog, "");
+        for (const std::string& name : names) {
+            DeleteFileA((browser + ".args").c_str());
+            DoubleClickRow(dialog, name);
+            EXPECT_TRUE(WaitUntil([&] { return !RecordedArguments(browser).empty(); })) << name;
+            received.push_back(RecordedArguments(browser));
+        }
+    });
+    DeleteFileA((browser + ".args").c_str());
+    DeleteFileA(browser.c_str());
+    ASSERT_EQ(received.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(received[i], (std::vector<std::wstring>{L"/select," + kRoot + Wide("\\hostile.vmf\\中\\" + names[i])}))
+            << names[i];
+}
+
+// A data folder setting written by hand as a relative path: no search runs
+// in some other folder; the window says what is wrong.
+TEST(SearcherWindowTest, ARelativeDataFolderSettingIsReportedNotSearched) {
+    SearchData data;
+    ProcessObjects::Settings().SetDataRoot("SearchData");
+    std::string message;
+    RunSearcher("", [&](HWND dialog) {
+        DialogAnswerer warning("Cataloom", IDOK);
+        StartSearch(dialog, "", false);
+        EXPECT_TRUE(warning.Answered());
+        message = warning.Message();
+        EXPECT_EQ(ListedRows(dialog).size(), 0u);
+    });
+    EXPECT_EQ(message, "データ保存先の設定がドライブ名から始まる完全なパスではありません。\n"
+                       "オプションのデータ保存先フォルダを指定し直してください。");
 }
 
 // A picture of the window with results, for the record (only when
