@@ -32,12 +32,16 @@ std::wstring AnsiToWide(const char* text) {
     return wide;
 }
 
-std::wstring DesktopDisplayName(PCIDLIST_ABSOLUTE list, SHGDNF flags) {
-    ComPtr<IShellFolder> desktop;
+std::wstring ItemDisplayName(PCIDLIST_ABSOLUTE list, SHGDNF flags) {
+    // Asked of the item's own folder: Wine's desktop cuts the names of
+    // deeper items at MAX_PATH characters, and a name cut short names
+    // another item.
+    ComPtr<IShellFolder> parent;
+    PCUITEMID_CHILD last = nullptr;
     STRRET name = {};
     wchar_t* text = nullptr;
-    if (list == nullptr || FAILED(SHGetDesktopFolder(desktop.Put())) ||
-        FAILED(desktop->GetDisplayNameOf(list, flags, &name)) || FAILED(StrRetToStrW(&name, list, &text)))
+    if (list == nullptr || FAILED(SHBindToParent(list, IID_IShellFolder, parent.PutVoid(), &last)) ||
+        FAILED(parent->GetDisplayNameOf(last, flags, &name)) || FAILED(StrRetToStrW(&name, last, &text)))
         return std::wstring();
     TaskMemory<wchar_t> owned(text);
     return std::wstring(owned.Get());

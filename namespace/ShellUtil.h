@@ -22,9 +22,9 @@ inline PIDLIST_RELATIVE AsIdList(ItemId* list) noexcept { return reinterpret_cas
 bool WideToAnsi(const wchar_t* text, char* buffer, std::size_t capacity) noexcept;
 // Converts ANSI code page text into UTF-16.
 std::wstring AnsiToWide(const char* text);
-// The desktop's name (SHGDN_* `flags`) for an absolute identifier list;
-// empty when it gives none.
-std::wstring DesktopDisplayName(PCIDLIST_ABSOLUTE list, SHGDNF flags);
+// The name (SHGDN_* `flags`) of the item an absolute identifier list names,
+// as the folder holding it gives it; empty when it gives none.
+std::wstring ItemDisplayName(PCIDLIST_ABSOLUTE list, SHGDNF flags);
 // A STRRET_WSTR holding `text` converted from the ANSI code page, allocated
 // with the task allocator.
 HRESULT MakeStrRet(const char* text, STRRET* out) noexcept;

@@ -34,7 +34,7 @@ bool OpenItemLocation(HWND owner, PCIDLIST_ABSOLUTE item) noexcept {
         const std::string browser = std::string(folder) + kBrowserProgram;
         if (!RunsOnWine() || folder[0] == '\0' || !path::Exists(browser.c_str()))
             return SUCCEEDED(OpenFolderSelecting(item));
-        const std::wstring name = DesktopDisplayName(item, SHGDN_FORPARSING);
+        const std::wstring name = ItemDisplayName(item, SHGDN_FORPARSING);
         if (name.empty()) return false;
         const std::wstring program = AnsiToWide(browser.c_str());
         const std::wstring parameters = QuoteArgument(L"/select," + name);

@@ -90,7 +90,9 @@ TEST_F(DropTargetTest, NothingMovesThroughALinkOutOfTheDataFolder) {
     ASSERT_TRUE(CopyFileA(data.Path("a.vmf").c_str(), outside.Path("outdir\\victim.vmf").c_str(), TRUE));
     UnixLink folderLink(outside.Path("outdir"), data.Path("リンク"));
     UnixLink fileLink(outside.Path("outside.vmf"), data.Path("linked.vmf"));
-    ASSERT_TRUE(folderLink.Made() && fileLink.Made());
+    // A link that stays inside is still a link: a path through it is refused too.
+    UnixLink innerLink(data.Path("ソフト"), data.Path("内"));
+    ASSERT_TRUE(folderLink.Made() && fileLink.Made() && innerLink.Made());
     // Wine shows a link to a folder as a reparse point, a link to a file as the file.
     EXPECT_NE(GetFileAttributesA(data.Path("リンク").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
     EXPECT_EQ(GetFileAttributesA(data.Path("linked.vmf").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
@@ -104,6 +106,7 @@ TEST_F(DropTargetTest, NothingMovesThroughALinkOutOfTheDataFolder) {
         {"the folder link itself", AnsiBlock({data.Path("リンク")})},
         {"a link to a catalogue", AnsiBlock({data.Path("linked.vmf")})},
         {"a wide path through a folder link", WideBlock({data.Path("リンク\\victim.vmf")})},
+        {"a catalogue through a link that stays inside", AnsiBlock({data.Path("内\\道具.vmf")})},
     };
     for (const Case& c : cases) {
         DropOutcome outcome = DropOnMusic(c.block);
@@ -118,6 +121,7 @@ TEST_F(DropTargetTest, NothingMovesThroughALinkOutOfTheDataFolder) {
     EXPECT_TRUE(FAILED(outcome.dropped));
     EXPECT_TRUE(FolderEntries(data.Path("音楽")).empty());
     EXPECT_TRUE(Exists("a.vmf"));
+    EXPECT_TRUE(Exists("ソフト\\道具.vmf"));
     EXPECT_EQ(FolderEntries(outside.Path("outdir")), (Names{"inner", "victim.vmf"}));
     EXPECT_EQ(FolderEntries(outside.Root()), (Names{"outdir", "outside.vmf"}));
 }

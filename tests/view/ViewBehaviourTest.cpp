@@ -145,7 +145,8 @@ TEST_P(ViewBehaviourTest, AnUnusableDataFolderSettingIsReportedNotReplaced) {
     for (const auto& c : cases) {
         ProcessObjects::Settings().SetDataRoot(c.setting.c_str());
         DialogAnswerer warning("Cataloom", IDOK);
-        HWND list = Open(host, "");
+        std::unique_ptr<ViewHost> fresh = MakeHost(GetParam());  // a new view for each setting
+        HWND list = Open(*fresh, "");
         ASSERT_TRUE(warning.Answered()) << c.setting;
         EXPECT_EQ(warning.Message(), c.message) << c.setting;
         EXPECT_EQ(ListView_GetItemCount(list), 0) << c.setting;
