@@ -11,7 +11,6 @@
 #include "core/CatalogReader.h"
 #include "core/ItemIdFactory.h"
 #include "core/StoredName.h"
-#include "namespace/ClassIds.h"
 #include "namespace/ComPtr.h"
 #include "namespace/ComResult.h"
 #include "namespace/EntryNames.h"
@@ -25,7 +24,8 @@
 #include "namespace/ViewList.h"
 #include "platform/Platform.h"
 #include "platform/win32/ShellFolderPath.h"
-#include "tools/SettingsStore.h"
+#include "settings/ClassIds.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom {
 namespace {

@@ -6,7 +6,7 @@
 #include "core/ItemIdFactory.h"
 #include "core/PathUtil.h"
 #include "core/StoredName.h"
-#include "namespace/RegKey.h"
+#include "settings/RegKey.h"
 
 namespace cataloom {
 namespace {

@@ -6,7 +6,7 @@
 #include "core/ItemIdFactory.h"
 #include "namespace/CatalogFolder.h"
 #include "namespace/ProcessObjects.h"
-#include "namespace/RegKey.h"
+#include "settings/RegKey.h"
 #include "tests/core/CatalogBuilder.h"
 #include "tests/namespace/ShellTestSupport.h"
 
