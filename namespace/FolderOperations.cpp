@@ -16,7 +16,7 @@
 #include "namespace/ProcessObjects.h"
 #include "namespace/ShellUtil.h"
 #include "namespace/ViewList.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom {
 namespace {

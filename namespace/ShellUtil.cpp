@@ -9,7 +9,7 @@
 #include "namespace/ComPtr.h"
 #include "namespace/ProcessObjects.h"
 #include "resources/CataloomResource.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom {
 

@@ -10,7 +10,7 @@
 #include "core/CaptureTexts.h"
 #include "core/CatalogFile.h"
 #include "namespace/ProcessObjects.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "resources/CataloomResource.h"
 #include "tests/capture/CaptureWindowSupport.h"
 #include "tests/core/CaptureRun.h"

@@ -1,6 +1,7 @@
 // Stands in for a program the library starts: writes the arguments it was
 // given (as CommandLineToArgvW reads them, without its own name), each
-// ended by a zero, in UTF-16 to its own path + ".args", whole or not at all.
+// ended by a zero, in UTF-16 to its own path + ".N.args" with N the first
+// free number from 1, so that every start leaves a record, whole or none.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -15,7 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     LocalFree(arguments);
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::wstring partial = std::wstring(self) + L".part";
+    const std::wstring partial = std::wstring(self) + L"." + std::to_wstring(GetCurrentProcessId()) + L".part";
     HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 1;
     DWORD written = 0;
@@ -23,5 +24,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                                  nullptr);
     CloseHandle(file);
     if (!wrote) return 1;
-    return MoveFileExW(partial.c_str(), (std::wstring(self) + L".args").c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
+    for (int n = 1; n < 1000; ++n)
+        if (MoveFileExW(partial.c_str(), (std::wstring(self) + L"." + std::to_wstring(n) + L".args").c_str(), 0))
+            return 0;
+    return 1;
 }

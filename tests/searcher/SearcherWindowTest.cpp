@@ -16,6 +16,7 @@
 
 #include "core/CatalogReader.h"
 #include "core/ItemIdFactory.h"
+#include "core/StoredName.h"
 #include "namespace/IconCache.h"
 #include "namespace/ProcessObjects.h"
 #include "namespace/ProgramLauncher.h"
@@ -26,7 +27,7 @@
 #include "tests/searcher/SearcherTestSupport.h"
 #include "tests/support/WinTestSupport.h"
 #include "tests/tools/SheetTestSupport.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom::test {
 namespace {
@@ -282,6 +283,28 @@ TEST(SearcherWindowTest, ListFillsTheWindowBelowThePanelAndTheWindowKeepsAMinimu
     });
 }
 
+// A row names its item within the system's path length: what the rows
+// cannot show (a directory path past it, a name holding a separator) is
+// counted in the status text, not dropped silently.
+TEST(SearcherWindowTest, EntriesNoRowCanShowAreCounted) {
+    SearchData data;
+    data.Tree().MakeDir("長い");
+    const std::string level(100, 'd');
+    CatalogHeader header = MakeHeader("L");
+    ASSERT_TRUE(WriteCatalog(data.Path("長い\\long.vmf"), header,
+                             {{"", 0, {Dir(level + "1", 1), File("a\\b", 1)}},
+                              {level + "1", 0, {Dir(level + "2", 1)}},
+                              {level + "2", 1, {Dir(level + "3")}},
+                              {level + "3", 2, {File("x", 1)}}}));
+    RunSearcher("", [&](HWND dialog) {
+        SetDlgItemTextA(dialog, kLocationBox, (WindowText(GetDlgItem(dialog, kLocationBox)) + "\\長い").c_str());
+        std::vector<SearchRow> rows = SearchFor(dialog, "");
+        EXPECT_EQ(Names(rows), (Names_{level + "1", level + "2", "long.vmf"}));
+        EXPECT_EQ(StatusText(dialog), FoundText(static_cast<int>(rows.size())) +
+                                          " (表示できない項目 2 個: パスが長すぎるか名前が壊れています)");
+    });
+}
+
 TEST(SearcherWindowTest, BrowseTakesTheFolderChosenInTheFolderPicker) {
     SearchData data;
     IdList chosen = ParseFromDesktop("ソフト\\ソフト.vmf");
@@ -411,53 +434,51 @@ TEST(SearcherWindowTest, DoubleClickOpensTheItemsFolderWithTheItemSelected) {
     EXPECT_EQ(g_launches[0].show, SW_SHOWNORMAL);
 }
 
-// The arguments the recorder standing in for the browser was started with,
-// each ended by a zero; empty until it has written them.
-std::vector<std::wstring> RecordedArguments(const std::string& recorder) {
-    std::ifstream file(recorder + ".args", std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
-    std::vector<std::wstring> arguments;
-    for (std::size_t start = 0, end; (end = text.find(L'\0', start)) != std::wstring::npos; start = end + 1)
-        arguments.push_back(text.substr(start, end - start));
-    return arguments;
+// The arguments of each start of the recorder standing in for the browser,
+// in the order of the starts.
+std::vector<std::vector<std::wstring>> RecordedStarts(const std::string& recorder) {
+    std::vector<std::vector<std::wstring>> starts;
+    for (int n = 1;; ++n) {
+        std::ifstream file(recorder + "." + std::to_string(n) + ".args", std::ios::binary);
+        if (!file) return starts;
+        const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+        starts.emplace_back();
+        for (std::size_t from = 0, end; (end = text.find(L'\0', from)) != std::wstring::npos; from = end + 1)
+            starts.back().push_back(text.substr(from, end - from));
+    }
 }
 
 // Names that would end the argument, add arguments or name another program
-// if pasted between quotes: each reaches the program started in place of
-// the browser as exactly one argument naming the hit.
+// if pasted between quotes.  A name that holds a separator has no parsing
+// name and starts nothing; every other reaches the program started in place
+// of the browser as exactly one argument naming the hit.
 TEST(SearcherWindowTest, HostileNamesReachTheBrowserAsOneLocationArgument) {
     SearchData data;
-    const std::vector<std::string> names = {
-        "q\" C:\\evil.exe \"x", "y\" \"/select,z\" \"C:\\windows\\system32", "/select,a", "two  words.txt",
-        "trailing\\",           "C:\\evil.exe",
-    };
+    const std::vector<std::string> damaged = {"q\" C:\\evil.exe \"x", "y\" \"/select,z\" \"C:\\windows\\system32",
+                                              "/select,a", "trailing\\", "C:\\evil.exe"};
+    const std::vector<std::string> sound = {"q\" evil.exe \"x", "y\" \"-select,z\" \"C:", "two  words.txt", "end\""};
     std::vector<EntryData> files;
-    for (const std::string& name : names) files.push_back(File(name, 1));
+    for (const auto* names : {&damaged, &sound})
+        for (const std::string& name : *names) files.push_back(File(name, 1));
     CatalogHeader header = MakeHeader("敵");
     ASSERT_TRUE(WriteCatalog(data.Path("hostile.vmf"), header, {{"敵", 0, {Dir("中")}}, {"中", 0, files}}));
     const std::string browser = ProgramFolder() + "CataloomBrowser.exe";
     ASSERT_TRUE(CopyFileA((ProgramFolder() + "argument-recorder.exe").c_str(), browser.c_str(), FALSE));
-    std::vector<std::vector<std::wstring>> received;
     RunSearcher("", [&](HWND dialog) {
         SearchFor(dialog, "");
-        for (const std::string& name : names) {
-            DeleteFileA((browser + ".args").c_str());
-            DoubleClickRow(dialog, name);
-            EXPECT_TRUE(WaitUntil([&] { return !RecordedArguments(browser).empty(); })) << name;
-            received.push_back(RecordedArguments(browser));
-        }
+        // The damaged names first: a start of theirs would come before the others' records.
+        for (const auto* names : {&damaged, &sound})
+            for (const std::string& name : *names) DoubleClickRow(dialog, VisibleName(name.c_str()));
+        EXPECT_TRUE(WaitUntil([&] { return RecordedStarts(browser).size() >= sound.size(); }));
     });
-    DeleteFileA((browser + ".args").c_str());
+    std::vector<std::vector<std::wstring>> expected;
+    for (const std::string& name : sound)
+        expected.push_back({L"/select," + kRoot + Wide("\\hostile.vmf\\中\\" + name)});
+    EXPECT_EQ(RecordedStarts(browser), expected);
+    for (std::size_t n = 1; n <= sound.size() + damaged.size(); ++n)
+        DeleteFileA((browser + "." + std::to_string(n) + ".args").c_str());
     DeleteFileA(browser.c_str());
-    ASSERT_EQ(received.size(), names.size());
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        // The folder's parsing name ends without a separator.
-        std::string name = names[i];
-        if (name.back() == '\\') name.pop_back();
-        EXPECT_EQ(received[i], (std::vector<std::wstring>{L"/select," + kRoot + Wide("\\hostile.vmf\\中\\" + name)}))
-            << names[i];
-    }
 }
 
 // A data folder setting written by hand as a relative path: no search runs

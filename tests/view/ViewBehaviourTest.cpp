@@ -16,7 +16,7 @@
 #include "namespace/CatalogFolder.h"
 #include "namespace/ObjectCount.h"
 #include "namespace/ProcessObjects.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/support/WinTestSupport.h"
 #include "tests/view/ViewData.h"
