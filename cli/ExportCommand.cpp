@@ -1,17 +1,43 @@
 #include "cli/Commands.h"
 #include "cli/DataText.h"
+#include "cli/HtmlPage.h"
 #include "cli/Output.h"
+#include "cli/PageData.h"
 #include "cli/Terminal.h"
 #include "core/CatalogWalker.h"
 #include "core/PathUtil.h"
 #include "platform/Console.h"
 
 #include <cstring>
+#include <memory>
 
 namespace cataloom::cli {
 namespace {
 
-enum class Format { kCsv, kJson, kEfu };
+enum class Format { kCsv, kJson, kEfu, kHtml };
+
+// The catalogue's name, which the header need not terminate.
+std::string RootName(const CatalogHeader& header) {
+    char name[kMaxCatalogNameLength + 1];
+    text::CopyTruncated(name, sizeof(name), header.name);
+    return name;
+}
+
+// What an export writes, told of the walk's folders, catalogues and
+// entries: rows of a data format, or the web page.
+class ExportWriter {
+public:
+    virtual ~ExportWriter() = default;
+    virtual void Folder(const char* /*path*/, const char* /*name*/) {}
+    // `path` is the catalogue's file, `name` its file name, `file` the file as
+    // the export names it (code page 932).
+    virtual void Catalog(const char* path, const char* name, const std::string& file,
+                         const CatalogHeader& header) = 0;
+    virtual void Entry(const char* inner, std::size_t length, const std::uint8_t* entry) = 0;
+    virtual void EnteringDirectory() {}
+    // Writes what is left; false if that failed.
+    virtual bool End() = 0;
+};
 
 // How the rows of one catalogue begin: its name and file, already quoted
 // for the format, so each row only adds what is its own.
@@ -21,18 +47,29 @@ struct CatalogLabel {
 
 // Writes the rows of one format: CSV and the file-list format end their
 // lines in CR LF (RFC 4180), JSON is one array with an object per line.
-class RowWriter {
+class RowWriter : public ExportWriter {
 public:
-    RowWriter(Format format, Output& output) : format_(format), output_(output) {}
-
-    void Begin() {
+    RowWriter(Format format, Output& output) : format_(format), output_(output) {
         switch (format_) {
         case Format::kCsv: output_.Write("catalogue,catalogue_file,path,type,size,created,modified,attributes\r\n"); break;
         case Format::kJson: output_.Write("["); break;
         case Format::kEfu: output_.Write("Filename,Size,Date Modified,Date Created,Attributes\r\n"); break;
+        case Format::kHtml: break;
         }
     }
 
+    void Catalog(const char*, const char*, const std::string& file, const CatalogHeader& header) override {
+        label_ = Label(RootName(header).c_str(), file);
+    }
+
+    void Entry(const char* inner, std::size_t, const std::uint8_t* e) override { Row(label_, inner, e); }
+
+    bool End() override {
+        if (format_ == Format::kJson) output_.Write(rows_ == 0 ? "]\n" : "\n]\n");
+        return true;
+    }
+
+private:
     CatalogLabel Label(const char* name, const std::string& file) const {
         CatalogLabel label;
         std::string utf8Name = platform::console::ToUtf8(name);
@@ -51,6 +88,7 @@ public:
             label.prefix += ",\"path\":";
             break;
         case Format::kEfu:
+        case Format::kHtml:
             // The opening quote of the Filename field and the catalogue's
             // file, quotes doubled; the row adds the path inside it.
             AppendCsvField(label.prefix, DataPath(file.c_str(), '\\'), true);
@@ -90,7 +128,8 @@ public:
             row_ += "}";
             output_.Write(rows_++ == 0 ? "\n" : ",\n");
             break;
-        case Format::kEfu: {
+        case Format::kEfu:
+        case Format::kHtml: {
             std::string below;
             AppendCsvField(below, '\\' + PathBelowRoot(inner, '\\'), true);
             row_.append(below, 1, std::string::npos);
@@ -109,11 +148,6 @@ public:
         output_.Write(row_);
     }
 
-    void End() {
-        if (format_ == Format::kJson) output_.Write(rows_ == 0 ? "]\n" : "\n]\n");
-    }
-
-private:
     // The file-list format takes times as file times; 0 is unknown.
     void AppendFileTime(platform::FileTime time) {
         if (time != 0) AppendNumber(row_, time);
@@ -121,27 +155,44 @@ private:
 
     Format format_;
     Output& output_;
+    CatalogLabel label_;
     std::string row_;
     std::size_t rows_ = 0;
 };
 
-// The catalogue's name, which the header need not terminate.
-std::string RootName(const CatalogHeader& header) {
-    char name[kMaxCatalogNameLength + 1];
-    text::CopyTruncated(name, sizeof(name), header.name);
-    return name;
-}
+// Gathers the page's tables during the walk and writes the page at the end.
+class PageWriter : public ExportWriter {
+public:
+    PageWriter(Output& output, const std::string& folder)
+        : output_(output), data_(folder, folder.empty() ? "" : path::LastComponent(folder.c_str())) {}
+
+    void Folder(const char* path, const char* name) override { data_.Folder(path, name); }
+    void Catalog(const char* path, const char* name, const std::string& file, const CatalogHeader& header) override {
+        data_.Catalog(path, name, DataPath(file.c_str()), header);
+    }
+    void Entry(const char*, std::size_t length, const std::uint8_t* entry) override { data_.Entry(length, entry); }
+    void EnteringDirectory() override { data_.EnteringDirectory(); }
+    bool End() override { return WriteHtmlPage(data_, output_); }
+
+private:
+    Output& output_;
+    PageData data_;
+};
 
 // Every entry of every sound catalogue below a data folder, in name order;
 // damaged catalogues are skipped with a warning.
 class FolderExport : public WalkVisitor {
 public:
-    FolderExport(RowWriter& rows, CatalogReader& reader, const std::string& root)
-        : rows_(rows), reader_(reader), rootLength_(root.size()) {}
+    FolderExport(ExportWriter& writer, CatalogReader& reader, const std::string& root)
+        : writer_(writer), reader_(reader), rootLength_(root.size()) {}
 
     bool Stopped() override { return platform::console::Interrupted(); }
 
-    bool Catalog(const char* path, const char*, const CatalogHeader& header) override {
+    void Folder(const char* path, const char* name) override { writer_.Folder(path, name); }
+
+    void Entering(const char*, const char*) override { writer_.EnteringDirectory(); }
+
+    bool Catalog(const char* path, const char* file, const CatalogHeader& header) override {
         std::string name = RootName(header);
         if (!IsSoundCatalog(reader_, path, name.c_str())) {
             Damaged(path);
@@ -149,12 +200,12 @@ public:
         }
         std::string relative = path + std::min(rootLength_, std::strlen(path));
         while (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
-        label_ = rows_.Label(name.c_str(), relative);
+        writer_.Catalog(path, file, relative, header);
         return true;
     }
 
-    void Entry(const char*, const char* inner, std::size_t, const std::uint8_t* entry) override {
-        rows_.Row(label_, inner, entry);
+    void Entry(const char*, const char* inner, std::size_t length, const std::uint8_t* entry) override {
+        writer_.Entry(inner, length, entry);
     }
 
     // Reached only when a catalogue changes between the check and the export.
@@ -168,28 +219,27 @@ public:
     std::size_t Skipped() const { return skipped_; }
 
 private:
-    RowWriter& rows_;
+    ExportWriter& writer_;
     CatalogReader& reader_;
     std::size_t rootLength_;
-    CatalogLabel label_;
     std::size_t skipped_ = 0;
 };
 
 // The entries of one catalogue.
 class CatalogExport : public WalkVisitor {
 public:
-    CatalogExport(RowWriter& rows, CatalogLabel label) : rows_(rows), label_(std::move(label)) {}
+    explicit CatalogExport(ExportWriter& writer) : writer_(writer) {}
     bool Stopped() override { return platform::console::Interrupted(); }
-    void Entry(const char*, const char* inner, std::size_t, const std::uint8_t* entry) override {
-        rows_.Row(label_, inner, entry);
+    void Entering(const char*, const char*) override { writer_.EnteringDirectory(); }
+    void Entry(const char*, const char* inner, std::size_t length, const std::uint8_t* entry) override {
+        writer_.Entry(inner, length, entry);
     }
     void Unreachable(const char*, const std::uint8_t*) override { damaged = true; }
     void Damaged(const char*) override { damaged = true; }
     bool damaged = false;
 
 private:
-    RowWriter& rows_;
-    CatalogLabel label_;
+    ExportWriter& writer_;
 };
 
 struct ExportOptions {
@@ -211,6 +261,7 @@ bool ParseOptions(const Arguments& args, ExportOptions& options) {
             if (std::strcmp(f, "csv") == 0) options.format = Format::kCsv;
             else if (std::strcmp(f, "json") == 0) options.format = Format::kJson;
             else if (std::strcmp(f, "efu") == 0) options.format = Format::kEfu;
+            else if (std::strcmp(f, "html") == 0) options.format = Format::kHtml;
             else return false;
         } else if (a[0] != '-' && options.source == nullptr) {
             options.source = a;
@@ -226,7 +277,7 @@ bool ParseOptions(const Arguments& args, ExportOptions& options) {
 int ExportCommand(const Arguments& args) {
     ExportOptions options;
     if (!ParseOptions(args, options)) {
-        Error("usage: cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu] [-o OUT]");
+        Error("usage: cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu|html] [-o OUT]");
         return kExitUsage;
     }
     std::string source = platform::console::ArgumentPath(options.source);
@@ -257,16 +308,18 @@ int ExportCommand(const Arguments& args) {
         Error("cannot write " + ShowPath(target));
         return kExitFailure;
     }
-    RowWriter rows(options.format, output);
-    rows.Begin();
+    std::unique_ptr<ExportWriter> writer;
+    if (options.format == Format::kHtml) writer = std::make_unique<PageWriter>(output, folder ? source : "");
+    else writer = std::make_unique<RowWriter>(options.format, output);
     bool complete = true;
     if (folder) {
-        FolderExport walk(rows, reader, source);
+        FolderExport walk(*writer, reader, source);
         CatalogWalker(reader, walk, CatalogWalker::kExportCapacity, CatalogWalker::FolderOrder::kByName)
             .Walk(source.c_str(), "");
         complete = walk.Skipped() == 0;
     } else {
-        CatalogExport walk(rows, rows.Label(rootName.c_str(), source));
+        writer->Catalog(source.c_str(), path::LastComponent(source.c_str()), source, header);
+        CatalogExport walk(*writer);
         CatalogWalker(reader, walk, CatalogWalker::kExportCapacity).Walk(source.c_str(), rootName.c_str());
         if (walk.damaged) Error("warning: damaged catalogue, export incomplete: " + ShowPath(source));
         complete = !walk.damaged;
@@ -275,8 +328,7 @@ int ExportCommand(const Arguments& args) {
         Error(target.empty() ? "export stopped" : "export stopped; nothing was written");
         return kExitFailure;
     }
-    rows.End();
-    if (!output.Finish()) {
+    if (!writer->End() || !output.Finish()) {
         Error("writing " + (target.empty() ? std::string("the export") : ShowPath(target)) + " failed");
         return kExitFailure;
     }

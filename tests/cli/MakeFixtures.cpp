@@ -5,6 +5,7 @@
 #include "tests/core/CatalogBuilder.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -35,6 +36,39 @@ bool WriteAwkward(const std::string& path) {
                                {"ソ", 0, {Timed("表.txt", 10, 1, 2, 0x80)}}});
 }
 
+// Names that would run script or leave their text if a page took them as
+// markup, in a catalogue whose own name and file system text try the same;
+// a directory of such a name holds one more.
+bool WriteHostile(const std::string& path) {
+    using namespace cataloom;
+    CatalogHeader header = test::MakeHeader("<i>cat</i>\"'");
+    std::strcpy(header.fileSystem, "<svg onload=x>");
+    return test::WriteCatalog(
+        path, header,
+        {{"", 0,
+          {test::Dir("<b>dir</b>"), test::File("<script>window.pwned=1</script>", 1),
+           test::File("\"><img src=x onerror=\"window.pwned=2\">", 2),
+           test::File("</script><script>window.pwned=3</script>", 3), test::File("javascript:window.pwned=4", 4),
+           test::File("' onmouseover='window.pwned=5", 5), test::File("ctl\x01\x1b[31mred\x7f", 6),
+           test::File("&lt;amp&amp;", 7), test::File("<!--", 8), test::File("]]>", 9)}},
+         {"<b>dir</b>", 0, {test::File("<style>*{display:none}</style>", 10)}}});
+}
+
+// 3,000 files in one directory, sizes and times in no order, for sorting
+// and for a list much longer than the window.
+bool WriteLong(const std::string& path) {
+    using namespace cataloom;
+    CatalogHeader header = test::MakeHeader("long");
+    std::vector<EntryData> files;
+    for (unsigned i = 0; i < 3000; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof(name), "file%04u.%s", i, i % 3 == 0 ? "txt" : "dat");
+        files.push_back(Timed(name, (i * 7919u) % 3001u, 0, 0x01D9000000000000ULL + (i * 104729u % 3000u) * 10000000ULL,
+                              0x20));
+    }
+    return test::WriteCatalog(path, header, {{"", 0, {test::Dir("many")}}, {"many", 0, files}});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -52,7 +86,8 @@ int main(int argc, char** argv) {
                    test::WriteHugeListCatalog(folder + "huge.vmf") &&
                    WriteAwkward(folder + "awkward.vmf") &&
                    test::WriteLoopingCatalog(folder + "loop.vmf", 60, true) &&
-                   test::WriteLoopingCatalog(folder + "loop30.vmf", 30, false);
+                   test::WriteLoopingCatalog(folder + "loop30.vmf", 30, false) &&
+                   WriteHostile(folder + "hostile.vmf") && WriteLong(folder + "long.vmf");
     if (!written) std::fputs("cli_fixtures: cannot write the catalogues\n", stderr);
     return written ? 0 : 1;
 }
