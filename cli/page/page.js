@@ -175,7 +175,7 @@
       this.spacer = box.firstElementChild;
       this.draw = draw;
       this.length = 0;
-      this.drawn = [];
+      this.drawn = new Map();
       box.addEventListener('scroll', () => this.render());
       new ResizeObserver(() => this.render()).observe(box);
     }
@@ -184,20 +184,25 @@
       this.spacer.style.height = length * ROW + 'px';
       this.render();
     }
+    // A row keeps its element while its index stays in view, so a double
+    // click meets the element its first click did.
     render() {
-      for (const row of this.drawn) row.remove();
-      this.drawn = [];
       const from = Math.max(0, Math.floor(this.box.scrollTop / ROW));
       const to = Math.min(this.length, from + Math.ceil(this.box.clientHeight / ROW) + 1);
+      const old = this.drawn, drawn = new Map();
       for (let i = from; i < to; i++) {
-        const row = document.createElement('div');
+        let row = old.get(i);
+        if (row) old.delete(i);
+        else row = this.box.appendChild(document.createElement('div'));
         row.className = 'row';
-        row.style.top = i * ROW + 'px';
+        row.style.cssText = 'top: ' + i * ROW + 'px';
         row.dataset.index = i;
+        row.replaceChildren();
         this.draw(row, i);
-        this.box.appendChild(row);
-        this.drawn.push(row);
+        drawn.set(i, row);
       }
+      for (const row of old.values()) row.remove();
+      this.drawn = drawn;
     }
     show(i) {
       const top = i * ROW;
@@ -426,14 +431,6 @@
         open(node);
       }
     });
-    $('tree').addEventListener('dblclick', (event) => {
-      const row = event.target.closest('.row');
-      if (!row) return;
-      const i = Number(row.dataset.index);
-      if (tree.open[tree.nodes[i]]) collapse(i);
-      else expand(i);
-      tree.view.setLength(tree.nodes.length);
-    });
     $('list').addEventListener('click', (event) => {
       const row = event.target.closest('.row');
       if (!row) return;
@@ -441,7 +438,8 @@
       list.selected = item;
       // A hit is shown where it is: its directory selected in the tree.
       if (list.searching && item >= 0) reveal(data.holder[item]);
-      list.view.render();
+      // Only the marks change: the row stays for a second click.
+      for (const [i, drawn] of list.view.drawn) drawn.classList.toggle('selected', list.rows[i] === item);
     });
     $('list').addEventListener('dblclick', (event) => {
       const row = event.target.closest('.row');
