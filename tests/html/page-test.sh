@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Writes pages with the tool (a data folder of catalogues with Japanese and
 # hostile names, and one catalogue alone) and checks them in headless
-# Chromium through page.test.js.  The driver, puppeteer-core, comes from the
-# npm registry at the version package-lock.json pins, into the build tree;
-# the browser is the system's.  Exits 77 (skipped) only where there is no
+# Chromium through page.test.js, driven by puppeteer-core (install-driver.sh
+# puts it in the build tree); the browser is the system's.  Exits 77 (skipped) only where there is no
 # browser or no Node.js to drive it.
 set -uo pipefail
 tool=$1
@@ -16,13 +15,8 @@ if [ ! -x "$browser" ] || ! command -v node >/dev/null || ! command -v npm >/dev
   exit 77
 fi
 
-# The driver, installed again only when the lock file changed.
 modules="$build/page-driver"
-if ! cmp -s "$here/package-lock.json" "$modules/package-lock.json"; then
-  rm -rf "$modules" && mkdir -p "$modules"
-  cp "$here/package.json" "$here/package-lock.json" "$modules/"
-  (cd "$modules" && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error) || { echo "FAIL: npm ci"; exit 1; }
-fi
+"$here/install-driver.sh" "$modules" || { echo "FAIL: installing the browser driver"; exit 1; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
