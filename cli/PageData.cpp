@@ -8,9 +8,11 @@ namespace cataloom::cli {
 namespace {
 
 constexpr char kMagic[] = "CLP1";
-// Seconds between 1601 (file times) and 1970 are the page's business; the
-// tables keep whole seconds since 1601, 0 for an unknown time.
+// The tables keep times as whole seconds since 1601 plus one, 0 for an
+// unknown time, so the first second of 1601 stays known.
 constexpr std::uint64_t kTicksPerSecond = 10000000;
+
+std::uint64_t PageTime(platform::FileTime time) { return time == 0 ? 0 : time / kTicksPerSecond + 1; }
 
 void PutNumber(std::string& out, std::uint64_t value) {
     while (value >= 0x80) {
@@ -79,7 +81,7 @@ void PageData::Catalog(const char* path, const char* name, const std::string& fi
     node.files = header.fileCount;
     node.volumeBytes = header.totalBytes;
     node.freeBytes = header.freeBytes;
-    node.captured = header.captureTime / kTicksPerSecond;
+    node.captured = PageTime(header.captureTime);
     directories_.assign(1, {root.size(), catalog_});
     pending_ = -1;
 }
@@ -95,7 +97,7 @@ void PageData::Entry(std::size_t length, const std::uint8_t* entry) {
     names_ += '\0';
     attributes_.push_back(EntryRecord::Attributes(entry));
     sizes_.push_back(EntryRecord::FileSize(entry));
-    times_.push_back(EntryRecord::WriteTime(entry) / kTicksPerSecond);
+    times_.push_back(PageTime(EntryRecord::WriteTime(entry)));
     pending_ = -1;
     if (EntryRecord::IsDirectory(entry)) {
         pending_ = AddNode(Kind::kDirectory, holder, "");

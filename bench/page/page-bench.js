@@ -4,6 +4,8 @@
 // (from the start of navigation to the first frame after the page says it
 // is ready), the listing's first paint and load, and searches over every
 // entry (from the key to the next frame, hits drawn).
+// With CATALOOM_SCREENSHOT=FILE.png it ends by taking the README's picture:
+// a search's hits, one of them shown in the tree.
 // Usage: node page-bench.js PAGE.html LISTING.txt  (NODE_PATH: puppeteer-core)
 'use strict';
 const fs = require('node:fs');
@@ -13,6 +15,7 @@ const puppeteer = require('puppeteer-core');
 
 const [pageFile, listingFile] = process.argv.slice(2).map((f) => path.resolve(f));
 const RUNS = 3;
+const LISTING_LIMIT = 180000;
 const SEARCHES = ['report', 'IMG_0123', '*.flac', '写真_00??.jpg', 'zzzz'];
 
 async function withBrowser(work) {
@@ -70,24 +73,38 @@ async function main() {
       }
     });
   }
+  const all = [].concat(...Object.values(searches));
+  console.log(`chromium first paint of the page (tree and list)  ${median(paints).toFixed(0)} ms (target < 2000 ms)`);
+  for (const pattern of SEARCHES)
+    console.log(`search ${JSON.stringify(pattern).padEnd(16)} ${median(searches[pattern]).toFixed(0).padStart(5)} ms, ${hits[pattern]}`);
+  console.log(`search, slowest of the medians  ${Math.max(...SEARCHES.map((s) => median(searches[s]))).toFixed(0)} ms (target < 300 ms); slowest single ${Math.max(...all).toFixed(0)} ms`);
+  // The listing: its first paint and its load, each waited for at most
+  // LISTING_LIMIT ms (a text file this size may never finish).
   const listingPaints = [], listingLoads = [];
   for (let run = 0; run < RUNS; run++) {
     await withBrowser(async (page) => {
-      await page.goto('file://' + listingFile, { waitUntil: 'load', timeout: 120000 });
-      const [paint, load] = await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => {
+      await page.goto('file://' + listingFile, { waitUntil: 'commit', timeout: LISTING_LIMIT });
+      const [paint, load] = await (await page.waitForFunction((limit) => {
         const fcp = performance.getEntriesByName('first-contentful-paint')[0];
-        resolve([fcp ? fcp.startTime : NaN, performance.getEntriesByType('navigation')[0].loadEventEnd]);
-      })));
+        const nav = performance.getEntriesByType('navigation')[0];
+        const loaded = nav && nav.loadEventEnd > 0;
+        if (!loaded && performance.now() < limit) return false;
+        return [fcp ? fcp.startTime : -1, loaded ? nav.loadEventEnd : -1];
+      }, { timeout: LISTING_LIMIT + 60000, polling: 500 }, LISTING_LIMIT)).jsonValue();
       listingPaints.push(paint);
       listingLoads.push(load);
     });
   }
-  const all = [].concat(...Object.values(searches));
-  console.log(`chromium first paint of the page (tree and list)  ${median(paints).toFixed(0)} ms (target < 2000 ms)`);
-  console.log(`chromium listing as text: first paint ${median(listingPaints).toFixed(0)} ms, load ${median(listingLoads).toFixed(0)} ms (baseline)`);
-  for (const pattern of SEARCHES)
-    console.log(`search ${JSON.stringify(pattern).padEnd(16)} ${median(searches[pattern]).toFixed(0).padStart(5)} ms, ${hits[pattern]}`);
-  console.log(`search, slowest of the medians  ${Math.max(...SEARCHES.map((s) => median(searches[s]))).toFixed(0)} ms (target < 300 ms); slowest single ${Math.max(...all).toFixed(0)} ms`);
+  const ms = (v) => (v >= 0 ? v.toFixed(0) + ' ms' : `not within ${LISTING_LIMIT} ms`);
+  console.log(`chromium listing as text (baseline): first paint ${ms(median(listingPaints))}, load ${ms(median(listingLoads))}`);
+  if (process.env.CATALOOM_SCREENSHOT) {
+    await withBrowser(async (page) => {
+      await openPage(page);
+      await searchOnce(page, '旅行');
+      await page.click('#list .row[data-index="2"]');
+      await page.screenshot({ path: process.env.CATALOOM_SCREENSHOT });
+    });
+  }
 }
 
 main().catch((error) => {

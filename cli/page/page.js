@@ -7,7 +7,7 @@
   const ROW = 22;  // pixels per row, as in the style
   const KIND_FOLDER = 0, KIND_CATALOG = 1, KIND_DIRECTORY = 2;
   const ATTR_DIRECTORY = 0x10;
-  const SECONDS_1601_TO_1970 = 11644473600;
+  const TIME_OF_1970 = 11644473600 + 1;  // in the tables' seconds: since 1601, plus one
   const utf8 = new TextDecoder('utf-8');
   const $ = (id) => document.getElementById(id);
 
@@ -34,6 +34,24 @@
       this.at += length;
       return part;
     }
+  }
+
+  // A column of `count` numbers, read without a call per number.
+  function numbers(r, count) {
+    const bytes = r.bytes, out = new Float64Array(count);
+    let at = r.at;
+    for (let i = 0; i < count; i++) {
+      let value = 0, scale = 1, b;
+      do {
+        b = bytes[at++];
+        value += (b & 127) * scale;
+        scale *= 128;
+      } while (b & 128);
+      out[i] = value;
+    }
+    if (at > bytes.length) throw new Error('the page\'s data ends early');
+    r.at = at;
+    return out;
   }
 
   async function unpack() {
@@ -88,25 +106,29 @@
     }
     if (at !== count) throw new Error('the page\'s tree is damaged');
     d.first[nodeCount] = count;
-    d.names = r.text();
+    const nameBytes = r.span(r.number());
+    d.names = utf8.decode(nameBytes);
+    // Where each name starts in the text, counted on the bytes: a UTF-16
+    // unit per character, two from four-byte sequences, one per NUL.
     const start = d.nameStart = new Uint32Array(count + 1);
-    let p = 0;
-    for (let e = 0; e < count; e++) {
-      start[e] = p;
-      const end = d.names.indexOf('\0', p);
-      p = end < 0 ? d.names.length + 1 : end + 1;
+    let units = 0, e = 1;
+    for (let i = 0; i < nameBytes.length; i++) {
+      const b = nameBytes[i];
+      if (b === 0) start[e++] = ++units;
+      else if ((b & 0xc0) !== 0x80) units += b >= 0xf0 ? 2 : 1;
     }
+    if (count > 0 && e !== count) throw new Error('the page\'s names are damaged');
+    // A byte that is not UTF-8 became U+FFFD: count on the text instead.
+    for (let i = 1, p = 0; units !== d.names.length && i < count; i++) start[i] = p = d.names.indexOf('\0', p) + 1;
     start[count] = d.names.length + 1;
-    d.attributes = new Uint32Array(count);
-    for (let e = 0; e < count; e++) d.attributes[e] = r.number();
-    d.size = new Float64Array(count);  // -1 for unknown
-    for (let e = 0; e < count; e++) d.size[e] = r.number() - 1;
-    d.time = new Float64Array(count);  // seconds since 1601, 0 unknown
+    d.attributes = numbers(r, count);
+    d.size = numbers(r, count);  // -1 for unknown
+    for (let i = 0; i < count; i++) d.size[i]--;
+    d.time = numbers(r, count);  // seconds since 1601 plus one, 0 unknown
     let previous = 0;
-    for (let e = 0; e < count; e++) {
-      const v = r.number();
-      previous += v % 2 ? -(v + 1) / 2 : v / 2;
-      d.time[e] = previous;
+    for (let i = 0; i < count; i++) {
+      const v = d.time[i];
+      d.time[i] = previous += v % 2 ? -(v + 1) / 2 : v / 2;
     }
     d.holder = new Uint32Array(count);
     d.directoryOf = new Int32Array(count).fill(-1);
@@ -157,7 +179,7 @@
   // A time cell: local time, and both forms on hover.
   function timeCell(cell, seconds) {
     if (!seconds) return;
-    const date = new Date((seconds - SECONDS_1601_TO_1970) * 1000);
+    const date = new Date((seconds - TIME_OF_1970) * 1000);
     if (isNaN(date.getTime())) return;
     cell.textContent = localIso(date, ' ');
     cell.title = 'local: ' + localIso(date, 'T') + '\nUTC: ' + date.toISOString().replace('.000Z', 'Z');
@@ -333,7 +355,7 @@
     if (c.volume) text += '\nVolume: ' + grouping.format(c.volume - c.free) + ' bytes used, ' +
       grouping.format(c.free) + ' bytes free of ' + grouping.format(c.volume);
     if (c.fileSystem) text += ' (' + shown(c.fileSystem) + ')';
-    if (c.captured) text += '\nCaptured ' + localIso(new Date((c.captured - SECONDS_1601_TO_1970) * 1000), ' ');
+    if (c.captured) text += '\nCaptured ' + localIso(new Date((c.captured - TIME_OF_1970) * 1000), ' ');
     return text;
   }
   function folderSummary(node) {
@@ -372,26 +394,30 @@
   // Every entry whose name matches: a substring without wildcards, the
   // whole name with them ('*' any run, '?' one character); case is ignored.
   function find(pattern) {
+    const count = data.count;
+    if (/^\*+$/.test(pattern)) return Array.from({ length: count }, (_, i) => i);
     const wild = /[*?]/.test(pattern);
-    let source = '';
-    for (const c of pattern)
+    // A whole name: anchored at both ends, except where a '*' stands at an
+    // end (scanning on from every name's start costs more than the match).
+    const chars = [...pattern];
+    const anchorStart = wild && chars[0] !== '*', anchorEnd = wild && chars[chars.length - 1] !== '*';
+    while (chars[0] === '*') chars.shift();
+    while (chars[chars.length - 1] === '*') chars.pop();
+    let source = anchorStart ? '(?<![^\\0])' : '';
+    for (const c of chars)
       source += c === '*' ? '[^\\0]*' : c === '?' ? '[^\\0]' : c.replace(/[\\^$.*+?()[\]{}|/]/g, '\\$&');
-    if (wild) source = '(?<![^\\0])' + source + '(?![^\\0])';
-    const re = new RegExp(source, 'giu');
+    if (anchorEnd) source += '(?![^\\0])';
+    // '?' is one character, not one UTF-16 unit; without it the faster
+    // matching of units finds the same names.
+    const re = new RegExp(source, pattern.includes('?') ? 'giu' : 'gi');
     const start = data.nameStart, hits = [];
-    let low = 0, match;
-    while ((match = re.exec(data.names)) !== null) {
-      // The entry holding the match: the last one starting at or before it.
-      let high = data.count - 1;
-      while (low < high) {
-        const mid = (low + high + 1) >>> 1;
-        if (start[mid] <= match.index) low = mid;
-        else high = mid - 1;
-      }
-      hits.push(low);
-      re.lastIndex = start[low + 1];
-      low++;
-      if (low >= data.count) break;
+    let entry = 0, match;
+    while (entry < count && (match = re.exec(data.names)) !== null) {
+      // Hits come in order: the entry holding the match is found by
+      // stepping on, never more steps in all than there are entries.
+      while (start[entry + 1] <= match.index) entry++;
+      hits.push(entry);
+      re.lastIndex = start[++entry];
     }
     return hits;
   }

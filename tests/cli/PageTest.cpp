@@ -90,16 +90,17 @@ TEST_F(PageTest, TablesOfADataFolderByteForByte) {
         "\x00\x01\x00\x03\xe6\xa3\x9a"
         // The catalogue R: two entries, its file, file system, 1 directory,
         // 2 files, 5 bytes of files (plus 1), volume size and free space,
-        // captured (seconds since 1601).
+        // captured (seconds since 1601, plus 1).
         "\x01\x01\x02\x01R\x09\xe6\xa3\x9a/x.vmf\x04NTFS\x01\x02\x06"
-        "\x89\xcf\x95\x9a\x12\x89\xcf\x95\x9a\x02\xfe\xe7\xbf\xcc\x31"
+        "\x89\xcf\x95\x9a\x12\x89\xcf\x95\x9a\x02\xff\xe7\xbf\xcc\x31"
         // The directory ソ: one entry, itself the catalogue's second entry.
         "\x02\x01\x01\x01"
-        // Names, attributes, sizes plus 1, write times as differences.
+        // Names, attributes, sizes plus 1, write times (seconds plus 1) as
+        // differences.
         "\x07" "f\x00\xe3\x82\xbd\x00g"
         "\x20\x10\x20"
         "\x06\x02\x02"
-        "\x8e\xee\xb3\xa7\x61\x00\x00";
+        "\x90\xee\xb3\xa7\x61\x00\x00";
     EXPECT_EQ(Tables(Page()), std::string(kExpected, sizeof(kExpected) - 1));
 }
 

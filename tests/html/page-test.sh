@@ -29,5 +29,4 @@ cp fx/awkward.vmf data/棚/ && cp fx/hostile.vmf fx/long.vmf data/other/
 "$tool" export data --format html -o folder.html || { echo "FAIL: export of the data folder"; exit 1; }
 "$tool" export fx/awkward.vmf --format html -o single.html || { echo "FAIL: export of one catalogue"; exit 1; }
 
-CATALOOM_PAGES="$work" CATALOOM_CHROMIUM="$browser" NODE_PATH="$modules/node_modules" \
-  CATALOOM_SCREENSHOT="${CATALOOM_SCREENSHOT:-}" node --test --test-reporter=spec "$here/page.test.js"
+CATALOOM_PAGES="$work" CATALOOM_CHROMIUM="$browser" NODE_PATH="$modules/node_modules" node --test --test-reporter=spec "$here/page.test.js"

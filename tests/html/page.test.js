@@ -161,6 +161,9 @@ test('the search: every catalogue, substring or whole name with * and ?, case ig
     ['*.TXT', '1,003 hits', ['file0000.txt', 'other/long/many']],
     ['say*', '1 hit', ['say "hi".txt', '棚/Disc, one']],
     ['file29?0.*', '10 hits', ['file2900.dat', 'other/long/many']],
+    ['FILE29*', '100 hits', ['file2900.dat', 'other/long/many']],
+    ['*0.dat', '200 hits', ['file0010.dat', 'other/long/many']],
+    ['**', '3,021 hits', ['"><img src=x onerror="window.pwned=2">', 'other/<i>cat</i>"\'']],
     ['京', '1 hit', ['京都.jpg', '棚/ディスク/写真/旅行']],
     ['京*', '1 hit', ['京都.jpg', '棚/ディスク/写真/旅行']],
     ['jpg?', '0 hits', undefined],
@@ -188,13 +191,6 @@ test('a click on a hit shows it in the tree; a double click lists its directory'
   await page.click('#list .row');
   assert.deepEqual(await selectedInTree(page), ['many']);
   assert.deepEqual(await tree(page), ['data', 'other', '<i>cat</i>"\'', 'long', 'many', '棚']);
-  if (process.env.CATALOOM_SCREENSHOT) {
-    await search(page, 'file29');
-    await page.click('#list .row[data-index="3"]');
-    await page.screenshot({ path: process.env.CATALOOM_SCREENSHOT });
-    await search(page, 'file2950');
-    await page.click('#list .row');
-  }
   await page.click('#list .row', { count: 2 });
   assert.equal(await text(page, '#count'), '3,000 items');
   const selected = await page.$$eval('#list .row.selected', (all) => all.map((r) => r.firstChild.textContent));
