@@ -15,7 +15,7 @@ const puppeteer = require('puppeteer-core');
 
 const [pageFile, listingFile] = process.argv.slice(2).map((f) => path.resolve(f));
 const RUNS = 3;
-const LISTING_LIMIT = 180000;
+const LISTING_LIMIT = 60000;
 const SEARCHES = ['report', 'IMG_0123', '*.flac', '写真_00??.jpg', 'zzzz'];
 
 async function withBrowser(work) {
@@ -78,25 +78,36 @@ async function main() {
   for (const pattern of SEARCHES)
     console.log(`search ${JSON.stringify(pattern).padEnd(16)} ${median(searches[pattern]).toFixed(0).padStart(5)} ms, ${hits[pattern]}`);
   console.log(`search, slowest of the medians  ${Math.max(...SEARCHES.map((s) => median(searches[s]))).toFixed(0)} ms (target < 300 ms); slowest single ${Math.max(...all).toFixed(0)} ms`);
-  // The listing: its first paint and its load, each waited for at most
-  // LISTING_LIMIT ms (a text file this size may never finish).
+  // The listing: its first paint (the first screen of text) and its load,
+  // waited for at most LISTING_LIMIT ms; a listing that does not load in
+  // that time is opened once, and how much of it the browser took is told.
   const listingPaints = [], listingLoads = [];
-  for (let run = 0; run < RUNS; run++) {
+  let taken = '';
+  for (let run = 0; run < RUNS && !taken; run++) {
     await withBrowser(async (page) => {
-      await page.goto('file://' + listingFile, { waitUntil: 'commit', timeout: LISTING_LIMIT });
-      const [paint, load] = await (await page.waitForFunction((limit) => {
-        const fcp = performance.getEntriesByName('first-contentful-paint')[0];
-        const nav = performance.getEntriesByType('navigation')[0];
-        const loaded = nav && nav.loadEventEnd > 0;
-        if (!loaded && performance.now() < limit) return false;
-        return [fcp ? fcp.startTime : -1, loaded ? nav.loadEventEnd : -1];
-      }, { timeout: LISTING_LIMIT + 60000, polling: 500 }, LISTING_LIMIT)).jsonValue();
+      let loaded = -1;
+      const start = Date.now();
+      const navigation = page.goto('file://' + listingFile, { waitUntil: 'load', timeout: LISTING_LIMIT })
+        .then(() => { loaded = 1; }, () => { loaded = 0; });
+      let paint = -1;
+      while (loaded < 0 && paint < 0) {
+        await new Promise((resolve) => setTimeout(resolve, 250));
+        paint = await page.evaluate(() =>
+          performance.getEntriesByName('first-contentful-paint').map((e) => e.startTime).concat(-1)[0]).catch(() => -1);
+      }
+      await navigation;
       listingPaints.push(paint);
-      listingLoads.push(load);
+      if (loaded) {
+        listingLoads.push(await page.evaluate(() => performance.getEntriesByType('navigation')[0].loadEventEnd));
+      } else {
+        const shown = await page.evaluate(() => document.body.textContent.length).catch(() => 0);
+        taken = `not loaded in ${((Date.now() - start) / 1000).toFixed(0)} s: ${(shown / 1e6).toFixed(1)} million ` +
+          `characters of ${(fs.statSync(listingFile).size / 1e6).toFixed(1)} MB taken in`;
+      }
     });
   }
-  const ms = (v) => (v >= 0 ? v.toFixed(0) + ' ms' : `not within ${LISTING_LIMIT} ms`);
-  console.log(`chromium listing as text (baseline): first paint ${ms(median(listingPaints))}, load ${ms(median(listingLoads))}`);
+  console.log(`chromium listing as text (baseline): first paint ${median(listingPaints).toFixed(0)} ms, ` +
+    (taken || `load ${median(listingLoads).toFixed(0)} ms`));
   if (process.env.CATALOOM_SCREENSHOT) {
     await withBrowser(async (page) => {
       await openPage(page);
