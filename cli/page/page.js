@@ -106,21 +106,15 @@
     }
     if (at !== count) throw new Error('the page\'s tree is damaged');
     d.first[nodeCount] = count;
-    const nameBytes = r.span(r.number());
-    d.names = utf8.decode(nameBytes);
-    // Where each name starts in the text, counted on the bytes: a UTF-16
-    // unit per character, two from four-byte sequences, one per NUL.
-    const start = d.nameStart = new Uint32Array(count + 1);
-    let units = 0, e = 1;
-    for (let i = 0; i < nameBytes.length; i++) {
-      const b = nameBytes[i];
-      if (b === 0) start[e++] = ++units;
-      else if ((b & 0xc0) !== 0x80) units += b >= 0xf0 ? 2 : 1;
-    }
+    // The names stay bytes until the first screen is drawn (texts() makes
+    // them one text for the search): where each starts, on the bytes.
+    const nameBytes = d.nameBytes = r.span(r.number());
+    const byteStart = d.byteStart = new Uint32Array(count + 1);
+    let e = 1;
+    for (let i = 0; i < nameBytes.length; i++) if (nameBytes[i] === 0) byteStart[e++] = i + 1;
     if (count > 0 && e !== count) throw new Error('the page\'s names are damaged');
-    // A byte that is not UTF-8 became U+FFFD: count on the text instead.
-    for (let i = 1, p = 0; units !== d.names.length && i < count; i++) start[i] = p = d.names.indexOf('\0', p) + 1;
-    start[count] = d.names.length + 1;
+    byteStart[count] = nameBytes.length + 1;
+    d.names = null;
     d.attributes = numbers(r, count);
     d.size = numbers(r, count);  // -1 for unknown
     for (let i = 0; i < count; i++) d.size[i]--;
@@ -144,7 +138,30 @@
   }
 
   let data;
-  const entryName = (e) => data.names.substring(data.nameStart[e], data.nameStart[e + 1] - 1);
+  const entryName = (e) => (data.names !== null
+    ? data.names.substring(data.nameStart[e], data.nameStart[e + 1] - 1)
+    : utf8.decode(data.nameBytes.subarray(data.byteStart[e], data.byteStart[e + 1] - 1)));
+
+  // Every name in one text, NUL between them, and where each starts in it:
+  // a UTF-16 unit per character counted on the bytes, two for a four-byte
+  // sequence.
+  function texts() {
+    if (data.names !== null) return;
+    const bytes = data.nameBytes, count = data.count, names = utf8.decode(bytes);
+    const start = new Uint32Array(count + 1);
+    let units = 0, e = 1;
+    for (let i = 0; i < bytes.length; i++) {
+      const b = bytes[i];
+      if (b === 0) start[e++] = ++units;
+      else if ((b & 0xc0) !== 0x80) units += b >= 0xf0 ? 2 : 1;
+    }
+    // A byte that is not UTF-8 became U+FFFD: count on the text instead.
+    for (let i = 1, p = 0; units !== names.length && i < count; i++) start[i] = p = names.indexOf('\0', p) + 1;
+    start[count] = names.length + 1;
+    data.nameStart = start;
+    data.names = names;
+    data.nameBytes = data.byteStart = null;
+  }
   const nodeName = (n) => (data.entry[n] >= 0 ? entryName(data.entry[n]) : data.nodeName[n]);
   const childNodes = (n) => data.children[n] || [];
   const catalogOf = (n) => {
@@ -394,6 +411,7 @@
   // Every entry whose name matches: a substring without wildcards, the
   // whole name with them ('*' any run, '?' one character); case is ignored.
   function find(pattern) {
+    texts();
     const count = data.count;
     if (/^\*+$/.test(pattern)) return Array.from({ length: count }, (_, i) => i);
     const wild = /[*?]/.test(pattern);
@@ -498,6 +516,8 @@
       plural(data.count, 'entry', 'entries') + ' on this page';
     document.title = shown(nodeName(0)) + ' – catalogues';
     document.body.dataset.state = 'ready';
+    // The search's text is made once the first screen is drawn.
+    requestAnimationFrame(() => setTimeout(texts));
   }
 
   unpack().then((bytes) => {
