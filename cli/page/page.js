@@ -56,6 +56,7 @@
 
   async function unpack() {
     const text = $('data').textContent.trim();
+    $('data').remove();  // the text is read: the document need not keep it
     let bytes;
     if (Uint8Array.fromBase64) {
       bytes = Uint8Array.fromBase64(text);
