@@ -128,7 +128,9 @@ std::string PageData::Encode() const {
         }
     }
     std::string out(kMagic, 4);
-    out.reserve(names_.size() + count * 8);
+    // Room for the numbers of an entry (at most 31 bytes, rarely a third of
+    // that) and of a node, so the text grows without copies as a rule.
+    out.reserve(names_.size() + count * 12 + nodes_.size() * 48);
     PutNumber(out, nodes_.size());
     PutNumber(out, count);
     for (std::size_t i = 0; i < nodes_.size(); ++i) {
