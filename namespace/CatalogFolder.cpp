@@ -10,7 +10,7 @@
 #include "core/CatalogPath.h"
 #include "core/CatalogReader.h"
 #include "core/ItemIdFactory.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ComPtr.h"
 #include "namespace/ComResult.h"
 #include "namespace/FolderObjects.h"
@@ -23,7 +23,7 @@
 #include "namespace/ViewList.h"
 #include "platform/Platform.h"
 #include "platform/win32/ShellFolderPath.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom {
 namespace {

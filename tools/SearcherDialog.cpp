@@ -8,14 +8,14 @@
 
 #include "core/CatalogSearch.h"
 #include "core/PathUtil.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ComResult.h"
 #include "namespace/ProcessObjects.h"
 #include "namespace/IconCache.h"
 #include "namespace/ShellUtil.h"
 #include "resources/CataloomResource.h"
 #include "tools/LocationLauncher.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom {
 namespace {

@@ -24,7 +24,7 @@
 #include "tests/searcher/SearcherTestSupport.h"
 #include "tests/support/WinTestSupport.h"
 #include "tests/tools/SheetTestSupport.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom::test {
 namespace {

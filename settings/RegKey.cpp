@@ -1,4 +1,4 @@
-#include "namespace/RegKey.h"
+#include "settings/RegKey.h"
 
 #include <cstring>
 
