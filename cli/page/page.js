@@ -370,7 +370,7 @@
     let text = 'Catalogue ' + shown(nodeName(node)) + ' (' + shown(c.file) + '): ' +
       plural(c.directories, 'directory', 'directories') + ', ' + plural(c.files, 'file', 'files') + ', ' +
       plural(c.bytes, 'byte', 'bytes');
-    if (c.volume) text += '\nVolume: ' + grouping.format(c.volume - c.free) + ' bytes used, ' +
+    if (c.volume) text += '\nVolume: ' + grouping.format(Math.max(0, c.volume - c.free)) + ' bytes used, ' +
       grouping.format(c.free) + ' bytes free of ' + grouping.format(c.volume);
     if (c.fileSystem) text += ' (' + shown(c.fileSystem) + ')';
     if (c.captured) text += '\nCaptured ' + localIso(new Date((c.captured - TIME_OF_1970) * 1000), ' ');
