@@ -5,7 +5,9 @@
 #include "cli/PageData.h"
 #include "cli/Terminal.h"
 #include "core/CatalogWalker.h"
+#include "core/CatalogPath.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 #include "platform/Console.h"
 
 #include <cstring>
@@ -33,7 +35,8 @@ public:
     // the export names it (code page 932).
     virtual void Catalog(const char* path, const char* name, const std::string& file,
                          const CatalogHeader& header) = 0;
-    virtual void Entry(const char* inner, std::size_t length, const std::uint8_t* entry) = 0;
+    // False for an entry the writer cannot write.
+    virtual bool Entry(const char* inner, std::size_t length, const std::uint8_t* entry) = 0;
     virtual void EnteringDirectory() {}
     // Writes what is left; false if that failed.
     virtual bool End() = 0;
@@ -49,7 +52,7 @@ struct CatalogLabel {
 // lines in CR LF (RFC 4180), JSON is one array with an object per line.
 class RowWriter : public ExportWriter {
 public:
-    RowWriter(Format format, Output& output) : format_(format), output_(output) {
+    RowWriter(Format format, bool rawCells, Output& output) : format_(format), raw_(rawCells), output_(output) {
         switch (format_) {
         case Format::kCsv: output_.Write("catalogue,catalogue_file,path,type,size,created,modified,attributes\r\n"); break;
         case Format::kJson: output_.Write("["); break;
@@ -62,7 +65,7 @@ public:
         label_ = Label(RootName(header).c_str(), file);
     }
 
-    void Entry(const char* inner, std::size_t, const std::uint8_t* e) override { Row(label_, inner, e); }
+    bool Entry(const char* inner, std::size_t, const std::uint8_t* entry) override { return Row(label_, inner, entry); }
 
     bool End() override {
         if (format_ == Format::kJson) output_.Write(rows_ == 0 ? "]\n" : "\n]\n");
@@ -72,12 +75,12 @@ public:
 private:
     CatalogLabel Label(const char* name, const std::string& file) const {
         CatalogLabel label;
-        std::string utf8Name = platform::console::ToUtf8(name);
+        std::string utf8Name = platform::console::ToUtf8(VisibleName(name));
         switch (format_) {
         case Format::kCsv:
-            AppendCsvField(label.prefix, utf8Name);
+            AppendCsvText(label.prefix, utf8Name, raw_);
             label.prefix += ',';
-            AppendCsvField(label.prefix, DataPath(file.c_str()));
+            AppendCsvText(label.prefix, DataPath(file.c_str()), raw_);
             label.prefix += ',';
             break;
         case Format::kJson:
@@ -91,20 +94,23 @@ private:
         case Format::kHtml:
             // The opening quote of the Filename field and the catalogue's
             // file, quotes doubled; the row adds the path inside it.
-            AppendCsvField(label.prefix, DataPath(file.c_str(), '\\'), true);
+            AppendCsvText(label.prefix, DataPath(file.c_str(), '\\'), raw_, true);
             label.prefix.pop_back();
             break;
         }
         return label;
     }
 
-    void Row(const CatalogLabel& label, const char* inner, const std::uint8_t* e) {
+    // False for a row the format cannot write unambiguously: the file-list
+    // format joins names with backslashes, which a visible form holds too.
+    bool Row(const CatalogLabel& label, const char* inner, const std::uint8_t* e) {
+        if (format_ == Format::kEfu && HoldsDamagedName(inner)) return false;
         row_ = label.prefix;
         bool directory = EntryRecord::IsDirectory(e);
         std::uint64_t size = EntryRecord::FileSize(e);
         switch (format_) {
         case Format::kCsv:
-            AppendCsvField(row_, PathBelowRoot(inner));
+            AppendCsvText(row_, PathBelowRoot(inner), raw_);
             row_ += directory ? ",directory," : ",file,";
             AppendSize(row_, size, "");
             row_ += ',';
@@ -146,6 +152,7 @@ private:
         }
         }
         output_.Write(row_);
+        return true;
     }
 
     // The file-list format takes times as file times; 0 is unknown.
@@ -153,7 +160,13 @@ private:
         if (time != 0) AppendNumber(row_, time);
     }
 
+    static bool HoldsDamagedName(const char* inner) {
+        const char* below = BelowCatalogRoot(inner);
+        return *below != '\0' && VisiblePath(below + 1, '\\') != below + 1;
+    }
+
     Format format_;
+    bool raw_;
     Output& output_;
     CatalogLabel label_;
     std::string row_;
@@ -170,7 +183,10 @@ public:
     void Catalog(const char* path, const char* name, const std::string& file, const CatalogHeader& header) override {
         data_.Catalog(path, name, DataPath(file.c_str()), header);
     }
-    void Entry(const char*, std::size_t length, const std::uint8_t* entry) override { data_.Entry(length, entry); }
+    bool Entry(const char*, std::size_t length, const std::uint8_t* entry) override {
+        data_.Entry(length, entry);
+        return true;
+    }
     void EnteringDirectory() override { data_.EnteringDirectory(); }
     bool End() override { return WriteHtmlPage(data_, output_); }
 
@@ -179,18 +195,57 @@ private:
     PageData data_;
 };
 
-// Every entry of every sound catalogue below a data folder, in name order;
-// damaged catalogues are skipped with a warning.
-class FolderExport : public WalkVisitor {
+// Rows of the entries a walk reaches; an entry left out (a name that holds a
+// path separator, or one the format cannot write) is named in a warning.
+class EntryRows : public WalkVisitor {
 public:
-    FolderExport(ExportWriter& writer, CatalogReader& reader, const std::string& root)
-        : writer_(writer), reader_(reader), rootLength_(root.size()) {}
+    explicit EntryRows(ExportWriter& writer) : writer_(writer) {}
 
     bool Stopped() override { return platform::console::Interrupted(); }
 
     void Folder(const char* path, const char* name) override { writer_.Folder(path, name); }
 
     void Entering(const char*, const char*) override { writer_.EnteringDirectory(); }
+
+    void Entry(const char* path, const char* inner, std::size_t length, const std::uint8_t* entry) override {
+        if (!writer_.Entry(inner, length, entry))
+            Skip(path, ShowCatalogPath(BelowCatalogRoot(inner) + 1), "the file-list format cannot write a damaged name");
+    }
+
+    void Unreachable(const char* path, const std::uint8_t* entry) override {
+        const char* name = EntryRecord::Name(entry);
+        // Otherwise reached only when a catalogue changes between the check
+        // and the export.
+        if (FitsCatalogPath(name)) Damaged(path);
+        else Skip(path, VisibleName(name), std::string("its name ") + NameFaultText(FindNameFault(name)));
+    }
+
+    void Damaged(const char* path) override {
+        Error("warning: damaged catalogue skipped: " + ShowPath(path));
+        ++skipped_;
+    }
+
+    std::size_t Skipped() const { return skipped_; }
+
+protected:
+    ExportWriter& writer_;
+
+private:
+    // `shown` is the entry's name or path, already made visible.
+    void Skip(const char* path, const std::string& shown, const std::string& why) {
+        Error("warning: entry skipped, " + why + ": " + ShowPath(path) + " " + shown);
+        ++skipped_;
+    }
+
+    std::size_t skipped_ = 0;
+};
+
+// Every entry of every sound catalogue below a data folder, in name order;
+// damaged catalogues are skipped with a warning.
+class FolderExport : public EntryRows {
+public:
+    FolderExport(ExportWriter& writer, CatalogReader& reader, const std::string& root)
+        : EntryRows(writer), reader_(reader), rootLength_(root.size()) {}
 
     bool Catalog(const char* path, const char* file, const CatalogHeader& header) override {
         std::string name = RootName(header);
@@ -204,48 +259,16 @@ public:
         return true;
     }
 
-    void Entry(const char*, const char* inner, std::size_t length, const std::uint8_t* entry) override {
-        writer_.Entry(inner, length, entry);
-    }
-
-    // Reached only when a catalogue changes between the check and the export.
-    void Unreachable(const char* path, const std::uint8_t*) override { Damaged(path); }
-
-    void Damaged(const char* path) override {
-        Error("warning: damaged catalogue skipped: " + ShowPath(path));
-        ++skipped_;
-    }
-
-    std::size_t Skipped() const { return skipped_; }
-
 private:
-    ExportWriter& writer_;
     CatalogReader& reader_;
     std::size_t rootLength_;
-    std::size_t skipped_ = 0;
-};
-
-// The entries of one catalogue.
-class CatalogExport : public WalkVisitor {
-public:
-    explicit CatalogExport(ExportWriter& writer) : writer_(writer) {}
-    bool Stopped() override { return platform::console::Interrupted(); }
-    void Entering(const char*, const char*) override { writer_.EnteringDirectory(); }
-    void Entry(const char*, const char* inner, std::size_t length, const std::uint8_t* entry) override {
-        writer_.Entry(inner, length, entry);
-    }
-    void Unreachable(const char*, const std::uint8_t*) override { damaged = true; }
-    void Damaged(const char*) override { damaged = true; }
-    bool damaged = false;
-
-private:
-    ExportWriter& writer_;
 };
 
 struct ExportOptions {
     const char* source = nullptr;
     const char* output = nullptr;
     Format format = Format::kCsv;
+    bool rawCells = false;
 };
 
 bool ParseOptions(const Arguments& args, ExportOptions& options) {
@@ -255,6 +278,8 @@ bool ParseOptions(const Arguments& args, ExportOptions& options) {
         bool hasValue = i + 1 < args.size();
         if (std::strcmp(a, "-o") == 0 && hasValue && options.output == nullptr) {
             options.output = args[++i];
+        } else if (std::strcmp(a, "--raw-cells") == 0) {
+            options.rawCells = true;
         } else if (std::strcmp(a, "--format") == 0 && hasValue && !formatGiven) {
             const char* f = args[++i];
             formatGiven = true;
@@ -277,7 +302,7 @@ bool ParseOptions(const Arguments& args, ExportOptions& options) {
 int ExportCommand(const Arguments& args) {
     ExportOptions options;
     if (!ParseOptions(args, options)) {
-        Error("usage: cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu|html] [-o OUT]");
+        Error("usage: cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu|html] [--raw-cells] [-o OUT|-]");
         return kExitUsage;
     }
     std::string source = platform::console::ArgumentPath(options.source);
@@ -286,10 +311,16 @@ int ExportCommand(const Arguments& args) {
     CatalogHeader header;
     if (!folder && !OpenCatalogArgument(options.source, source, header)) return kExitFailure;
 
-    std::string target = options.output ? platform::console::ArgumentPath(options.output) : "";
+    // "-o -" is standard output, as when no -o is given.
+    bool toFile = options.output != nullptr && std::strcmp(options.output, "-") != 0;
+    std::string target = toFile ? platform::console::ArgumentPath(options.output) : "";
     CatalogHeader existing;
-    if (!target.empty() && (target.size() >= kMaxPath || path::IsDirectory(target.c_str()) ||
-                            ReadCatalogHeader(target.c_str(), &existing))) {
+    const char* refusal = target.empty() ? nullptr : Output::Refusal(target);
+    if (refusal != nullptr) {
+        Error("will not write the export to " + ShowPath(target) + ": " + refusal);
+        return kExitUsage;
+    }
+    if (!target.empty() && (target.size() >= kMaxPath || ReadCatalogHeader(target.c_str(), &existing))) {
         // Never replaces a catalogue (the one being exported, say) with its list.
         Error("will not write the export to " + ShowPath(target));
         return kExitUsage;
@@ -310,7 +341,7 @@ int ExportCommand(const Arguments& args) {
     }
     std::unique_ptr<ExportWriter> writer;
     if (options.format == Format::kHtml) writer = std::make_unique<PageWriter>(output, folder ? source : "");
-    else writer = std::make_unique<RowWriter>(options.format, output);
+    else writer = std::make_unique<RowWriter>(options.format, options.rawCells, output);
     bool complete = true;
     if (folder) {
         FolderExport walk(*writer, reader, source);
@@ -319,10 +350,9 @@ int ExportCommand(const Arguments& args) {
         complete = walk.Skipped() == 0;
     } else {
         writer->Catalog(source.c_str(), path::LastComponent(source.c_str()), source, header);
-        CatalogExport walk(*writer);
+        EntryRows walk(*writer);
         CatalogWalker(reader, walk, CatalogWalker::kExportCapacity).Walk(source.c_str(), rootName.c_str());
-        if (walk.damaged) Error("warning: damaged catalogue, export incomplete: " + ShowPath(source));
-        complete = !walk.damaged;
+        complete = walk.Skipped() == 0;
     }
     if (platform::console::Interrupted()) {
         Error(target.empty() ? "export stopped" : "export stopped; nothing was written");

@@ -1,5 +1,6 @@
 #include "cli/PageData.h"
 
+#include "core/StoredName.h"
 #include "platform/Console.h"
 
 #include <cstring>
@@ -39,7 +40,8 @@ std::string HeaderText(const char* field, std::size_t size) {
 
 }  // namespace
 
-std::string PageName(const char* stored) { return platform::console::ToUtf8(stored); }
+// A damaged name in its visible form, as every export writes it.
+std::string PageName(const char* stored) { return platform::console::ToUtf8(VisibleName(stored)); }
 
 PageData::PageData(const std::string& rootPath, const std::string& rootName) {
     if (rootPath.empty()) return;

@@ -15,7 +15,8 @@
 
 namespace cataloom::cli {
 
-// The one place a stored name becomes the page's UTF-8 text.
+// The one place a stored name becomes the page's UTF-8 text (a damaged
+// name in its visible form, "\xHH").
 std::string PageName(const char* stored);
 
 class PageData {

@@ -23,8 +23,8 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 mkdir -p fx data/棚 data/other src/写真/旅行
 printf '12345' > src/写真/旅行/京都.jpg
-"$fixtures" fx || { echo "FAIL: cli_fixtures"; exit 1; }
-cp fx/awkward.vmf data/棚/ && cp fx/hostile.vmf fx/long.vmf data/other/
+"$fixtures" fx && "$fixtures" --page fx || { echo "FAIL: cli_fixtures"; exit 1; }
+cp fx/awkward.vmf data/棚/ && cp fx/hostile-markup.vmf fx/long-list.vmf data/other/
 "$tool" capture src -o data/棚/disc.vmf --name ディスク >/dev/null || { echo "FAIL: capture"; exit 1; }
 "$tool" export data --format html -o folder.html || { echo "FAIL: export of the data folder"; exit 1; }
 "$tool" export fx/awkward.vmf --format html -o single.html || { echo "FAIL: export of one catalogue"; exit 1; }
