@@ -2,6 +2,7 @@
 
 #include "core/CatalogPath.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 
 #include <algorithm>
 #include <cstring>
@@ -21,7 +22,11 @@ public:
     explicit SoundnessCheck(WalkVisitor& visitor) : visitor_(visitor) {}
     bool Stopped() override { return visitor_.Stopped(); }
     void Entry(const char*, const char*, std::size_t, const std::uint8_t*) override {}
-    void Unreachable(const char*, const std::uint8_t*) override { sound = false; }
+    // A name holding a separator is the entry's own damage: the walk leaves
+    // it out (its visitor warns); a path beyond the capacity is the catalogue's.
+    void Unreachable(const char*, const std::uint8_t* entry) override {
+        if (FitsCatalogPath(EntryRecord::Name(entry))) sound = false;
+    }
     void Damaged(const char*) override { sound = false; }
     bool sound = true;
 
@@ -157,7 +162,8 @@ void CatalogWalker::WalkDirectory(GuardedLists& lists, const char* path, char* i
     for (const std::uint8_t* e = list.Get(); EntryRecord::Size(e) != 0 && !visitor_.Stopped();
          e += EntryRecord::Size(e)) {
         const char* name = EntryRecord::Name(e);
-        int childLength = AppendCatalogName(inner, base, capacity_, name);
+        // A name that would read back as other components gets no path.
+        int childLength = FitsCatalogPath(name) ? AppendCatalogName(inner, base, capacity_, name) : -1;
         if (childLength < 0) {
             visitor_.Unreachable(path, e);
             continue;
