@@ -10,7 +10,7 @@
 #include "core/CaptureTexts.h"
 #include "core/CatalogFile.h"
 #include "namespace/ProcessObjects.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "resources/CataloomResource.h"
 #include "tests/capture/CaptureWindowSupport.h"
 #include "tests/core/CaptureRun.h"
@@ -47,6 +47,8 @@ TEST_F(CreateSafetyTest, NoAndCancelKeepTheDialogAndTheFileAndYesReplacesItOnlyW
         for (int answer : {IDNO, IDCANCEL}) {
             PressDialogButton(dialog, IDOK);
             EXPECT_EQ(AnswerMessage(answer), kOverwriteText);
+            // Long enough for a wrongly started capture to show its window.
+            EXPECT_EQ(WaitForOwnDialog(kProgressCaption, 2000), nullptr) << answer;
             EXPECT_TRUE(IsWindowVisible(dialog));
             EXPECT_EQ(ControlText(dialog, IDC_CATALOG_NAME), "古い");
             EXPECT_EQ(FileBytes(DataPath("古い.vmf")), before);
