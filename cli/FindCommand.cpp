@@ -2,8 +2,10 @@
 #include "cli/Terminal.h"
 #include "core/CatalogPath.h"
 #include "core/CatalogSearch.h"
+#include "core/CatalogWalker.h"
 #include "core/DisplayText.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 #include "platform/Console.h"
 
 #include <algorithm>
@@ -29,7 +31,15 @@ public:
         } else if (hit.kind == SearchHit::Kind::kCatalog) {
             date = FormatListTime(hit.header->captureTime);
         }
-        Print(ShowPath(location) + "\t" + size + "\t" + date + "\n");
+        Print(ShowCatalogPath(location) + "\t" + size + "\t" + date + "\n");
+    }
+
+    // With the tool's capacity only a name holding a separator comes here.
+    void Unreachable(const char* path, const std::uint8_t* entry) override {
+        const char* name = EntryRecord::Name(entry);
+        Error("warning: entry not listed, its name " + std::string(NameFaultText(FindNameFault(name))) + ": " +
+              ShowPath(path) + " " + VisibleName(name));
+        ++damaged_;
     }
 
     void Damaged(const char* path) override {
@@ -65,6 +75,11 @@ int FindCommand(const Arguments& args) {
         Error("no such data folder: " + ShowPath(dataRoot));
         return kExitFailure;
     }
+    // Bytes that are not text would become "?", a wildcard of their own.
+    if (!platform::console::IsExactArgumentText(operands[1])) {
+        Error("the pattern is not text in this locale's encoding");
+        return kExitUsage;
+    }
     std::string pattern = platform::console::ArgumentText(operands[1]);
     std::string relative = location ? platform::console::ArgumentPath(location) : "";
     char start[kMaxPath];
@@ -81,7 +96,8 @@ int FindCommand(const Arguments& args) {
     NameMatcher matcher(pattern.c_str(), matchCase);
     CatalogReader reader;
     HitPrinter printer(dataRoot);
-    CatalogSearch search(matcher, reader, printer, nullptr);
+    // The tool has no path limit: every hit is listed, however deep.
+    CatalogSearch search(matcher, reader, printer, nullptr, CatalogWalker::kExportCapacity);
     search.Walk(start, inner);
     return printer.DamagedCount() == 0 ? kExitOk : kExitFailure;
 }

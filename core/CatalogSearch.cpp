@@ -38,17 +38,22 @@ public:
         if (EntryRecord::IsDirectory(entry)) search_.sink_.PassingDirectory(inner, length, entry);
     }
     void Damaged(const char* path) override { search_.sink_.Damaged(path); }
+    void Unreachable(const char* path, const std::uint8_t* entry) override {
+        if (EntryRecord::IsDirectory(entry) || search_.matcher_.Matches(EntryRecord::Name(entry)))
+            search_.sink_.Unreachable(path, entry);
+    }
 
 private:
     const CatalogSearch& search_;
 };
 
-CatalogSearch::CatalogSearch(const NameMatcher& matcher, CatalogReader& reader, SearchSink& sink, StopCheck stop)
-    : matcher_(matcher), reader_(reader), sink_(sink), stop_(std::move(stop)) {}
+CatalogSearch::CatalogSearch(const NameMatcher& matcher, CatalogReader& reader, SearchSink& sink, StopCheck stop,
+                             std::size_t capacity)
+    : matcher_(matcher), reader_(reader), sink_(sink), stop_(std::move(stop)), capacity_(capacity) {}
 
 void CatalogSearch::Walk(const char* path, const char* inner) {
     Matching matching(*this);
-    CatalogWalker(reader_, matching).Walk(path, inner);
+    CatalogWalker(reader_, matching, capacity_).Walk(path, inner);
 }
 
 CatalogSearch::Location CatalogSearch::ResolveLocation(const char* dataRoot, const char* location, char* start,
