@@ -1,6 +1,8 @@
 #include "cli/Commands.h"
 #include "cli/DataText.h"
+#include "cli/HtmlPage.h"
 #include "cli/Output.h"
+#include "cli/PageData.h"
 #include "cli/Terminal.h"
 #include "core/CatalogWalker.h"
 #include "core/CatalogPath.h"
@@ -9,11 +11,36 @@
 #include "platform/Console.h"
 
 #include <cstring>
+#include <memory>
 
 namespace cataloom::cli {
 namespace {
 
-enum class Format { kCsv, kJson, kEfu };
+enum class Format { kCsv, kJson, kEfu, kHtml };
+
+// The catalogue's name, which the header need not terminate.
+std::string RootName(const CatalogHeader& header) {
+    char name[kMaxCatalogNameLength + 1];
+    text::CopyTruncated(name, sizeof(name), header.name);
+    return name;
+}
+
+// What an export writes, told of the walk's folders, catalogues and
+// entries: rows of a data format, or the web page.
+class ExportWriter {
+public:
+    virtual ~ExportWriter() = default;
+    virtual void Folder(const char* /*path*/, const char* /*name*/) {}
+    // `path` is the catalogue's file, `name` its file name, `file` the file as
+    // the export names it (code page 932).
+    virtual void Catalog(const char* path, const char* name, const std::string& file,
+                         const CatalogHeader& header) = 0;
+    // False for an entry the writer cannot write.
+    virtual bool Entry(const char* inner, std::size_t length, const std::uint8_t* entry) = 0;
+    virtual void EnteringDirectory() {}
+    // Writes what is left; false if that failed.
+    virtual bool End() = 0;
+};
 
 // How the rows of one catalogue begin: its name and file, already quoted
 // for the format, so each row only adds what is its own.
@@ -23,18 +50,29 @@ struct CatalogLabel {
 
 // Writes the rows of one format: CSV and the file-list format end their
 // lines in CR LF (RFC 4180), JSON is one array with an object per line.
-class RowWriter {
+class RowWriter : public ExportWriter {
 public:
-    RowWriter(Format format, bool rawCells, Output& output) : format_(format), raw_(rawCells), output_(output) {}
-
-    void Begin() {
+    RowWriter(Format format, bool rawCells, Output& output) : format_(format), raw_(rawCells), output_(output) {
         switch (format_) {
         case Format::kCsv: output_.Write("catalogue,catalogue_file,path,type,size,created,modified,attributes\r\n"); break;
         case Format::kJson: output_.Write("["); break;
         case Format::kEfu: output_.Write("Filename,Size,Date Modified,Date Created,Attributes\r\n"); break;
+        case Format::kHtml: break;
         }
     }
 
+    void Catalog(const char*, const char*, const std::string& file, const CatalogHeader& header) override {
+        label_ = Label(RootName(header).c_str(), file);
+    }
+
+    bool Entry(const char* inner, std::size_t, const std::uint8_t* entry) override { return Row(label_, inner, entry); }
+
+    bool End() override {
+        if (format_ == Format::kJson) output_.Write(rows_ == 0 ? "]\n" : "\n]\n");
+        return true;
+    }
+
+private:
     CatalogLabel Label(const char* name, const std::string& file) const {
         CatalogLabel label;
         std::string utf8Name = platform::console::ToUtf8(VisibleName(name));
@@ -53,6 +91,7 @@ public:
             label.prefix += ",\"path\":";
             break;
         case Format::kEfu:
+        case Format::kHtml:
             // The opening quote of the Filename field and the catalogue's
             // file, quotes doubled; the row adds the path inside it.
             AppendCsvText(label.prefix, DataPath(file.c_str(), '\\'), raw_, true);
@@ -95,7 +134,8 @@ public:
             row_ += "}";
             output_.Write(rows_++ == 0 ? "\n" : ",\n");
             break;
-        case Format::kEfu: {
+        case Format::kEfu:
+        case Format::kHtml: {
             std::string below;
             AppendCsvField(below, '\\' + PathBelowRoot(inner, '\\'), true);
             row_.append(below, 1, std::string::npos);
@@ -115,11 +155,6 @@ public:
         return true;
     }
 
-    void End() {
-        if (format_ == Format::kJson) output_.Write(rows_ == 0 ? "]\n" : "\n]\n");
-    }
-
-private:
     // The file-list format takes times as file times; 0 is unknown.
     void AppendFileTime(platform::FileTime time) {
         if (time != 0) AppendNumber(row_, time);
@@ -133,27 +168,47 @@ private:
     Format format_;
     bool raw_;
     Output& output_;
+    CatalogLabel label_;
     std::string row_;
     std::size_t rows_ = 0;
 };
 
-// The catalogue's name, which the header need not terminate.
-std::string RootName(const CatalogHeader& header) {
-    char name[kMaxCatalogNameLength + 1];
-    text::CopyTruncated(name, sizeof(name), header.name);
-    return name;
-}
+// Gathers the page's tables during the walk and writes the page at the end.
+class PageWriter : public ExportWriter {
+public:
+    PageWriter(Output& output, const std::string& folder)
+        : output_(output), data_(folder, folder.empty() ? "" : path::LastComponent(folder.c_str())) {}
+
+    void Folder(const char* path, const char* name) override { data_.Folder(path, name); }
+    void Catalog(const char* path, const char* name, const std::string& file, const CatalogHeader& header) override {
+        data_.Catalog(path, name, DataPath(file.c_str()), header);
+    }
+    bool Entry(const char*, std::size_t length, const std::uint8_t* entry) override {
+        data_.Entry(length, entry);
+        return true;
+    }
+    void EnteringDirectory() override { data_.EnteringDirectory(); }
+    bool End() override { return WriteHtmlPage(data_, output_); }
+
+private:
+    Output& output_;
+    PageData data_;
+};
 
 // Rows of the entries a walk reaches; an entry left out (a name that holds a
 // path separator, or one the format cannot write) is named in a warning.
 class EntryRows : public WalkVisitor {
 public:
-    EntryRows(RowWriter& rows, CatalogLabel label) : rows_(rows), label_(std::move(label)) {}
+    explicit EntryRows(ExportWriter& writer) : writer_(writer) {}
 
     bool Stopped() override { return platform::console::Interrupted(); }
 
-    void Entry(const char* path, const char* inner, std::size_t, const std::uint8_t* entry) override {
-        if (!rows_.Row(label_, inner, entry))
+    void Folder(const char* path, const char* name) override { writer_.Folder(path, name); }
+
+    void Entering(const char*, const char*) override { writer_.EnteringDirectory(); }
+
+    void Entry(const char* path, const char* inner, std::size_t length, const std::uint8_t* entry) override {
+        if (!writer_.Entry(inner, length, entry))
             Skip(path, ShowCatalogPath(BelowCatalogRoot(inner) + 1), "the file-list format cannot write a damaged name");
     }
 
@@ -173,8 +228,7 @@ public:
     std::size_t Skipped() const { return skipped_; }
 
 protected:
-    RowWriter& rows_;
-    CatalogLabel label_;
+    ExportWriter& writer_;
 
 private:
     // `shown` is the entry's name or path, already made visible.
@@ -190,10 +244,10 @@ private:
 // damaged catalogues are skipped with a warning.
 class FolderExport : public EntryRows {
 public:
-    FolderExport(RowWriter& rows, CatalogReader& reader, const std::string& root)
-        : EntryRows(rows, {}), reader_(reader), rootLength_(root.size()) {}
+    FolderExport(ExportWriter& writer, CatalogReader& reader, const std::string& root)
+        : EntryRows(writer), reader_(reader), rootLength_(root.size()) {}
 
-    bool Catalog(const char* path, const char*, const CatalogHeader& header) override {
+    bool Catalog(const char* path, const char* file, const CatalogHeader& header) override {
         std::string name = RootName(header);
         if (!IsSoundCatalog(reader_, path, name.c_str())) {
             Damaged(path);
@@ -201,7 +255,7 @@ public:
         }
         std::string relative = path + std::min(rootLength_, std::strlen(path));
         while (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
-        label_ = rows_.Label(name.c_str(), relative);
+        writer_.Catalog(path, file, relative, header);
         return true;
     }
 
@@ -232,6 +286,7 @@ bool ParseOptions(const Arguments& args, ExportOptions& options) {
             if (std::strcmp(f, "csv") == 0) options.format = Format::kCsv;
             else if (std::strcmp(f, "json") == 0) options.format = Format::kJson;
             else if (std::strcmp(f, "efu") == 0) options.format = Format::kEfu;
+            else if (std::strcmp(f, "html") == 0) options.format = Format::kHtml;
             else return false;
         } else if (a[0] != '-' && options.source == nullptr) {
             options.source = a;
@@ -247,7 +302,7 @@ bool ParseOptions(const Arguments& args, ExportOptions& options) {
 int ExportCommand(const Arguments& args) {
     ExportOptions options;
     if (!ParseOptions(args, options)) {
-        Error("usage: cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu] [--raw-cells] [-o OUT|-]");
+        Error("usage: cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu|html] [--raw-cells] [-o OUT|-]");
         return kExitUsage;
     }
     std::string source = platform::console::ArgumentPath(options.source);
@@ -284,16 +339,18 @@ int ExportCommand(const Arguments& args) {
         Error("cannot write " + ShowPath(target));
         return kExitFailure;
     }
-    RowWriter rows(options.format, options.rawCells, output);
-    rows.Begin();
+    std::unique_ptr<ExportWriter> writer;
+    if (options.format == Format::kHtml) writer = std::make_unique<PageWriter>(output, folder ? source : "");
+    else writer = std::make_unique<RowWriter>(options.format, options.rawCells, output);
     bool complete = true;
     if (folder) {
-        FolderExport walk(rows, reader, source);
+        FolderExport walk(*writer, reader, source);
         CatalogWalker(reader, walk, CatalogWalker::kExportCapacity, CatalogWalker::FolderOrder::kByName)
             .Walk(source.c_str(), "");
         complete = walk.Skipped() == 0;
     } else {
-        EntryRows walk(rows, rows.Label(rootName.c_str(), source));
+        writer->Catalog(source.c_str(), path::LastComponent(source.c_str()), source, header);
+        EntryRows walk(*writer);
         CatalogWalker(reader, walk, CatalogWalker::kExportCapacity).Walk(source.c_str(), rootName.c_str());
         complete = walk.Skipped() == 0;
     }
@@ -301,8 +358,7 @@ int ExportCommand(const Arguments& args) {
         Error(target.empty() ? "export stopped" : "export stopped; nothing was written");
         return kExitFailure;
     }
-    rows.End();
-    if (!output.Finish()) {
+    if (!writer->End() || !output.Finish()) {
         Error("writing " + (target.empty() ? std::string("the export") : ShowPath(target)) + " failed");
         return kExitFailure;
     }
