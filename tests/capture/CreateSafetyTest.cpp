@@ -104,7 +104,7 @@ TEST_F(CreateSafetyTest, YesThenACaptureThatCannotWriteLeavesTheOlderCatalogueAs
         SetControlText(dialog, IDC_CATALOG_NAME, "a");
         PressDialogButton(dialog, IDOK);
         EXPECT_EQ(AnswerMessage(IDYES), kOverwriteText);
-        HWND progress = WaitForWriteFailure();
+        HWND progress = WaitForWriteFailure(capture_text::kNameTooLong);
         ASSERT_NE(progress, nullptr);
         CloseProgress(progress);
         EXPECT_TRUE(WaitUntilClosed(dialog));
