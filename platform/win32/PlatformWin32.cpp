@@ -189,13 +189,14 @@ bool RemoveUnheldFile(const char* path) { return RemoveFile(path); }
 bool MoveReplacing(const char* from, const char* to) {
     if (from == nullptr || to == nullptr) return false;
     if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    // A read-only file or a directory in the way is refused as "access
-    // denied"; say which it was (a directory is no permission problem).
+    // An existing target refused as "access denied" is read-only, a
+    // directory or a file another program holds open, not a matter of
+    // permission: say read-only where it is, leave the rest to the generic text.
     DWORD target = GetLastError() == ERROR_ACCESS_DENIED ? GetFileAttributesA(to) : INVALID_FILE_ATTRIBUTES;
     Failed();
     if (target == INVALID_FILE_ATTRIBUTES) return false;
-    if ((target & FILE_ATTRIBUTE_DIRECTORY) != 0) lastIoError = IoError::kOther;
-    else if ((target & FILE_ATTRIBUTE_READONLY) != 0) lastIoError = IoError::kReadOnly;
+    bool readOnly = (target & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == FILE_ATTRIBUTE_READONLY;
+    lastIoError = readOnly ? IoError::kReadOnly : IoError::kOther;
     return false;
 }
 
