@@ -468,8 +468,10 @@ TEST(SearcherWindowTest, HostileNamesReachTheBrowserAsOneLocationArgument) {
     RunSearcher("", [&](HWND dialog) {
         SearchFor(dialog, "");
         // The damaged names first: a start of theirs would come before the others' records.
+        // A name holding a backslash gets no row at all (the status counts it).
         for (const auto* names : {&damaged, &sound})
-            for (const std::string& name : *names) DoubleClickRow(dialog, VisibleName(name.c_str()));
+            for (const std::string& name : *names)
+                if (FitsCatalogPath(name.c_str())) DoubleClickRow(dialog, VisibleName(name.c_str()));
         EXPECT_TRUE(WaitUntil([&] { return RecordedStarts(browser).size() >= sound.size(); }));
     });
     std::vector<std::vector<std::wstring>> expected;
