@@ -189,10 +189,13 @@ bool RemoveUnheldFile(const char* path) { return RemoveFile(path); }
 bool MoveReplacing(const char* from, const char* to) {
     if (from == nullptr || to == nullptr) return false;
     if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    // A read-only target is refused as "access denied"; say which it was.
+    // A read-only file or a directory in the way is refused as "access
+    // denied"; say which it was (a directory is no permission problem).
     DWORD target = GetLastError() == ERROR_ACCESS_DENIED ? GetFileAttributesA(to) : INVALID_FILE_ATTRIBUTES;
     Failed();
-    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_READONLY) != 0) lastIoError = IoError::kReadOnly;
+    if (target == INVALID_FILE_ATTRIBUTES) return false;
+    if ((target & FILE_ATTRIBUTE_DIRECTORY) != 0) lastIoError = IoError::kOther;
+    else if ((target & FILE_ATTRIBUTE_READONLY) != 0) lastIoError = IoError::kReadOnly;
     return false;
 }
 
