@@ -27,6 +27,11 @@ int CheckCommand(const Arguments& args);
 int ExportCommand(const Arguments& args);
 int DiffCommand(const Arguments& args);
 int DupsCommand(const Arguments& args);
+int IndexCommand(const Arguments& args);
+
+// Reads a data folder argument into its absolute form without a trailing
+// backslash; reports on stderr and returns false when it is not a folder.
+bool DataFolderArgument(const char* argument, std::string& dataRoot);
 
 // Reads the header of the catalogue named by a command-line argument into
 // `path` (code page 932) and `header`; reports on stderr and returns false

@@ -8,6 +8,7 @@
 #include "core/CatalogFile.h"
 #include "core/CatalogReader.h"
 #include "core/NameMatcher.h"
+#include "core/SearchFilter.h"
 
 #include <cstdint>
 #include <cstddef>
@@ -41,6 +42,24 @@ public:
     virtual void Damaged(const char* /*path*/) {}
 };
 
+// Whether a folder, catalogue or entry is a hit: its name by the matcher,
+// the rest by the filter.  The walk and the names index both ask it.
+class HitTest {
+public:
+    HitTest(const NameMatcher& matcher, const SearchFilter& filter) : matcher_(matcher), filter_(filter) {}
+
+    bool Folder(const char* name) const;
+    bool Catalog(const char* name, const CatalogHeader& header) const;
+    bool Entry(const char* name, std::uint32_t attributes, std::uint64_t size, std::uint64_t writeTime) const;
+    bool Entry(const std::uint8_t* record) const;
+    const NameMatcher& Matcher() const { return matcher_; }
+    const SearchFilter& Filter() const { return filter_; }
+
+private:
+    const NameMatcher& matcher_;
+    SearchFilter filter_;
+};
+
 class CatalogSearch {
 public:
     using StopCheck = std::function<bool()>;
@@ -48,7 +67,9 @@ public:
     enum class Location { kFound, kMissing, kDamaged };
 
     // `reader` is the search's own: the walk opens catalogues through it.
-    CatalogSearch(const NameMatcher& matcher, CatalogReader& reader, SearchSink& sink, StopCheck stop);
+    // A hit's name meets the matcher and the hit itself the filter.
+    CatalogSearch(const NameMatcher& matcher, CatalogReader& reader, SearchSink& sink, StopCheck stop,
+                  const SearchFilter& filter = SearchFilter());
 
     // walk(path, inner): a folder `path` is walked with its categories and
     // catalogues; otherwise `path` is a catalogue and `inner` a directory
@@ -66,8 +87,7 @@ public:
 private:
     class Matching;
 
-
-    const NameMatcher& matcher_;
+    HitTest test_;
     CatalogReader& reader_;
     SearchSink& sink_;
     StopCheck stop_;

@@ -144,6 +144,9 @@ public:
     // file opens: a directory, FIFO, pipe or device is refused without
     // waiting for it.
     bool Open(const char* path, unsigned access, unsigned share, bool mustExist);
+    // Creates `path` for writing only when no file of that name exists (a
+    // temporary file that nobody else can have opened first).
+    bool CreateNew(const char* path);
     // Bytes transferred, 0 when the call fails.
     std::size_t Read(void* buffer, std::size_t bytes);
     std::size_t Write(const void* buffer, std::size_t bytes);
@@ -162,6 +165,33 @@ private:
     static constexpr std::intptr_t kInvalid = -1;
     std::intptr_t handle_ = kInvalid;
 };
+
+// A whole file mapped read-only into memory (mmap / a file mapping): its
+// bytes stay as the file had them when it was mapped, even when another
+// process replaces the file by a rename.  An empty file maps to no bytes.
+class MappedFile {
+public:
+    MappedFile() = default;
+    ~MappedFile() { Close(); }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    bool Open(const char* path);
+    void Close();
+    const std::uint8_t* Data() const { return data_; }
+    std::size_t Size() const { return size_; }
+
+private:
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+// The user's cache folder (Windows: the local application data folder;
+// Linux: $XDG_CACHE_HOME, else ~/.cache) as a path the calls above take;
+// empty when there is none or it has no exact form in code page 932.
+std::string CacheFolder();
+// A number that differs between processes running at once.
+std::uint32_t ProcessId();
 
 // ---- Volumes ----------------------------------------------------------------
 

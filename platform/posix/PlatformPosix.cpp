@@ -5,11 +5,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -299,6 +301,56 @@ bool File::Seek(std::int64_t offset, Origin origin) {
     int whence = origin == kBegin ? SEEK_SET : origin == kCurrent ? SEEK_CUR : SEEK_END;
     return lseek(static_cast<int>(handle_), offset, whence) >= 0;
 }
+
+bool File::CreateNew(const char* path) {
+    Close();
+    if (path == nullptr || *path == '\0') return false;
+    int fd = open(ToNativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) return false;
+    handle_ = fd;
+    return true;
+}
+
+bool MappedFile::Open(const char* path) {
+    Close();
+    if (path == nullptr || *path == '\0') return false;
+    int fd = open(ToNativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+              static_cast<std::uint64_t>(st.st_size) <= SIZE_MAX;
+    if (ok && st.st_size > 0) {
+        void* view = mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+        ok = view != MAP_FAILED;
+        if (ok) {
+            data_ = static_cast<const std::uint8_t*>(view);
+            size_ = static_cast<std::size_t>(st.st_size);
+        }
+    }
+    close(fd);  // the mapping keeps the file's bytes
+    return ok;
+}
+
+void MappedFile::Close() {
+    if (data_ != nullptr) munmap(const_cast<std::uint8_t*>(data_), size_);
+    data_ = nullptr;
+    size_ = 0;
+}
+
+std::string CacheFolder() {
+    std::string native;
+    const char* xdg = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    // Only an absolute $XDG_CACHE_HOME counts; a relative one is ignored.
+    if (xdg != nullptr && xdg[0] == '/') native = xdg;
+    else if (home != nullptr && home[0] == '/') native = std::string(home) + "/.cache";
+    else return std::string();
+    std::string path = Utf8ToCp932(native);
+    if (Cp932ToUtf8(path) != native || path.size() >= kMaxPath) return std::string();
+    return path;
+}
+
+std::uint32_t ProcessId() { return static_cast<std::uint32_t>(getpid()); }
 
 bool File::Flush() { return IsOpen() && fsync(static_cast<int>(handle_)) == 0; }
 
