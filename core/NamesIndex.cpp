@@ -194,7 +194,22 @@ std::uint32_t IndexPart::EntryAt(std::uint64_t offset) const {
         ++name;
         ++index;
     }
-    return name == target && index < count_ ? static_cast<std::uint32_t>(index) : kNoParent;
+    if (name != target || index >= count_) return kNoParent;
+    if (low != soundBlock_) {
+        // Names that ran together (or split) would shift every index after
+        // them: the block must hold exactly its share.
+        const std::uint64_t blockEnd = low + 1 < checkpointCount_ ? Checkpoint(low + 1) : namesSize_;
+        const std::uint64_t share = std::min<std::uint64_t>(kNamesPerCheckpoint, count_ - std::uint64_t{low} * kNamesPerCheckpoint);
+        std::uint64_t names = 0;
+        for (const char* p = names_ + Checkpoint(low); p < names_ + blockEnd; ++names) {
+            p = static_cast<const char*>(std::memchr(p, '\0', static_cast<std::size_t>(names_ + blockEnd - p)));
+            if (p == nullptr) return kNoParent;
+            ++p;
+        }
+        if (names != share) return kNoParent;
+        soundBlock_ = low;
+    }
+    return static_cast<std::uint32_t>(index);
 }
 
 std::uint32_t IndexPart::Parent(std::uint32_t index, bool& sound) const {

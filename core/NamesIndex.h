@@ -65,7 +65,7 @@ public:
     // The name of entry `index`, or null when the part does not hold it.
     const char* Name(std::uint32_t index) const;
     // The entry whose name starts at `offset` in Names(); kNoParent when
-    // none does.
+    // none does or the names around it are not as many as the part says.
     std::uint32_t EntryAt(std::uint64_t offset) const;
     // The entry's parent, kNoParent for an entry of the catalogue's root;
     // a parent that does not come before the entry is unsound and also
@@ -91,6 +91,8 @@ private:
     std::size_t checkpointCount_ = 0;
     const char* names_ = nullptr;
     std::uint64_t namesSize_ = 0;
+    // The last block of names found to hold exactly its share of names.
+    mutable std::size_t soundBlock_ = ~std::size_t{0};
 };
 
 class NamesIndex {

@@ -145,18 +145,17 @@ bool SearchFilter::Accepts(Item item, const char* name, std::uint64_t size, plat
             if (platform::CompareNoCase(extension, wanted.c_str()) == 0) listed = true;
         if (!listed) return false;
     }
-    if (minSize != 0 || maxSize != kNoLimit) {
+    if (sized) {
         if (item != Item::kFile || size < minSize || size > maxSize) return false;
     }
-    if (newer != 0 || older != kNoLimit) {
+    if (dated) {
         if (item == Item::kCategory || time == 0 || time < newer || time >= older) return false;
     }
     return true;
 }
 
 bool SearchFilter::IsEmpty() const {
-    return type == Type::kAny && extensions.empty() && minSize == 0 && maxSize == kNoLimit && newer == 0 &&
-           older == kNoLimit;
+    return type == Type::kAny && extensions.empty() && !sized && !dated;
 }
 
 bool SearchFilter::SetType(const char* text) {
@@ -184,17 +183,17 @@ bool SearchFilter::SetExtensions(const char* text) {
     return true;
 }
 
-bool SearchFilter::SetMinSize(const char* text) { return ParseSize(text, minSize); }
-bool SearchFilter::SetMaxSize(const char* text) { return ParseSize(text, maxSize); }
+bool SearchFilter::SetMinSize(const char* text) { return ParseSize(text, minSize) && (sized = true); }
+bool SearchFilter::SetMaxSize(const char* text) { return ParseSize(text, maxSize) && (sized = true); }
 
 bool SearchFilter::SetNewer(const char* text) {
     platform::FileTime end;
-    return ParseDate(text, newer, end);
+    return ParseDate(text, newer, end) && (dated = true);
 }
 
 bool SearchFilter::SetOlder(const char* text) {
     platform::FileTime end;
-    return ParseDate(text, older, end);
+    return ParseDate(text, older, end) && (dated = true);
 }
 
 bool SearchFilter::SetSizeRange(const char* text) {
@@ -222,6 +221,7 @@ bool SearchFilter::SetSizeRange(const char* text) {
     }
     minSize = low;
     maxSize = high;
+    sized = true;
     return true;
 }
 
@@ -253,6 +253,7 @@ bool SearchFilter::SetDateRange(const char* text) {
     }
     newer = from;
     older = to;
+    dated = true;
     return true;
 }
 

@@ -49,6 +49,10 @@ public:
     std::uint64_t maxSize = kNoLimit;
     platform::FileTime newer = 0;
     platform::FileTime older = kNoLimit;
+    // Whether a size or date condition was given (a bound may be 0 or the
+    // limit and still keep directories or undated items out).
+    bool sized = false;
+    bool dated = false;
 };
 
 // A size with an optional K, M, G or T suffix (powers of 1024, with or
