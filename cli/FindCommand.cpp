@@ -48,19 +48,6 @@ private:
 
 }  // namespace
 
-// Reads the data folder argument: its absolute form without a trailing
-// backslash (one index per data folder, whatever the current folder).
-bool DataFolderArgument(const char* argument, std::string& dataRoot) {
-    std::string given = platform::console::ArgumentPath(argument);
-    if (!platform::console::AbsolutePath(given, dataRoot)) dataRoot = given;
-    while (dataRoot.size() > 1 && path::EndsWithBackslash(dataRoot.c_str())) dataRoot.pop_back();
-    if (dataRoot.size() >= kMaxPath || !path::IsDirectory(dataRoot.c_str())) {
-        Error("no such data folder: " + ShowPath(given));
-        return false;
-    }
-    return true;
-}
-
 namespace {
 
 // The filter options of find; false (after saying why) for a value they
@@ -109,8 +96,8 @@ int FindCommand(const Arguments& args) {
               " [--ext EXT[,EXT...]] [--min-size N] [--max-size N] [--newer DATE] [--older DATE]");
         return kExitUsage;
     }
-    std::string dataRoot;
-    if (!DataFolderArgument(operands[0], dataRoot)) return kExitFailure;
+    std::string dataRoot, identity;
+    if (!DataFolderArgument(operands[0], dataRoot, identity)) return kExitFailure;
     std::string pattern = platform::console::ArgumentText(operands[1]);
     std::string relative = location ? platform::console::ArgumentPath(location) : "";
     char start[kMaxPath];
@@ -126,12 +113,12 @@ int FindCommand(const Arguments& args) {
     }
     NameMatcher matcher(pattern.c_str(), matchCase);
     HitPrinter printer(dataRoot);
-    const std::string indexFile = useIndex ? NamesIndex::FileFor(dataRoot) : std::string();
+    const std::string indexFile = useIndex ? NamesIndex::FileFor(identity) : std::string();
     if (indexFile.empty()) {
         CatalogReader reader;
         CatalogSearch(matcher, reader, printer, nullptr, filter).Walk(start, inner);
     } else {
-        NamesIndex index(dataRoot, indexFile);
+        NamesIndex index(dataRoot, indexFile, identity);
         index.Load();
         IndexedSearch search(index, matcher, filter, printer, nullptr);
         search.Walk(start, inner);

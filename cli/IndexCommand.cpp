@@ -40,15 +40,15 @@ int IndexCommand(const Arguments& args) {
         Error("usage: cataloom index DATAFOLDER");
         return kExitUsage;
     }
-    std::string dataRoot;
-    if (!DataFolderArgument(args[0], dataRoot)) return kExitFailure;
-    const std::string file = NamesIndex::FileFor(dataRoot);
+    std::string dataRoot, identity;
+    if (!DataFolderArgument(args[0], dataRoot, identity)) return kExitFailure;
+    const std::string file = NamesIndex::FileFor(identity);
     if (file.empty()) {
         Error("no cache folder for the names index");
         return kExitFailure;
     }
     platform::console::CatchInterrupt();
-    NamesIndex index(dataRoot, file);
+    NamesIndex index(dataRoot, file, identity);
     index.Load();
     Refresh refresh(index);
     CatalogReader reader;

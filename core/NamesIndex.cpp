@@ -289,13 +289,18 @@ private:
 
 // ---- NamesIndex ------------------------------------------------------------------
 
-NamesIndex::NamesIndex(std::string dataRoot, std::string file) : dataRoot_(std::move(dataRoot)), file_(std::move(file)) {}
+NamesIndex::NamesIndex(std::string dataRoot, std::string file, std::string identity)
+    : dataRoot_(std::move(dataRoot)), file_(std::move(file)), identity_(std::move(identity)) {
+    if (identity_.empty()) identity_ = dataRoot_;
+}
 
 NamesIndex::~NamesIndex() = default;
 
 std::string NamesIndex::FileFor(const std::string& dataRoot) {
     std::string folder = platform::CacheFolder();
     if (folder.empty()) return std::string();
+    // The cache folder itself may not exist yet (a fresh ~/.cache).
+    if (!path::IsDirectory(folder.c_str())) platform::MakeDirectory(folder.c_str());
     for (const char* name : {"cataloom", "names"}) {
         folder += "\\";
         folder += name;
@@ -320,8 +325,8 @@ bool NamesIndex::Load() {
                  Load32(data + 8) == kVersion && Load64(data + 16) == size && Load32(data + 28) == 0;
     // The root's path ends the file; the parts fill what lies before it.
     const std::size_t rootLength = sound ? Load32(data + 24) : 0;
-    sound = sound && rootLength == dataRoot_.size() && rootLength <= size - kFileHeaderSize &&
-            std::memcmp(data + size - rootLength, dataRoot_.data(), rootLength) == 0;
+    sound = sound && rootLength == identity_.size() && rootLength <= size - kFileHeaderSize &&
+            std::memcmp(data + size - rootLength, identity_.data(), rootLength) == 0;
     const std::uint32_t parts = sound ? Load32(data + 12) : 0;
     std::size_t at = kFileHeaderSize;
     const std::size_t end = size - rootLength;
@@ -434,7 +439,7 @@ bool NamesIndex::Save(bool whole) {
     held_.clear();
     byPath_.clear();
     mapped_.Close();
-    const bool saved = !writeFailed_ && output_->Finish(file_, dataRoot_, static_cast<std::uint32_t>(figures_.catalogs));
+    const bool saved = !writeFailed_ && output_->Finish(file_, identity_, static_cast<std::uint32_t>(figures_.catalogs));
     figures_.bytes = saved ? output_->Written() : 0;
     output_.reset();
     changed_ = false;

@@ -107,8 +107,10 @@ public:
     };
 
     // The index of the data folder `dataRoot` (without a trailing
-    // backslash), kept in `file`.
-    NamesIndex(std::string dataRoot, std::string file);
+    // backslash, spelled as the walk spells the paths it gives), kept in
+    // `file`.  `identity` is the folder's absolute path, which the file
+    // records; empty stands for `dataRoot` itself.
+    NamesIndex(std::string dataRoot, std::string file, std::string identity = std::string());
     ~NamesIndex();
     NamesIndex(const NamesIndex&) = delete;
     NamesIndex& operator=(const NamesIndex&) = delete;
@@ -149,6 +151,7 @@ private:
 
     std::string dataRoot_;
     std::string file_;
+    std::string identity_;
     platform::MappedFile mapped_;
     std::vector<Held> held_;
     std::unordered_map<std::string, std::size_t> byPath_;
