@@ -221,8 +221,10 @@ void SearcherDialog::OnCommand(int id) {
         // Enter on a result opens its location; anywhere else it searches.
         if (GetFocus() == List()) {
             OpenLocation();
-        } else if (!running_ && IsWindowEnabled(GetDlgItem(window_, IDOK))) {
-            Search();
+        } else if (IsWindowEnabled(GetDlgItem(window_, IDOK))) {
+            // With a warm index the button stays enabled during a search
+            // and starts a new one in its place.
+            SearchNow();
         }
         break;
     case IDCANCEL:  // the button, Escape and the close box
@@ -276,6 +278,8 @@ void SearcherDialog::Search() {
     if (!ParseSearchText(text, request.pattern, request.filter, bad)) {
         char message[512];
         std::snprintf(message, sizeof message, ResourceText(IDS_SEARCH_BAD_CONDITION).c_str(), bad.c_str());
+        EnableControls(true);
+        SetDlgItemTextA(window_, IDCANCEL, ResourceText(IDS_CLOSE_BUTTON).c_str());
         SetStatus(message);
         return;
     }
@@ -357,13 +361,17 @@ void SearcherDialog::Finish() {
     // The search wrote the names index: from now on results follow typing.
     const std::string indexFile = dataRoot_.empty() ? std::string() : NamesIndex::FileFor(dataRoot_);
     warm_ = warm_ || (!indexFile.empty() && path::Exists(indexFile.c_str()));
+    // A search stopped for a newer one shows no count of its own.
+    if (pending_) {
+        Search();
+        return;
+    }
     EnableControls(true);
     SetDlgItemTextA(window_, IDCANCEL, ResourceText(IDS_CLOSE_BUTTON).c_str());
     const std::string format = ResourceText(IDS_SEARCH_FOUND);
     char text[256];
     std::snprintf(text, sizeof text, format.c_str(), static_cast<int>(rows_.size()));
     SetStatus(text);
-    if (pending_) Search();
 }
 
 void SearcherDialog::Browse() {
@@ -463,9 +471,11 @@ void SearcherDialog::MinimumSize(MINMAXINFO& info) const {
 }
 
 void SearcherDialog::EnableControls(bool enable) {
-    // With a warm index the pattern stays open to typing during a search.
+    // With a warm index the pattern and the button stay open during a
+    // search: typing or searching again replaces it.
     for (int id : {IDOK, IDC_SEARCH_BROWSE, IDC_SEARCH_PATTERN, IDC_SEARCH_LOCATION})
-        if (enable || !warm_ || id != IDC_SEARCH_PATTERN) EnableWindow(GetDlgItem(window_, id), enable ? TRUE : FALSE);
+        if (enable || !warm_ || (id != IDC_SEARCH_PATTERN && id != IDOK))
+            EnableWindow(GetDlgItem(window_, id), enable ? TRUE : FALSE);
     if (enable && GetFocus() != GetDlgItem(window_, IDC_SEARCH_PATTERN)) SetFocus(GetDlgItem(window_, IDC_SEARCH_PATTERN));
 }
 
