@@ -4,6 +4,10 @@
 #include "core/PathUtil.h"
 
 #include <algorithm>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstring>
 
 namespace cataloom {
@@ -120,6 +124,58 @@ IndexedSearch::IndexedSearch(NamesIndex& index, const NameMatcher& matcher, cons
     for (std::size_t j = 0; j + 1 < m; ++j)
         for (unsigned c = 0; c < 256; ++c)
             if (matcher.Folded(static_cast<unsigned char>(c)) == folded_[j]) shift_[c] = m - 1 - j;
+    if (m == 0) return;
+    std::size_t firsts = 0, lasts = 0;
+    for (unsigned c = 0; c < 256; ++c) {
+        const unsigned char folded = matcher.Folded(static_cast<unsigned char>(c));
+        if (folded == folded_[0] && firsts++ < 2) first_[firsts - 1] = static_cast<unsigned char>(c);
+        if (folded == folded_[m - 1] && lasts++ < 2) last_[lasts - 1] = static_cast<unsigned char>(c);
+    }
+    if (firsts == 1) first_[1] = first_[0];
+    if (lasts == 1) last_[1] = last_[0];
+    wide_ = firsts <= 2 && lasts <= 2;
+}
+
+bool IndexedSearch::MeetsAt(const unsigned char* p) const {
+    const NameMatcher& matcher = test_.Matcher();
+    for (std::size_t j = 0; j < folded_.size(); ++j)
+        if (matcher.Folded(p[j]) != folded_[j]) return false;
+    return true;
+}
+
+const unsigned char* IndexedSearch::NextCandidate(const unsigned char* p, const unsigned char* stop) const {
+    const std::size_t m = folded_.size();
+#if defined(__SSE2__)
+    if (wide_) {
+        // Sixteen places at a time: where both the first and the last byte
+        // of the pattern meet, the bytes between are compared.
+        const __m128i first0 = _mm_set1_epi8(static_cast<char>(first_[0]));
+        const __m128i first1 = _mm_set1_epi8(static_cast<char>(first_[1]));
+        const __m128i last0 = _mm_set1_epi8(static_cast<char>(last_[0]));
+        const __m128i last1 = _mm_set1_epi8(static_cast<char>(last_[1]));
+        while (static_cast<std::size_t>(stop - p) >= m + 15) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + m - 1));
+            const __m128i firsts = _mm_or_si128(_mm_cmpeq_epi8(a, first0), _mm_cmpeq_epi8(a, first1));
+            const __m128i lasts = _mm_or_si128(_mm_cmpeq_epi8(b, last0), _mm_cmpeq_epi8(b, last1));
+            for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(firsts, lasts))); mask != 0;
+                 mask &= mask - 1) {
+                const unsigned char* at = p + __builtin_ctz(mask);
+                if (MeetsAt(at)) return at;
+            }
+            p += 16;
+        }
+    }
+#endif
+    // Horspool's scan over folded bytes.
+    const NameMatcher& matcher = test_.Matcher();
+    const unsigned char last = folded_[m - 1];
+    while (static_cast<std::size_t>(stop - p) >= m) {
+        const unsigned char c = p[m - 1];
+        if (matcher.Folded(c) == last && MeetsAt(p)) return p;
+        p += shift_[c];
+    }
+    return nullptr;
 }
 
 bool IndexedSearch::Stopping() {
@@ -170,23 +226,9 @@ bool IndexedSearch::Collect(const IndexPart& part, const char* root, std::vector
         return test_.Entry(name, part.Attributes(index), part.FileSize(index), part.WriteTime(index));
     };
     if (substring_) {
-        const std::size_t m = folded_.size();
-        const unsigned char last = folded_[m - 1];
-        const NameMatcher& matcher = test_.Matcher();
         auto p = reinterpret_cast<const unsigned char*>(names);
         const auto stop = reinterpret_cast<const unsigned char*>(end);
-        while (static_cast<std::size_t>(stop - p) >= m) {
-            const unsigned char c = p[m - 1];
-            if (matcher.Folded(c) != last) {
-                p += shift_[c];
-                continue;
-            }
-            std::size_t j = 0;
-            while (j + 1 < m && matcher.Folded(p[j]) == folded_[j]) ++j;
-            if (j + 1 < m) {
-                p += shift_[c];
-                continue;
-            }
+        while ((p = NextCandidate(p, stop)) != nullptr) {
             // The bytes are in one name (no pattern byte folds to zero).
             const char* at = reinterpret_cast<const char*>(p);
             const char* start = at;

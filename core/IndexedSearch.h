@@ -38,6 +38,10 @@ private:
     bool Collect(const IndexPart& part, const char* root, std::vector<std::uint32_t>& hits) const;
     void Report(const IndexPart& part, const char* path, const char* root, const std::vector<std::uint32_t>& hits);
     bool Stopping();
+    // The next place in [p, stop) where the folded pattern meets the folded
+    // bytes, or null.
+    const unsigned char* NextCandidate(const unsigned char* p, const unsigned char* stop) const;
+    bool MeetsAt(const unsigned char* p) const;
 
     NamesIndex& index_;
     HitTest test_;
@@ -49,6 +53,12 @@ private:
     bool substring_ = false;
     std::vector<unsigned char> folded_;
     std::size_t shift_[256];
+    // The bytes that fold like the pattern's first and last byte, when
+    // each has at most two (letters: both cases): then sixteen places are
+    // tried at once.
+    bool wide_ = false;
+    unsigned char first_[2] = {};
+    unsigned char last_[2] = {};
 };
 
 }  // namespace cataloom

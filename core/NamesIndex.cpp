@@ -37,9 +37,21 @@ void Put64(std::vector<std::uint8_t>& out, std::uint64_t value) {
     out.insert(out.end(), bytes, bytes + 8);
 }
 
-// Collects one catalogue's entries as the walk reports them.
-class PartBuilder : public WalkVisitor {
+}  // namespace
+
+// Collects one catalogue's entries as the walk reports them.  One builder
+// serves every part built, keeping its buffers' room.
+class NamesIndex::Builder : public WalkVisitor {
 public:
+    void Reset() {
+        open_.clear();
+        records_.clear();
+        checkpoints_.clear();
+        names_.clear();
+        count_ = 0;
+        damaged_ = false;
+    }
+
     void Entry(const char*, const char*, std::size_t length, const std::uint8_t* entry) override {
         const char* name = IndexedName(entry);
         const std::size_t nameLength = std::strlen(name);
@@ -51,11 +63,14 @@ public:
             !open_.empty() && open_.back().length == parentLength ? open_.back().index : IndexPart::kNoParent;
         const std::uint32_t index = count_++;
         if (index % IndexPart::kNamesPerCheckpoint == 0) checkpoints_.push_back(names_.size());
-        Put32(records_, parent | (EntryRecord::HasFolders(entry) == 1 ? kHasFoldersBit : 0));
-        Put32(records_, EntryRecord::Attributes(entry));
-        Put64(records_, EntryRecord::FileSize(entry));
-        Put64(records_, EntryRecord::CreationTime(entry));
-        Put64(records_, EntryRecord::WriteTime(entry));
+        const std::size_t at = records_.size();
+        records_.resize(at + IndexPart::kRecordSize);
+        std::uint8_t* record = records_.data() + at;
+        Store32(record, parent | (EntryRecord::HasFolders(entry) == 1 ? kHasFoldersBit : 0));
+        Store32(record + 4, EntryRecord::Attributes(entry));
+        Store64(record + 8, EntryRecord::FileSize(entry));
+        Store64(record + 16, EntryRecord::CreationTime(entry));
+        Store64(record + 24, EntryRecord::WriteTime(entry));
         names_.insert(names_.end(), name, name + nameLength + 1);
         if (EntryRecord::IsDirectory(entry)) open_.push_back({length, index});
     }
@@ -93,6 +108,8 @@ private:
     std::uint32_t count_ = 0;
     bool damaged_ = false;
 };
+
+namespace {
 
 // FNV-1a over the data folder's path, upper-cased as Windows compares paths.
 std::uint64_t PathHash(const std::string& path) {
@@ -385,10 +402,11 @@ bool NamesIndex::BuildPart(const char* path, const std::string& relative) {
     if (!platform::GetFileStamp(path, stamp) || !ReadCatalogHeader(path, &header)) return false;
     char root[kMaxCatalogNameLength + 1];
     text::CopyTruncated(root, sizeof root, header.name);
-    PartBuilder builder;
+    if (builder_ == nullptr) builder_ = std::make_unique<Builder>();
+    builder_->Reset();
     CatalogReader reader;
-    CatalogWalker(reader, builder).Walk(path, root);
-    builder.Write(building_, relative, stamp, builtAt);
+    CatalogWalker(reader, *builder_).Walk(path, root);
+    builder_->Write(building_, relative, stamp, builtAt);
     if (!built_.Parse(building_.data(), building_.size())) return false;
     ++figures_.built;
     changed_ = true;

@@ -142,6 +142,7 @@ private:
         bool asked = false;
     };
     class Output;
+    class Builder;
 
     // The path of `path` below the data folder; empty when it is not inside.
     std::string Relative(const char* path) const;
@@ -158,6 +159,7 @@ private:
     std::vector<std::uint8_t> building_;
     IndexPart built_;
     std::unique_ptr<Output> output_;
+    std::unique_ptr<Builder> builder_;
     bool changed_ = false;
     bool writeFailed_ = false;
     Figures figures_;
