@@ -80,6 +80,7 @@ const Query kQueries[] = {
     {"", false, nullptr},
     {"mp3", false, nullptr},
     {"MP3", true, nullptr},
+    {"xB.MP", false, nullptr},
     {"写真", false, nullptr},
     {"*.txt", false, nullptr},
     {"a?b*", false, nullptr},
