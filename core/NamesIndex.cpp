@@ -380,8 +380,10 @@ const IndexPart* NamesIndex::Current(const char* path, bool rebuild) {
         platform::FileStamp stamp;
         if (!rebuild && platform::GetFileStamp(path, stamp)) {
             const platform::FileStamp kept = held.part.Stamp();
+            // A damaged catalogue is read again each time: what made it
+            // unreadable (a writer holding it, say) may have passed.
             if (kept.size == stamp.size && kept.lastWriteTime == stamp.lastWriteTime &&
-                stamp.lastWriteTime + kRacyMargin < held.part.BuiltAt()) {
+                stamp.lastWriteTime + kRacyMargin < held.part.BuiltAt() && !held.part.Damaged()) {
                 ++figures_.reused;
                 return &held.part;
             }

@@ -6,8 +6,8 @@
 //
 // Each catalogue's part is keyed by the catalogue's path below the data
 // folder, its size and its write time; a search checks those and rebuilds
-// only the parts of catalogues that changed or appeared, and drops those of
-// catalogues that vanished.  The file is written whole into a temporary file
+// only the parts of catalogues that changed or appeared (or proved damaged,
+// which may pass), and drops those of catalogues that vanished.  The file is written whole into a temporary file
 // that nobody else can have opened, then renamed over the index, so a crash
 // or a second process building at the same time never leaves a torn file
 // (the last complete one wins).  It is read as untrusted input: every count
