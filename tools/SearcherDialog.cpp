@@ -266,6 +266,9 @@ void SearcherDialog::SearchNow() {
 }
 
 void SearcherDialog::Search() {
+    // This search is for the text as it is now: one the typing scheduled
+    // would only repeat it.
+    KillTimer(window_, kLiveTimer);
     pending_ = false;
     lastStart_ = GetTickCount64();
     rows_.clear();
