@@ -5,6 +5,7 @@
 #include "core/CatalogPath.h"
 #include "core/CatalogWalker.h"
 #include "core/DisplayText.h"
+#include "core/StoredName.h"
 #include "platform/Console.h"
 
 #include <algorithm>
@@ -58,7 +59,7 @@ public:
     void Report(Change change, const char* inner, const std::uint8_t* before, const std::uint8_t* after) override {
         const std::uint8_t* e = after ? after : before;
         std::string line = change == Change::kAdded ? "+ " : change == Change::kRemoved ? "- " : "~ ";
-        line += ShowPath(BelowCatalogRoot(inner) + 1);
+        line += ShowCatalogPath(BelowCatalogRoot(inner) + 1);
         if (EntryRecord::IsDirectory(e)) line += kPathSeparator;
         if (change == Change::kTotal) {
             line += "\ttotal " + SizeText(EntryRecord::FileSize(before)) + " -> " + SizeText(EntryRecord::FileSize(after));
@@ -135,22 +136,38 @@ private:
     bool first_ = true;
 };
 
+// Counts the entries left out of a comparison because their names hold a
+// path separator (no path could name them apart), each with a warning.
+struct SeparatorSkips {
+    void Skip(const std::uint8_t* entry) {
+        const char* name = EntryRecord::Name(entry);
+        Error("warning: entry not compared, its name " + std::string(NameFaultText(FindNameFault(name))) + ": " +
+              VisibleName(name));
+        ++count;
+    }
+    std::size_t count = 0;
+};
+
 // Reports every entry below a directory of one side as added or removed.
 class SubtreeReport : public WalkVisitor {
 public:
-    SubtreeReport(ChangeSink& sink, Change change) : sink_(sink), change_(change) {}
+    SubtreeReport(ChangeSink& sink, Change change, SeparatorSkips& skips) : sink_(sink), change_(change), skips_(skips) {}
     bool Stopped() override { return platform::console::Interrupted(); }
     void Entry(const char*, const char* inner, std::size_t, const std::uint8_t* entry) override {
         sink_.Count(change_);
         if (change_ == Change::kAdded) sink_.Report(change_, inner, nullptr, entry);
         else sink_.Report(change_, inner, entry, nullptr);
     }
-    void Unreachable(const char*, const std::uint8_t*) override { damaged = true; }
+    void Unreachable(const char*, const std::uint8_t* entry) override {
+        if (FitsCatalogPath(EntryRecord::Name(entry))) damaged = true;
+        else skips_.Skip(entry);
+    }
     bool damaged = false;
 
 private:
     ChangeSink& sink_;
     Change change_;
+    SeparatorSkips& skips_;
 };
 
 // One side of the comparison: the catalogue's reader, its guarded lists and
@@ -170,7 +187,8 @@ struct Side {
 // lists, so crafted catalogues stay bounded.
 class CatalogDiff {
 public:
-    CatalogDiff(Side& before, Side& after, ChangeSink& sink) : before_(before), after_(after), sink_(sink) {}
+    CatalogDiff(Side& before, Side& after, ChangeSink& sink, SeparatorSkips& skips)
+        : before_(before), after_(after), sink_(sink), skips_(skips) {}
 
     // False if a list of either catalogue cannot be read or a path does not fit.
     bool Run() {
@@ -211,8 +229,13 @@ private:
         }
     }
 
-    // Appends the entry's name to `inner`; false (and damaged) if it does not fit.
+    // Appends the entry's name to `inner`; false (and damaged) if it does not
+    // fit, false with a warning if the name would read as other components.
     bool Enter(const std::uint8_t* e, char* inner, std::size_t length, std::size_t& childLength) {
+        if (!FitsCatalogPath(EntryRecord::Name(e))) {
+            skips_.Skip(e);
+            return false;
+        }
         int n = AppendCatalogName(inner, static_cast<int>(length), CatalogWalker::kExportCapacity, EntryRecord::Name(e));
         if (n < 0) {
             damaged_ = true;
@@ -281,6 +304,7 @@ private:
     Side& before_;
     Side& after_;
     ChangeSink& sink_;
+    SeparatorSkips& skips_;
     bool damaged_ = false;
 };
 
@@ -320,9 +344,10 @@ int DiffCommand(const Arguments& args) {
     if (json && output.Open("")) changes = std::make_unique<JsonChanges>(output, beforePath, afterPath);
     else changes = std::make_unique<TextChanges>();
     ChangeSink& sink = *changes;
-    SubtreeReport removed(sink, Change::kRemoved), added(sink, Change::kAdded);
+    SeparatorSkips skips;
+    SubtreeReport removed(sink, Change::kRemoved, skips), added(sink, Change::kAdded, skips);
     Side before(beforeReader, removed), after(afterReader, added);
-    CatalogDiff diff(before, after, sink);
+    CatalogDiff diff(before, after, sink, skips);
     bool sound = diff.Run();
     if (platform::console::Interrupted()) {
         Error("comparison stopped");
@@ -334,6 +359,8 @@ int DiffCommand(const Arguments& args) {
     }
     sink.End();
     if (json && !output.Finish()) return kExitTrouble;
+    // Entries left out leave the answer open.
+    if (skips.count != 0) return kExitTrouble;
     return sink.Any() ? kExitDifferent : kExitSame;
 }
 

@@ -5,6 +5,7 @@
 #include "core/CatalogPath.h"
 #include "core/CatalogWalker.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 #include "platform/Console.h"
 
 #include <algorithm>
@@ -337,12 +338,12 @@ void PrintText(const Grouped& grouped, const std::vector<Member>& members, const
         const Member& first = members[grouped.order[g.first]];
         std::string line = std::to_string(g.count) + " files of " + std::to_string(g.size) + " bytes, " +
                            std::to_string(g.wasted) + " bytes wasted";
-        if (by == Grouping::kNameAndSize) line += ": " + first.path.substr(first.nameOffset);
+        if (by == Grouping::kNameAndSize) line += ": " + ShowCatalogPath(first.path.substr(first.nameOffset));
         Print(line + "\n");
         for (std::size_t i = g.first; i < g.first + g.count; ++i) {
             const Member& m = members[grouped.order[i]];
             const CatalogName& c = catalogs[m.catalog];
-            Print("\t" + ShowPath(c.file) + "\t" + c.name + "\t" + ShowPath(m.path) + "\n");
+            Print("\t" + ShowPath(c.file) + "\t" + VisibleName(c.name.c_str()) + "\t" + ShowCatalogPath(m.path) + "\n");
         }
     }
     Print(std::to_string(groups.size()) + " groups, " + std::to_string(files) + " files, " + std::to_string(wasted) +
@@ -365,7 +366,7 @@ bool WriteJson(const Grouped& grouped, const std::vector<Member>& members, const
         text += k == 0 ? "\n{" : ",\n{";
         if (options.by == Grouping::kNameAndSize) {
             text += "\"name\":";
-            AppendJsonString(text, platform::console::ToUtf8(first.path.substr(first.nameOffset)));
+            AppendJsonString(text, DataPath(first.path.substr(first.nameOffset).c_str()));
             text += ',';
         }
         text += "\"size\":" + std::to_string(g.size) + ",\"count\":" + std::to_string(g.count) +

@@ -1,17 +1,46 @@
 #include "cli/Commands.h"
 #include "cli/DataText.h"
+#include "cli/HtmlPage.h"
 #include "cli/Output.h"
+#include "cli/PageData.h"
 #include "cli/Terminal.h"
 #include "core/CatalogWalker.h"
+#include "core/CatalogPath.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 #include "platform/Console.h"
 
 #include <cstring>
+#include <memory>
 
 namespace cataloom::cli {
 namespace {
 
-enum class Format { kCsv, kJson, kEfu };
+enum class Format { kCsv, kJson, kEfu, kHtml };
+
+// The catalogue's name, which the header need not terminate.
+std::string RootName(const CatalogHeader& header) {
+    char name[kMaxCatalogNameLength + 1];
+    text::CopyTruncated(name, sizeof(name), header.name);
+    return name;
+}
+
+// What an export writes, told of the walk's folders, catalogues and
+// entries: rows of a data format, or the web page.
+class ExportWriter {
+public:
+    virtual ~ExportWriter() = default;
+    virtual void Folder(const char* /*path*/, const char* /*name*/) {}
+    // `path` is the catalogue's file, `name` its file name, `file` the file as
+    // the export names it (code page 932).
+    virtual void Catalog(const char* path, const char* name, const std::string& file,
+                         const CatalogHeader& header) = 0;
+    // False for an entry the writer cannot write.
+    virtual bool Entry(const char* inner, std::size_t length, const std::uint8_t* entry) = 0;
+    virtual void EnteringDirectory() {}
+    // Writes what is left; false if that failed.
+    virtual bool End() = 0;
+};
 
 // How the rows of one catalogue begin: its name and file, already quoted
 // for the format, so each row only adds what is its own.
@@ -21,26 +50,37 @@ struct CatalogLabel {
 
 // Writes the rows of one format: CSV and the file-list format end their
 // lines in CR LF (RFC 4180), JSON is one array with an object per line.
-class RowWriter {
+class RowWriter : public ExportWriter {
 public:
-    RowWriter(Format format, Output& output) : format_(format), output_(output) {}
-
-    void Begin() {
+    RowWriter(Format format, bool rawCells, Output& output) : format_(format), raw_(rawCells), output_(output) {
         switch (format_) {
         case Format::kCsv: output_.Write("catalogue,catalogue_file,path,type,size,created,modified,attributes\r\n"); break;
         case Format::kJson: output_.Write("["); break;
         case Format::kEfu: output_.Write("Filename,Size,Date Modified,Date Created,Attributes\r\n"); break;
+        case Format::kHtml: break;
         }
     }
 
+    void Catalog(const char*, const char*, const std::string& file, const CatalogHeader& header) override {
+        label_ = Label(RootName(header).c_str(), file);
+    }
+
+    bool Entry(const char* inner, std::size_t, const std::uint8_t* entry) override { return Row(label_, inner, entry); }
+
+    bool End() override {
+        if (format_ == Format::kJson) output_.Write(rows_ == 0 ? "]\n" : "\n]\n");
+        return true;
+    }
+
+private:
     CatalogLabel Label(const char* name, const std::string& file) const {
         CatalogLabel label;
-        std::string utf8Name = platform::console::ToUtf8(name);
+        std::string utf8Name = platform::console::ToUtf8(VisibleName(name));
         switch (format_) {
         case Format::kCsv:
-            AppendCsvField(label.prefix, utf8Name);
+            AppendCsvText(label.prefix, utf8Name, raw_);
             label.prefix += ',';
-            AppendCsvField(label.prefix, DataPath(file.c_str()));
+            AppendCsvText(label.prefix, DataPath(file.c_str()), raw_);
             label.prefix += ',';
             break;
         case Format::kJson:
@@ -51,22 +91,26 @@ public:
             label.prefix += ",\"path\":";
             break;
         case Format::kEfu:
+        case Format::kHtml:
             // The opening quote of the Filename field and the catalogue's
             // file, quotes doubled; the row adds the path inside it.
-            AppendCsvField(label.prefix, DataPath(file.c_str(), '\\'), true);
+            AppendCsvText(label.prefix, DataPath(file.c_str(), '\\'), raw_, true);
             label.prefix.pop_back();
             break;
         }
         return label;
     }
 
-    void Row(const CatalogLabel& label, const char* inner, const std::uint8_t* e) {
+    // False for a row the format cannot write unambiguously: the file-list
+    // format joins names with backslashes, which a visible form holds too.
+    bool Row(const CatalogLabel& label, const char* inner, const std::uint8_t* e) {
+        if (format_ == Format::kEfu && HoldsDamagedName(inner)) return false;
         row_ = label.prefix;
         bool directory = EntryRecord::IsDirectory(e);
         std::uint64_t size = EntryRecord::FileSize(e);
         switch (format_) {
         case Format::kCsv:
-            AppendCsvField(row_, PathBelowRoot(inner));
+            AppendCsvText(row_, PathBelowRoot(inner), raw_);
             row_ += directory ? ",directory," : ",file,";
             AppendSize(row_, size, "");
             row_ += ',';
@@ -90,7 +134,8 @@ public:
             row_ += "}";
             output_.Write(rows_++ == 0 ? "\n" : ",\n");
             break;
-        case Format::kEfu: {
+        case Format::kEfu:
+        case Format::kHtml: {
             std::string below;
             AppendCsvField(below, '\\' + PathBelowRoot(inner, '\\'), true);
             row_.append(below, 1, std::string::npos);
@@ -107,58 +152,73 @@ public:
         }
         }
         output_.Write(row_);
+        return true;
     }
 
-    void End() {
-        if (format_ == Format::kJson) output_.Write(rows_ == 0 ? "]\n" : "\n]\n");
-    }
-
-private:
     // The file-list format takes times as file times; 0 is unknown.
     void AppendFileTime(platform::FileTime time) {
         if (time != 0) AppendNumber(row_, time);
     }
 
+    static bool HoldsDamagedName(const char* inner) {
+        const char* below = BelowCatalogRoot(inner);
+        return *below != '\0' && VisiblePath(below + 1, '\\') != below + 1;
+    }
+
     Format format_;
+    bool raw_;
     Output& output_;
+    CatalogLabel label_;
     std::string row_;
     std::size_t rows_ = 0;
 };
 
-// The catalogue's name, which the header need not terminate.
-std::string RootName(const CatalogHeader& header) {
-    char name[kMaxCatalogNameLength + 1];
-    text::CopyTruncated(name, sizeof(name), header.name);
-    return name;
-}
-
-// Every entry of every sound catalogue below a data folder, in name order;
-// damaged catalogues are skipped with a warning.
-class FolderExport : public WalkVisitor {
+// Gathers the page's tables during the walk and writes the page at the end.
+class PageWriter : public ExportWriter {
 public:
-    FolderExport(RowWriter& rows, CatalogReader& reader, const std::string& root)
-        : rows_(rows), reader_(reader), rootLength_(root.size()) {}
+    PageWriter(Output& output, const std::string& folder)
+        : output_(output), data_(folder, folder.empty() ? "" : path::LastComponent(folder.c_str())) {}
+
+    void Folder(const char* path, const char* name) override { data_.Folder(path, name); }
+    void Catalog(const char* path, const char* name, const std::string& file, const CatalogHeader& header) override {
+        data_.Catalog(path, name, DataPath(file.c_str()), header);
+    }
+    bool Entry(const char*, std::size_t length, const std::uint8_t* entry) override {
+        data_.Entry(length, entry);
+        return true;
+    }
+    void EnteringDirectory() override { data_.EnteringDirectory(); }
+    bool End() override { return WriteHtmlPage(data_, output_); }
+
+private:
+    Output& output_;
+    PageData data_;
+};
+
+// Rows of the entries a walk reaches; an entry left out (a name that holds a
+// path separator, or one the format cannot write) is named in a warning.
+class EntryRows : public WalkVisitor {
+public:
+    explicit EntryRows(ExportWriter& writer) : writer_(writer) {}
 
     bool Stopped() override { return platform::console::Interrupted(); }
 
-    bool Catalog(const char* path, const char*, const CatalogHeader& header) override {
-        std::string name = RootName(header);
-        if (!IsSoundCatalog(reader_, path, name.c_str())) {
-            Damaged(path);
-            return false;
-        }
-        std::string relative = path + std::min(rootLength_, std::strlen(path));
-        while (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
-        label_ = rows_.Label(name.c_str(), relative);
-        return true;
+    void Folder(const char* path, const char* name) override { writer_.Folder(path, name); }
+
+    void Entering(const char*, const char*) override { writer_.EnteringDirectory(); }
+
+    void Entry(const char* path, const char* inner, std::size_t length, const std::uint8_t* entry) override {
+        if (!writer_.Entry(inner, length, entry))
+            Skip(path, ShowCatalogPath(BelowCatalogRoot(inner) + 1), "the file-list format cannot write a damaged name");
     }
 
-    void Entry(const char*, const char* inner, std::size_t, const std::uint8_t* entry) override {
-        rows_.Row(label_, inner, entry);
+    void Unreachable(const char* path, const std::uint8_t* entry) override {
+        const char* name = EntryRecord::Name(entry);
+        // Otherwise reached only when a catalogue changes between the check
+        // and the export.
+        if (FitsCatalogPath(name)) Damaged(path);
+        else Skip(path, VisibleName(name), std::string("its name ") + NameFaultText(FindNameFault(name)));
     }
-
-    // Reached only when a catalogue changes between the check and the export.
-    void Unreachable(const char* path, const std::uint8_t*) override { Damaged(path); }
 
     void Damaged(const char* path) override {
         Error("warning: damaged catalogue skipped: " + ShowPath(path));
@@ -167,35 +227,48 @@ public:
 
     std::size_t Skipped() const { return skipped_; }
 
+protected:
+    ExportWriter& writer_;
+
 private:
-    RowWriter& rows_;
-    CatalogReader& reader_;
-    std::size_t rootLength_;
-    CatalogLabel label_;
+    // `shown` is the entry's name or path, already made visible.
+    void Skip(const char* path, const std::string& shown, const std::string& why) {
+        Error("warning: entry skipped, " + why + ": " + ShowPath(path) + " " + shown);
+        ++skipped_;
+    }
+
     std::size_t skipped_ = 0;
 };
 
-// The entries of one catalogue.
-class CatalogExport : public WalkVisitor {
+// Every entry of every sound catalogue below a data folder, in name order;
+// damaged catalogues are skipped with a warning.
+class FolderExport : public EntryRows {
 public:
-    CatalogExport(RowWriter& rows, CatalogLabel label) : rows_(rows), label_(std::move(label)) {}
-    bool Stopped() override { return platform::console::Interrupted(); }
-    void Entry(const char*, const char* inner, std::size_t, const std::uint8_t* entry) override {
-        rows_.Row(label_, inner, entry);
+    FolderExport(ExportWriter& writer, CatalogReader& reader, const std::string& root)
+        : EntryRows(writer), reader_(reader), rootLength_(root.size()) {}
+
+    bool Catalog(const char* path, const char* file, const CatalogHeader& header) override {
+        std::string name = RootName(header);
+        if (!IsSoundCatalog(reader_, path, name.c_str())) {
+            Damaged(path);
+            return false;
+        }
+        std::string relative = path + std::min(rootLength_, std::strlen(path));
+        while (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
+        writer_.Catalog(path, file, relative, header);
+        return true;
     }
-    void Unreachable(const char*, const std::uint8_t*) override { damaged = true; }
-    void Damaged(const char*) override { damaged = true; }
-    bool damaged = false;
 
 private:
-    RowWriter& rows_;
-    CatalogLabel label_;
+    CatalogReader& reader_;
+    std::size_t rootLength_;
 };
 
 struct ExportOptions {
     const char* source = nullptr;
     const char* output = nullptr;
     Format format = Format::kCsv;
+    bool rawCells = false;
 };
 
 bool ParseOptions(const Arguments& args, ExportOptions& options) {
@@ -205,12 +278,15 @@ bool ParseOptions(const Arguments& args, ExportOptions& options) {
         bool hasValue = i + 1 < args.size();
         if (std::strcmp(a, "-o") == 0 && hasValue && options.output == nullptr) {
             options.output = args[++i];
+        } else if (std::strcmp(a, "--raw-cells") == 0) {
+            options.rawCells = true;
         } else if (std::strcmp(a, "--format") == 0 && hasValue && !formatGiven) {
             const char* f = args[++i];
             formatGiven = true;
             if (std::strcmp(f, "csv") == 0) options.format = Format::kCsv;
             else if (std::strcmp(f, "json") == 0) options.format = Format::kJson;
             else if (std::strcmp(f, "efu") == 0) options.format = Format::kEfu;
+            else if (std::strcmp(f, "html") == 0) options.format = Format::kHtml;
             else return false;
         } else if (a[0] != '-' && options.source == nullptr) {
             options.source = a;
@@ -226,7 +302,7 @@ bool ParseOptions(const Arguments& args, ExportOptions& options) {
 int ExportCommand(const Arguments& args) {
     ExportOptions options;
     if (!ParseOptions(args, options)) {
-        Error("usage: cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu] [-o OUT]");
+        Error("usage: cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu|html] [--raw-cells] [-o OUT|-]");
         return kExitUsage;
     }
     std::string source = platform::console::ArgumentPath(options.source);
@@ -235,10 +311,16 @@ int ExportCommand(const Arguments& args) {
     CatalogHeader header;
     if (!folder && !OpenCatalogArgument(options.source, source, header)) return kExitFailure;
 
-    std::string target = options.output ? platform::console::ArgumentPath(options.output) : "";
+    // "-o -" is standard output, as when no -o is given.
+    bool toFile = options.output != nullptr && std::strcmp(options.output, "-") != 0;
+    std::string target = toFile ? platform::console::ArgumentPath(options.output) : "";
     CatalogHeader existing;
-    if (!target.empty() && (target.size() >= kMaxPath || path::IsDirectory(target.c_str()) ||
-                            ReadCatalogHeader(target.c_str(), &existing))) {
+    const char* refusal = target.empty() ? nullptr : Output::Refusal(target);
+    if (refusal != nullptr) {
+        Error("will not write the export to " + ShowPath(target) + ": " + refusal);
+        return kExitUsage;
+    }
+    if (!target.empty() && (target.size() >= kMaxPath || ReadCatalogHeader(target.c_str(), &existing))) {
         // Never replaces a catalogue (the one being exported, say) with its list.
         Error("will not write the export to " + ShowPath(target));
         return kExitUsage;
@@ -257,26 +339,26 @@ int ExportCommand(const Arguments& args) {
         Error("cannot write " + ShowPath(target));
         return kExitFailure;
     }
-    RowWriter rows(options.format, output);
-    rows.Begin();
+    std::unique_ptr<ExportWriter> writer;
+    if (options.format == Format::kHtml) writer = std::make_unique<PageWriter>(output, folder ? source : "");
+    else writer = std::make_unique<RowWriter>(options.format, options.rawCells, output);
     bool complete = true;
     if (folder) {
-        FolderExport walk(rows, reader, source);
+        FolderExport walk(*writer, reader, source);
         CatalogWalker(reader, walk, CatalogWalker::kExportCapacity, CatalogWalker::FolderOrder::kByName)
             .Walk(source.c_str(), "");
         complete = walk.Skipped() == 0;
     } else {
-        CatalogExport walk(rows, rows.Label(rootName.c_str(), source));
+        writer->Catalog(source.c_str(), path::LastComponent(source.c_str()), source, header);
+        EntryRows walk(*writer);
         CatalogWalker(reader, walk, CatalogWalker::kExportCapacity).Walk(source.c_str(), rootName.c_str());
-        if (walk.damaged) Error("warning: damaged catalogue, export incomplete: " + ShowPath(source));
-        complete = !walk.damaged;
+        complete = walk.Skipped() == 0;
     }
     if (platform::console::Interrupted()) {
         Error(target.empty() ? "export stopped" : "export stopped; nothing was written");
         return kExitFailure;
     }
-    rows.End();
-    if (!output.Finish()) {
+    if (!writer->End() || !output.Finish()) {
         Error("writing " + (target.empty() ? std::string("the export") : ShowPath(target)) + " failed");
         return kExitFailure;
     }

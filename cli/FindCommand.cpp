@@ -2,10 +2,12 @@
 #include "cli/Terminal.h"
 #include "core/CatalogPath.h"
 #include "core/CatalogSearch.h"
+#include "core/CatalogWalker.h"
 #include "core/IndexedSearch.h"
 #include "core/NamesIndex.h"
 #include "core/DisplayText.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 #include "platform/Console.h"
 
 #include <algorithm>
@@ -31,7 +33,15 @@ public:
         } else if (hit.kind == SearchHit::Kind::kCatalog) {
             date = FormatListTime(hit.header->captureTime);
         }
-        Print(ShowPath(location) + "\t" + size + "\t" + date + "\n");
+        Print(ShowCatalogPath(location) + "\t" + size + "\t" + date + "\n");
+    }
+
+    // With the tool's capacity only a name holding a separator comes here.
+    void Unreachable(const char* path, const std::uint8_t* entry) override {
+        const char* name = EntryRecord::Name(entry);
+        Error("warning: entry not listed, its name " + std::string(NameFaultText(FindNameFault(name))) + ": " +
+              ShowPath(path) + " " + VisibleName(name));
+        ++damaged_;
     }
 
     void Damaged(const char* path) override {
@@ -98,6 +108,11 @@ int FindCommand(const Arguments& args) {
     }
     std::string dataRoot, identity;
     if (!DataFolderArgument(operands[0], dataRoot, identity)) return kExitFailure;
+    // Bytes that are not text would become "?", a wildcard of their own.
+    if (!platform::console::IsExactArgumentText(operands[1])) {
+        Error("the pattern is not text in this locale's encoding");
+        return kExitUsage;
+    }
     std::string pattern = platform::console::ArgumentText(operands[1]);
     std::string relative = location ? platform::console::ArgumentPath(location) : "";
     char start[kMaxPath];
@@ -113,14 +128,16 @@ int FindCommand(const Arguments& args) {
     }
     NameMatcher matcher(pattern.c_str(), matchCase);
     HitPrinter printer(dataRoot);
+    // The tool has no path limit: every hit is listed, however deep.
+    const std::size_t capacity = CatalogWalker::kExportCapacity;
     const std::string indexFile = useIndex ? NamesIndex::FileFor(identity) : std::string();
     if (indexFile.empty()) {
         CatalogReader reader;
-        CatalogSearch(matcher, reader, printer, nullptr, filter).Walk(start, inner);
+        CatalogSearch(matcher, reader, printer, nullptr, filter, capacity).Walk(start, inner);
     } else {
         NamesIndex index(dataRoot, indexFile, identity);
         index.Load();
-        IndexedSearch search(index, matcher, filter, printer, nullptr);
+        IndexedSearch search(index, matcher, filter, printer, nullptr, capacity);
         search.Walk(start, inner);
         // The results stand whether or not the index could be written.
         if (!index.Save(std::strcmp(start, dataRoot.c_str()) == 0))

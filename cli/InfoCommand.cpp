@@ -1,6 +1,9 @@
 #include "cli/Commands.h"
 #include "cli/Terminal.h"
 #include "core/DisplayText.h"
+#include "core/StoredName.h"
+
+#include <cstring>
 
 #include <cstdio>
 
@@ -22,10 +25,12 @@ int InfoCommand(const Arguments& args) {
     auto bytes = [](std::uint64_t n) { return std::to_string(n) + " bytes"; };
     char serial[16];
     std::snprintf(serial, sizeof(serial), "%08lX", static_cast<unsigned long>(h.serial));
-    field("Name:", h.name);
+    // Header texts need not be terminated.
+    auto shown = [](const char* text, std::size_t size) { return VisibleName(std::string(text, strnlen(text, size)).c_str()); };
+    field("Name:", shown(h.name, sizeof h.name));
     field("Serial:", serial);
     field("Drive type:", std::string(DriveTypeText(h.driveType)) + " (" + std::to_string(h.driveType) + ")");
-    field("File system:", h.fileSystem);
+    field("File system:", shown(h.fileSystem, sizeof h.fileSystem));
     field("Capacity:", bytes(h.totalBytes));
     field("Free space:", bytes(h.freeBytes));
     field("Used space:", bytes(h.totalBytes >= h.freeBytes ? h.totalBytes - h.freeBytes : 0));

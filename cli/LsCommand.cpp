@@ -4,6 +4,7 @@
 #include "core/CatalogReader.h"
 #include "core/DisplayText.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 #include "core/TaskMemory.h"
 #include "platform/Console.h"
 
@@ -71,7 +72,7 @@ int LsCommand(const Arguments& args) {
     }
     TaskMemory<std::uint8_t> list(block);
     for (const std::uint8_t* e = list.Get(); EntryRecord::Size(e) != 0; e += EntryRecord::Size(e)) {
-        std::string name = EntryRecord::Name(e);
+        std::string name = VisibleName(EntryRecord::Name(e));
         if (EntryRecord::IsDirectory(e)) name += kPathSeparator;
         if (!longForm) {
             Print(name + "\n");

@@ -56,18 +56,21 @@ public:
         if (EntryRecord::IsDirectory(entry)) search_.sink_.PassingDirectory(inner, length, entry);
     }
     void Damaged(const char* path) override { search_.sink_.Damaged(path); }
+    void Unreachable(const char* path, const std::uint8_t* entry) override {
+        if (EntryRecord::IsDirectory(entry) || search_.test_.Entry(entry)) search_.sink_.Unreachable(path, entry);
+    }
 
 private:
     const CatalogSearch& search_;
 };
 
 CatalogSearch::CatalogSearch(const NameMatcher& matcher, CatalogReader& reader, SearchSink& sink, StopCheck stop,
-                             const SearchFilter& filter)
-    : test_(matcher, filter), reader_(reader), sink_(sink), stop_(std::move(stop)) {}
+                             const SearchFilter& filter, std::size_t capacity)
+    : test_(matcher, filter), reader_(reader), sink_(sink), stop_(std::move(stop)), capacity_(capacity) {}
 
 void CatalogSearch::Walk(const char* path, const char* inner) {
     Matching matching(*this);
-    CatalogWalker(reader_, matching).Walk(path, inner);
+    CatalogWalker(reader_, matching, capacity_).Walk(path, inner);
 }
 
 CatalogSearch::Location CatalogSearch::ResolveLocation(const char* dataRoot, const char* location, char* start,

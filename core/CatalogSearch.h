@@ -40,6 +40,10 @@ public:
     // A catalogue whose table or one of whose entry lists is damaged: the
     // walk leaves the rest of it and goes on with the next one.
     virtual void Damaged(const char* /*path*/) {}
+    // An entry of the catalogue `path` that the walk gives no path (its name
+    // holds a separator, or its path exceeds the search's capacity): a
+    // matching one, or a directory whose contents go unsearched.
+    virtual void Unreachable(const char* /*path*/, const std::uint8_t* /*entry*/) {}
 };
 
 // Whether a folder, catalogue or entry is a hit: its name by the matcher,
@@ -67,9 +71,12 @@ public:
     enum class Location { kFound, kMissing, kDamaged };
 
     // `reader` is the search's own: the walk opens catalogues through it.
+    // `reader` is the search's own: the walk opens catalogues through it.
     // A hit's name meets the matcher and the hit itself the filter.
+    // `capacity` bounds the catalogue paths handed on (a Windows path buffer
+    // unless the caller has room for more).
     CatalogSearch(const NameMatcher& matcher, CatalogReader& reader, SearchSink& sink, StopCheck stop,
-                  const SearchFilter& filter = SearchFilter());
+                  const SearchFilter& filter = SearchFilter(), std::size_t capacity = platform::kMaxPath);
 
     // walk(path, inner): a folder `path` is walked with its categories and
     // catalogues; otherwise `path` is a catalogue and `inner` a directory
@@ -91,6 +98,7 @@ private:
     CatalogReader& reader_;
     SearchSink& sink_;
     StopCheck stop_;
+    std::size_t capacity_;
 };
 
 }  // namespace cataloom

@@ -2,6 +2,7 @@
 
 #include "core/CatalogPath.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 
 #include <algorithm>
 #include <cstring>
@@ -118,7 +119,8 @@ void CatalogWalker::WalkDirectory(GuardedLists& lists, const char* path, char* i
     for (const std::uint8_t* e = list.Get(); EntryRecord::Size(e) != 0 && !visitor_.Stopped();
          e += EntryRecord::Size(e)) {
         const char* name = EntryRecord::Name(e);
-        int childLength = AppendCatalogName(inner, base, capacity_, name);
+        // A name that would read back as other components gets no path.
+        int childLength = FitsCatalogPath(name) ? AppendCatalogName(inner, base, capacity_, name) : -1;
         if (childLength < 0) {
             visitor_.Unreachable(path, e);
             continue;

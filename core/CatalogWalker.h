@@ -35,8 +35,10 @@ public:
     // An entry of a directory walked: `inner` is its catalogue path (see
     // core/CatalogPath.h) of `length` bytes; a directory's own entries follow.
     virtual void Entry(const char* path, const char* inner, std::size_t length, const std::uint8_t* entry) = 0;
-    // An entry whose catalogue path does not fit the walk's path capacity:
-    // neither reported by Entry nor entered.
+    // An entry whose name cannot be one component of a catalogue path (a
+    // backslash of its own, a cut double-byte character at its end: see
+    // FitsCatalogPath) or whose catalogue path does not fit the walk's path
+    // capacity: neither reported by Entry nor entered.
     virtual void Unreachable(const char* /*path*/, const std::uint8_t* /*entry*/) {}
     // A catalogue whose table or one of whose lists is damaged, once, after
     // the walk of what could be read of it.

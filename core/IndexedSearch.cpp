@@ -41,7 +41,8 @@ private:
 // entry asked for (entries of one directory follow each other).
 class IndexedSearch::Resolver {
 public:
-    Resolver(const IndexPart& part, const char* root) : part_(part), root_(root) {}
+    Resolver(const IndexPart& part, const char* root, std::size_t capacity)
+        : part_(part), root_(root), capacity_(capacity) {}
 
     // False when the part does not hold the entry soundly or its path does
     // not fit.  Afterwards Inner() is its path, Chain() its directories from
@@ -60,7 +61,7 @@ public:
         inner_.assign(prefix_);
         inner_ += '\\';
         inner_ += name_;
-        return inner_.size() < CatalogWalker::kSearchCapacity;
+        return inner_.size() < capacity_;
     }
 
     const std::string& Inner() const { return inner_; }
@@ -74,7 +75,7 @@ private:
         // A path that fits has at most one directory per two bytes of it,
         // so a longer chain is unsound (and is not followed further).
         for (std::uint32_t at = parent; at != IndexPart::kNoParent;) {
-            if (chain_.size() > CatalogWalker::kSearchCapacity) return false;
+            if (chain_.size() > capacity_) return false;
             chain_.push_back(at);
             bool sound = true;
             at = part_.Parent(at, sound);
@@ -87,7 +88,7 @@ private:
             if (name == nullptr || (part_.Attributes(chain_[level]) & platform::kAttrDirectory) == 0) return false;
             prefix_ += '\\';
             prefix_ += name;
-            if (prefix_.size() >= CatalogWalker::kSearchCapacity) return false;
+            if (prefix_.size() >= capacity_) return false;
         }
         // From the top down.
         std::size_t length = std::strlen(root_);
@@ -102,6 +103,7 @@ private:
 
     const IndexPart& part_;
     const char* root_;
+    std::size_t capacity_;
     bool cached_ = false;
     std::uint32_t cachedParent_ = 0;
     std::vector<std::uint32_t> chain_;
@@ -112,8 +114,8 @@ private:
 };
 
 IndexedSearch::IndexedSearch(NamesIndex& index, const NameMatcher& matcher, const SearchFilter& filter,
-                             SearchSink& sink, CatalogSearch::StopCheck stop)
-    : index_(index), test_(matcher, filter), sink_(sink), stop_(std::move(stop)) {
+                             SearchSink& sink, CatalogSearch::StopCheck stop, std::size_t capacity)
+    : index_(index), test_(matcher, filter), sink_(sink), stop_(std::move(stop)), capacity_(capacity) {
     const std::string& pattern = matcher.Pattern();
     substring_ = !pattern.empty() && !matcher.UsesWildcards();
     for (unsigned char byte : pattern) folded_.push_back(matcher.Folded(byte));
@@ -188,12 +190,13 @@ void IndexedSearch::Walk(const char* path, const char* inner) {
     if (path == nullptr || *path == '\0') return;
     if (!path::IsDirectory(path)) {
         CatalogReader reader;
-        CatalogSearch(test_.Matcher(), reader, sink_, [this] { return Stopping(); }, test_.Filter()).Walk(path, inner);
+        CatalogSearch(test_.Matcher(), reader, sink_, [this] { return Stopping(); }, test_.Filter(), capacity_)
+            .Walk(path, inner);
         return;
     }
     Folders folders(*this);
     CatalogReader reader;  // the walk reads only headers through it
-    CatalogWalker(reader, folders).Walk(path, "");
+    CatalogWalker(reader, folders, capacity_).Walk(path, "");
 }
 
 void IndexedSearch::SearchCatalog(const char* path, const CatalogHeader& header) {
@@ -203,15 +206,18 @@ void IndexedSearch::SearchCatalog(const char* path, const CatalogHeader& header)
     sink_.Progress(path, root);
     std::vector<std::uint32_t> hits;
     const IndexPart* part = index_.Current(path);
+    auto fits = [&] { return part != nullptr && !part->WalkOnly() && part->LongestPath() < capacity_; };
     // A part that proves unsound is built again from the catalogue.
-    if (part != nullptr && !Collect(*part, root, hits)) {
+    if (fits() && !Collect(*part, root, hits)) {
         part = index_.Current(path, true);
-        if (part != nullptr && !Collect(*part, root, hits)) part = nullptr;
+        if (fits() && !Collect(*part, root, hits)) part = nullptr;
     }
-    if (part == nullptr) {
-        // The catalogue could not be examined: its own walk says what it holds.
+    if (!fits()) {
+        // The catalogue's own walk says what it holds (or could not be
+        // examined, or what gets no path in it).
         CatalogReader reader;
-        CatalogSearch(test_.Matcher(), reader, sink_, [this] { return Stopping(); }, test_.Filter()).Walk(path, root);
+        CatalogSearch(test_.Matcher(), reader, sink_, [this] { return Stopping(); }, test_.Filter(), capacity_)
+            .Walk(path, root);
         return;
     }
     Report(*part, path, root, hits);
@@ -248,7 +254,7 @@ bool IndexedSearch::Collect(const IndexPart& part, const char* root, std::vector
         }
         if (name != end) return false;
     }
-    Resolver resolver(part, root);
+    Resolver resolver(part, root, capacity_);
     for (std::uint32_t index : hits)
         if (!resolver.Resolve(index)) return false;
     return true;
@@ -256,7 +262,7 @@ bool IndexedSearch::Collect(const IndexPart& part, const char* root, std::vector
 
 void IndexedSearch::Report(const IndexPart& part, const char* path, const char* root,
                            const std::vector<std::uint32_t>& hits) {
-    Resolver resolver(part, root);
+    Resolver resolver(part, root, capacity_);
     // The directories reported as passed, from the top, and their records
     // (which must stay valid while the sink may hold them).
     std::vector<std::uint32_t> passed;

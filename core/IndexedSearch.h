@@ -17,8 +17,9 @@ namespace cataloom {
 
 class IndexedSearch {
 public:
+    // `capacity` as for CatalogSearch.
     IndexedSearch(NamesIndex& index, const NameMatcher& matcher, const SearchFilter& filter, SearchSink& sink,
-                  CatalogSearch::StopCheck stop);
+                  CatalogSearch::StopCheck stop, std::size_t capacity = platform::kMaxPath);
 
     // As CatalogSearch::Walk.  A walk that starts inside a catalogue reads
     // that catalogue, as the plain search does.
@@ -31,7 +32,8 @@ private:
     class Resolver;
 
     // The entries of one catalogue, from its part; its own walk when the
-    // index cannot give a sound part.
+    // index cannot give a sound part, or the part holds an entry without a
+    // path or a path longer than the search takes.
     void SearchCatalog(const char* path, const CatalogHeader& header);
     // The part's entry hits, checked so that each can be reported; false
     // when the part proves unsound.
@@ -47,6 +49,7 @@ private:
     HitTest test_;
     SearchSink& sink_;
     CatalogSearch::StopCheck stop_;
+    std::size_t capacity_;
     bool stopped_ = false;
     // A substring pattern is first looked for in the folded bytes of the
     // names (every name it matches holds it so); the matcher then decides.

@@ -49,7 +49,9 @@ public:
         checkpoints_.clear();
         names_.clear();
         count_ = 0;
+        longest_ = 0;
         damaged_ = false;
+        unreachable_ = false;
     }
 
     void Entry(const char*, const char*, std::size_t length, const std::uint8_t* entry) override {
@@ -58,6 +60,7 @@ public:
         // The walk goes depth first: after leaving the directories that do
         // not hold the entry, the innermost one left is its parent.
         const std::size_t parentLength = length - nameLength - 1;
+        longest_ = std::max(longest_, length);
         while (!open_.empty() && open_.back().length > parentLength) open_.pop_back();
         const std::uint32_t parent =
             !open_.empty() && open_.back().length == parentLength ? open_.back().index : IndexPart::kNoParent;
@@ -75,6 +78,7 @@ public:
         if (EntryRecord::IsDirectory(entry)) open_.push_back({length, index});
     }
     void Damaged(const char*) override { damaged_ = true; }
+    void Unreachable(const char*, const std::uint8_t*) override { unreachable_ = true; }
 
     // The part in the file's layout.  A catalogue's list area is below
     // 4 GiB and every entry takes at least 38 bytes of it, so the count
@@ -83,12 +87,12 @@ public:
                platform::FileTime builtAt) const {
         out.clear();
         Put32(out, static_cast<std::uint32_t>(relative.size()));
-        Put32(out, damaged_ ? 1 : 0);
+        Put32(out, (damaged_ ? 1 : 0) | (unreachable_ ? 2 : 0));
         Put64(out, stamp.size);
         Put64(out, stamp.lastWriteTime);
         Put64(out, builtAt);
         Put32(out, count_);
-        Put32(out, 0);
+        Put32(out, static_cast<std::uint32_t>(longest_));
         Put64(out, names_.size());
         out.insert(out.end(), relative.begin(), relative.end());
         out.insert(out.end(), records_.begin(), records_.end());
@@ -106,7 +110,9 @@ private:
     std::vector<std::uint64_t> checkpoints_;
     std::vector<char> names_;
     std::uint32_t count_ = 0;
+    std::size_t longest_ = 0;
     bool damaged_ = false;
+    bool unreachable_ = false;
 };
 
 namespace {
@@ -134,7 +140,7 @@ bool IndexPart::Parse(const std::uint8_t* data, std::size_t available) {
     const std::uint64_t pathLength = Load32(data);
     const std::uint64_t count = Load32(data + 32);
     const std::uint64_t namesSize = Load64(data + 40);
-    if (pathLength == 0 || pathLength > kMaxPartPath || count > kNoParent || Load32(data + 36) != 0) return false;
+    if (pathLength == 0 || pathLength > kMaxPartPath || count > kNoParent) return false;
     const std::uint64_t checkpoints = (count + kNamesPerCheckpoint - 1) / kNamesPerCheckpoint;
     // Each term is bounded, so the sum cannot wrap before the comparison.
     std::uint64_t left = available - kFixedSize;
@@ -407,7 +413,9 @@ bool NamesIndex::BuildPart(const char* path, const std::string& relative) {
     if (builder_ == nullptr) builder_ = std::make_unique<Builder>();
     builder_->Reset();
     CatalogReader reader;
-    CatalogWalker(reader, *builder_).Walk(path, root);
+    // As long a path as any search takes: a search with less room walks a
+    // catalogue whose longest path does not fit it.
+    CatalogWalker(reader, *builder_, CatalogWalker::kExportCapacity).Walk(path, root);
     builder_->Write(building_, relative, stamp, builtAt);
     if (!built_.Parse(building_.data(), building_.size())) return false;
     ++figures_.built;

@@ -18,9 +18,11 @@
 //   header   "CLMNAMES", u32 version, u32 part count, u64 file size,
 //            u32 data root length, u32 zero
 //   parts    one after another, each:
-//     u32 path length, u32 flags (1: the catalogue is damaged), u64 size,
-//     u64 write time, u64 time the part was built, u32 entry count,
-//     u32 zero, u64 name bytes, then the path below the data folder,
+//     u32 path length, u32 flags (1: the catalogue is damaged; 2: the walk
+//     gives some entry no path, its name holding a separator or its path
+//     too long), u64 size, u64 write time, u64 time the part was built,
+//     u32 entry count, u32 length of the longest catalogue path of an
+//     entry, u64 name bytes, then the path below the data folder,
 //     the records (32 bytes per entry: u32 parent entry, its top bit set
 //     when the entry records sub-folders, u32 attributes, u64 size,
 //     u64 creation time, u64 write time), one u64 name offset per 64
@@ -58,6 +60,9 @@ public:
     platform::FileStamp Stamp() const;
     platform::FileTime BuiltAt() const { return Load64(data_ + 24); }
     bool Damaged() const { return (Load32(data_ + 4) & 1) != 0; }
+    // Some entry has no path: only the catalogue's own walk reports it.
+    bool WalkOnly() const { return (Load32(data_ + 4) & 2) != 0; }
+    std::uint32_t LongestPath() const { return Load32(data_ + 36); }
     std::uint32_t Count() const { return count_; }
     const char* Names() const { return names_; }
     std::uint64_t NamesSize() const { return namesSize_; }

@@ -11,6 +11,9 @@ namespace cataloom::platform::console {
 
 // A command-line argument as code page 932 text.
 std::string ArgumentText(const char* argument);
+// Whether the argument is text in the locale's encoding that code page 932
+// holds unchanged (ArgumentText replaces anything else by "?").
+bool IsExactArgumentText(const char* argument);
 // A command-line argument naming a path: code page 932 with backslash
 // separators, as the catalogue core takes paths.
 std::string ArgumentPath(const char* argument);

@@ -56,6 +56,9 @@
 #define IDS_DATA_FOLDER_NOT_DIRECTORY 153
 #define IDS_DATA_FOLDER_NOT_FULL 154
 #define IDS_DATA_FOLDER_TOO_LONG 155
+/* The data folder setting as stored names no folder (view, search window). */
+#define IDS_SETTING_NOT_FULL 156
+#define IDS_SETTING_TOO_LONG 157
 
 /* Property pages: texts shared by the pages. */
 #define IDS_BAD_FILE_NAME 102
@@ -136,5 +139,6 @@
 #define IDS_SEARCH_FOUND 411
 #define IDS_SEARCH_UNKNOWN_TIME 412
 #define IDS_SEARCH_CATEGORY_TYPE 413
-#define IDS_SEARCH_BAD_CONDITION 414
-#define IDS_SEARCH_PATTERN_HELP 415
+#define IDS_SEARCH_UNSHOWN 414
+#define IDS_SEARCH_BAD_CONDITION 415
+#define IDS_SEARCH_PATTERN_HELP 416

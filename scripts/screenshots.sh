@@ -11,7 +11,7 @@ export WINEPREFIX=$root/build/display-wineprefix
 source "$root/scripts/wine-env.sh"
 source "$root/scripts/sample-data.sh"
 snapshot="$root/build/win64/browser/view-snapshot.exe"
-dll="$root/build/win64/namespace/Cataloom.dll"
+dll="$root/build/win64/library/Cataloom.dll"
 out="$root/build/screenshots"
 if [ ! -f "$snapshot" ] || [ ! -f "$dll" ] || [ ! -f "$root/build/win64/cli/cataloom.exe" ]; then
   "$root/scripts/build.sh" win64 >/dev/null
@@ -27,7 +27,7 @@ wine regsvr32 /s "$(winepath -w "$dll")" </dev/null >/dev/null 2>&1 || { echo "r
 wine reg add 'HKCU\Software\Quillmoor\Cataloom' /v DataRoot /t REG_SZ /d "$(winepath -w "$data/DataRoot")" /f \
   </dev/null >/dev/null 2>&1
 
-# shoot NAME HOST PLACE [/select,ITEM]: the helper shows the place and says
+# shoot NAME HOST PLACE|/select,ITEM: the helper shows the place and says
 # where its window is once it is painted; the picture is taken before it
 # is told to close.
 shoot() {
@@ -49,5 +49,5 @@ shoot explorer-data-folder explorer ""
 shoot explorer-category explorer 'サンプル'
 shoot explorer-directory explorer 'サンプル\sample.vmf\ソフト'
 shoot browser-data-folder browser ""
-shoot browser-category browser 'サンプル' /select,sample.vmf
-shoot browser-directory browser 'サンプル\sample.vmf\ソフト' /select,setup.exe
+shoot browser-category browser '/select,サンプル\sample.vmf'
+shoot browser-directory browser '/select,サンプル\sample.vmf\ソフト\setup.exe'

@@ -10,14 +10,14 @@
 #include "core/NamesIndex.h"
 #include "core/SearchFilter.h"
 #include "core/PathUtil.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ComResult.h"
 #include "namespace/ProcessObjects.h"
 #include "namespace/IconCache.h"
 #include "namespace/ShellUtil.h"
 #include "resources/CataloomResource.h"
 #include "tools/LocationLauncher.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom {
 namespace {
@@ -273,6 +273,11 @@ void SearcherDialog::Search() {
     lastStart_ = GetTickCount64();
     rows_.clear();
     ListView_SetItemCountEx(List(), 0, 0);
+    // A setting that names no folder is not searched as if it were empty.
+    if (const UINT problem = DataRootSettingProblem()) {
+        ShowLibraryMessage(window_, problem, MB_OK | MB_ICONWARNING);
+        return;
+    }
     SearchRequest request;
     // Tokens in the pattern box (ext:, size:, dm:, type:) are conditions;
     // without them the text is the pattern exactly as typed.
@@ -358,6 +363,7 @@ void SearcherDialog::ShowProgress() {
 void SearcherDialog::Finish() {
     if (task_ == nullptr) return;
     task_->Wait();  // the worker has posted its end and is leaving
+    const std::size_t unshown = task_->Unshown();
     task_.reset();
     TakeRows();
     running_ = false;
@@ -374,7 +380,14 @@ void SearcherDialog::Finish() {
     const std::string format = ResourceText(IDS_SEARCH_FOUND);
     char text[256];
     std::snprintf(text, sizeof text, format.c_str(), static_cast<int>(rows_.size()));
-    SetStatus(text);
+    std::string status = text;
+    // Rows are limited by the system's path length; what they could not
+    // show is counted, not dropped silently.
+    if (unshown != 0) {
+        std::snprintf(text, sizeof text, ResourceText(IDS_SEARCH_UNSHOWN).c_str(), static_cast<int>(unshown));
+        status += text;
+    }
+    SetStatus(status);
 }
 
 void SearcherDialog::Browse() {
@@ -395,8 +408,9 @@ void SearcherDialog::OpenLocation() {
     HWND list = List();
     const int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED | LVNI_SELECTED);
     if (focused < 0 || static_cast<std::size_t>(focused) >= rows_.size()) return;
-    const std::string itemPath = ItemPath(rows_[static_cast<std::size_t>(focused)].List());
-    if (!itemPath.empty()) OpenItemLocation(window_, itemPath);
+    TaskMemory<ITEMIDLIST> item(ILCombine(rootList_.Get(), reinterpret_cast<PCUIDLIST_RELATIVE>(
+                                                              rows_[static_cast<std::size_t>(focused)].List())));
+    if (item != nullptr) OpenItemLocation(window_, item.Get());
 }
 
 LRESULT SearcherDialog::OnNotify(const NMHDR& header) {

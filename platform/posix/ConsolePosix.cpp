@@ -27,6 +27,11 @@ std::string ToBackslashes(std::string path) {
 
 std::string ArgumentText(const char* argument) { return Utf8ToCp932(argument ? argument : ""); }
 
+bool IsExactArgumentText(const char* argument) {
+    std::string given = argument ? argument : "";
+    return Cp932ToUtf8(Utf8ToCp932(given)) == given;
+}
+
 std::string ArgumentPath(const char* argument) { return ToBackslashes(ArgumentText(argument)); }
 
 bool AbsolutePath(const std::string& path, std::string& absolute) {

@@ -218,6 +218,15 @@ bool GetAttributes(const char* path, std::uint32_t& attributes) {
     return true;
 }
 
+PathKind GetPathKind(const char* path) {
+    struct stat st;
+    if (path == nullptr || *path == '\0' || lstat(Trimmed(ToNativePath(path)).c_str(), &st) != 0)
+        return PathKind::kMissing;
+    if (S_ISLNK(st.st_mode)) return PathKind::kLink;
+    if (S_ISDIR(st.st_mode)) return PathKind::kDirectory;
+    return S_ISREG(st.st_mode) ? PathKind::kRegularFile : PathKind::kOther;
+}
+
 bool GetFileStamp(const char* path, FileStamp& stamp) {
     if (path == nullptr || *path == '\0') return false;
     struct stat st;
@@ -346,7 +355,10 @@ std::string CacheFolder() {
     else if (home != nullptr && home[0] == '/') native = std::string(home) + "/.cache";
     else return std::string();
     std::string path = Utf8ToCp932(native);
-    if (Cp932ToUtf8(path) != native || path.size() >= kMaxPath) return std::string();
+    if (Cp932ToUtf8(path) != native || path.size() >= kMaxPath || path.find('\\') != std::string::npos)
+        return std::string();
+    // Separated by backslashes, as every path the core takes.
+    std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }
 

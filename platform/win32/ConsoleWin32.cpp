@@ -23,6 +23,11 @@ BOOL WINAPI OnControl(DWORD type) {
 // The C runtime hands main() its arguments in the ANSI code page already.
 std::string ArgumentText(const char* argument) { return argument ? argument : ""; }
 
+bool IsExactArgumentText(const char* argument) {
+    if (argument == nullptr || *argument == '\0') return true;
+    return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, argument, -1, nullptr, 0) > 0;
+}
+
 std::string ArgumentPath(const char* argument) {
     std::string path = ArgumentText(argument);
     for (std::size_t i = 0; i < path.size(); ++i) {

@@ -13,9 +13,10 @@ public:
     RegKey(const RegKey&) = delete;
     RegKey& operator=(const RegKey&) = delete;
 
-    // Both close any key already open first; KEY_ALL_ACCESS.
+    // Both close any key already open first; KEY_ALL_ACCESS unless asked
+    // for less (keys of the machine's own part open only for reading).
     bool Create(HKEY root, const char* subkey) noexcept;
-    bool Open(HKEY root, const char* subkey) noexcept;
+    bool Open(HKEY root, const char* subkey, REGSAM access = KEY_ALL_ACCESS) noexcept;
     // True when a key was open.
     bool Close() noexcept;
     bool IsOpen() const noexcept { return key_ != nullptr; }
@@ -25,6 +26,8 @@ public:
     bool ReadDword(const char* name, DWORD& out) const noexcept;
     // `size` is the buffer size in bytes.  A string that does not fit fails.
     bool ReadString(const char* name, char* buffer, DWORD size) const noexcept;
+    // The size in bytes of a string value as stored; 0 when there is none.
+    DWORD StringSize(const char* name) const noexcept;
     // `size` in: buffer size; out: bytes stored.
     bool ReadBinary(const char* name, void* buffer, DWORD& size) const noexcept;
 
