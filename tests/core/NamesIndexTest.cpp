@@ -1,3 +1,4 @@
+#include "core/CatalogWalker.h"
 #include "core/IndexedSearch.h"
 #include "core/NamesIndex.h"
 #include "platform/Platform.h"
@@ -49,6 +50,9 @@ public:
         passed_.push_back({std::string(inner), length, entry});
     }
     void Damaged(const char* path) override { hits.push_back(std::string("D ") + (path + rootLength_)); }
+    void Unreachable(const char* path, const std::uint8_t* entry) override {
+        hits.push_back(std::string("U ") + (path + rootLength_) + "|" + EntryRecord::Name(entry));
+    }
 
     std::vector<std::string> hits;
 
@@ -117,25 +121,26 @@ protected:
                 {"b sub", 1, {File("in b.mp3", 300)}}};
     }
 
-    std::vector<std::string> Walk(const Query& query, const char* start = nullptr) {
+    std::vector<std::string> Walk(const Query& query, const char* start = nullptr,
+                                  std::size_t capacity = platform::kMaxPath) {
         NameMatcher matcher(query.pattern, query.matchCase);
         SearchFilter filter;
         if (query.filter) query.filter(filter);
         CatalogReader reader;
         Recorder recorder(data_.size());
-        CatalogSearch(matcher, reader, recorder, nullptr, filter).Walk(start ? start : data_.c_str(), "");
+        CatalogSearch(matcher, reader, recorder, nullptr, filter, capacity).Walk(start ? start : data_.c_str(), "");
         return recorder.hits;
     }
 
     std::vector<std::string> Indexed(const Query& query, NamesIndex::Figures* figures = nullptr,
-                                     const char* start = nullptr) {
+                                     const char* start = nullptr, std::size_t capacity = platform::kMaxPath) {
         NamesIndex index(data_, file_);
         index.Load();
         NameMatcher matcher(query.pattern, query.matchCase);
         SearchFilter filter;
         if (query.filter) query.filter(filter);
         Recorder recorder(data_.size());
-        IndexedSearch(index, matcher, filter, recorder, nullptr).Walk(start ? start : data_.c_str(), "");
+        IndexedSearch(index, matcher, filter, recorder, nullptr, capacity).Walk(start ? start : data_.c_str(), "");
         EXPECT_TRUE(index.Save(start == nullptr));
         if (figures != nullptr) *figures = index.Result();
         return recorder.hits;
@@ -240,6 +245,27 @@ TEST_F(NamesIndexTest, ASearchBelowTheDataFolderKeepsThePartsItDidNotVisit) {
     EXPECT_EQ(figures.dropped, 0u);
     EXPECT_EQ(Indexed(kQueries[0], &figures), Walk(kQueries[0]));
     EXPECT_EQ(figures.reused, 2u);
+}
+
+// Paths longer than a search takes and names that would split into other
+// components: the index answers such a catalogue by its walk, with either
+// capacity, and the other catalogues from their parts.
+TEST_F(NamesIndexTest, LongPathsAndSplittingNamesAreReportedAsTheWalkReportsThem) {
+    Catalog("plain.vmf", "PLAIN", Music("plain"));
+    std::vector<test::TreeDirectory> deep = {{"", 0, {Dir("d0"), File("top.mp3", 1)}}};
+    const std::string segment(60, 'x');
+    for (int level = 0; level < 6; ++level) {
+        const std::string name = level == 0 ? "d0" : segment + std::to_string(level);
+        const std::string child = segment + std::to_string(level + 1);
+        deep.push_back({name, static_cast<std::size_t>(level), {Dir(child), File("f" + std::to_string(level) + ".mp3", 2)}});
+    }
+    Catalog("deep.vmf", "DEEP", deep);
+    Catalog("split.vmf", "SPLIT", {{"", 0, {File("a\\b.mp3", 1), Dir("sub"), File("ok.mp3", 3)}},
+                                   {"sub", 0, {File("in.mp3", 4)}}});
+    for (std::size_t capacity : {platform::kMaxPath, CatalogWalker::kExportCapacity})
+        for (const Query& query : kQueries)
+            EXPECT_EQ(Indexed(query, nullptr, nullptr, capacity), Walk(query, nullptr, capacity))
+                << capacity << ": pattern \"" << query.pattern << "\"";
 }
 
 // Damaged index files: each is rebuilt (sound again afterwards) and never
