@@ -3,6 +3,7 @@
 #include "core/CatalogReader.h"
 #include "core/CatalogWalker.h"
 #include "core/PathUtil.h"
+#include "core/TemporaryFile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -257,29 +258,19 @@ void IndexPart::MakeRecord(std::uint32_t index, const char* name, std::vector<st
 
 // ---- The index file being written ---------------------------------------------
 
-// A temporary file beside the index that this process created itself; it
-// replaces the index when finished and is removed otherwise.
+// The index being written: a temporary file beside it (created exclusively,
+// see core/TemporaryFile.h) that replaces it when finished and is removed
+// otherwise.
 class NamesIndex::Output {
 public:
     bool Create(const std::string& target) {
-        static std::uint32_t serial = 0;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            path_ = target + ".tmp-" + std::to_string(platform::ProcessId()) + "-" + std::to_string(++serial);
-            if (file_.CreateNew(path_.c_str())) {
-                std::uint8_t header[kFileHeaderSize] = {};
-                return Put(header, sizeof header);
-            }
-        }
-        path_.clear();
-        return false;
-    }
-    ~Output() {
-        if (file_.IsOpen()) file_.Close();
-        if (!path_.empty()) platform::RemoveFile(path_.c_str());
+        if (!temp_.Create(target + ".")) return false;
+        std::uint8_t header[kFileHeaderSize] = {};
+        return Put(header, sizeof header);
     }
     bool Put(const void* data, std::size_t bytes) {
         if (failed_ || bytes == 0) return !failed_;
-        failed_ = file_.Write(data, bytes) != bytes;
+        failed_ = temp_.File().Write(data, bytes) != bytes;
         written_ += bytes;
         return !failed_;
     }
@@ -291,21 +282,17 @@ public:
         Store32(header.data() + 12, parts);
         Store64(header.data() + 16, written_ + root.size());
         Store32(header.data() + 24, static_cast<std::uint32_t>(root.size()));
-        // The root's path follows the header, so it is written at the end
-        // and the header says where: after everything else.
+        // The root's path follows the parts, so the header, written last,
+        // can say where the file ends.
         if (!Put(root.data(), root.size())) return false;
-        if (!file_.Seek(0, platform::File::kBegin) || file_.Write(header.data(), header.size()) != header.size() ||
-            !file_.Close())
-            return false;
-        if (!platform::MoveReplacing(path_.c_str(), target.c_str())) return false;
-        path_.clear();
-        return true;
+        platform::File& file = temp_.File();
+        return file.Seek(0, platform::File::kBegin) && file.Write(header.data(), header.size()) == header.size() &&
+               temp_.Publish(target.c_str());
     }
     std::uint64_t Written() const { return written_; }
 
 private:
-    platform::File file_;
-    std::string path_;
+    TemporaryFile temp_;
     std::uint64_t written_ = 0;
     bool failed_ = false;
 };
