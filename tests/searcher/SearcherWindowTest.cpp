@@ -505,6 +505,44 @@ TEST(SearcherWindowTest, ARelativeDataFolderSettingIsReportedNotSearched) {
                        "オプションのデータ保存先フォルダを指定し直してください。");
 }
 
+// Typing into the pattern box once the index exists: the rows follow each
+// edit without the button, conditions as tokens filter them, a bad token is
+// named in the status bar.
+TEST(SearcherWindowTest, ResultsFollowTypingWithConditionTokens) {
+    SearchData data;
+    RunSearcher("", [](HWND dialog) {
+        // The first search builds the index.
+        EXPECT_EQ(Names(SearchFor(dialog, "abc")), (Names_{"Abc.txt", "abc.log", "xABCy.txt"}));
+        auto typed = [&](const std::string& text, const Names_& expected) {
+            SetDlgItemTextA(dialog, kPatternBox, text.c_str());
+            const std::string found = FoundText(static_cast<int>(expected.size()));
+            EXPECT_TRUE(WaitUntil([&] { return StatusText(dialog) == found && Names(ListedRows(dialog)) == expected; }))
+                << text << ": " << StatusText(dialog);
+        };
+        // Keys typed one by one into the box.
+        SetDlgItemTextA(dialog, kPatternBox, "");
+        for (char key : std::string("big"))
+            PostMessageA(GetDlgItem(dialog, kPatternBox), WM_CHAR, static_cast<WPARAM>(key), 0);
+        EXPECT_TRUE(WaitUntil([&] {
+            return WindowText(GetDlgItem(dialog, kPatternBox)) == "big" && StatusText(dialog) == FoundText(1) &&
+                   Names(ListedRows(dialog)) == Names_{"big.bin"};
+        })) << StatusText(dialog);
+        typed("ext:txt", {"Abc.txt", "readme.txt", "xABCy.txt"});
+        typed("size:>1000 ext:bin,TXT", {"big.bin", "readme.txt"});
+        SaveWindowPicture(dialog, "searcher-live-filter");
+        typed("size:1000", {"Abc.txt"});
+        typed("type:d", {"top.vmf", "ソフト", "ソフト.vmf", "ドキュメント", "書類"});
+        typed("dm:2014..2015 big", {"big.bin"});
+        typed("dm:<2014 big", {});
+        typed("size:<=1000  a  txt", {});
+        SetDlgItemTextA(dialog, kPatternBox, "size:big abc");
+        EXPECT_TRUE(WaitUntil([&] { return StatusText(dialog) == "条件を読めません : size:big"; })) << StatusText(dialog);
+        EXPECT_EQ(WindowText(GetDlgItem(dialog, IDCANCEL)), "閉じる");
+        // Without a token the text is the pattern as typed, as before.
+        typed("a*.TXT", {"Abc.txt"});
+    });
+}
+
 // A picture of the window with results, for the record (only when
 // CATALOOM_SCREENSHOTS names a folder).
 TEST(SearcherWindowTest, Picture) {
