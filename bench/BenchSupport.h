@@ -2,6 +2,8 @@
 // Linux only: the benchmarks measure the native build.
 #pragma once
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -26,6 +28,34 @@ inline double MedianSeconds(int runs, const std::function<void()>& work) {
     for (int i = 0; i < runs; ++i) times.push_back(Seconds(work));
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+// Processor seconds (user and system) of the children waited for so far.
+inline double ChildProcessorSeconds() {
+    struct rusage usage {};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Medians of the wall time and of the children's processor time of `runs`
+// runs after a warm-up run: on a shared machine the second says what the
+// work itself costs.
+struct Times {
+    double wall;
+    double processor;
+};
+inline Times MedianTimes(int runs, const std::function<void()>& work) {
+    work();
+    std::vector<double> walls, processors;
+    for (int i = 0; i < runs; ++i) {
+        const double before = ChildProcessorSeconds();
+        walls.push_back(Seconds(work));
+        processors.push_back(ChildProcessorSeconds() - before);
+    }
+    std::sort(walls.begin(), walls.end());
+    std::sort(processors.begin(), processors.end());
+    return {walls[walls.size() / 2], processors[processors.size() / 2]};
 }
 
 inline void Shell(const std::string& command) {

@@ -54,4 +54,17 @@ bool OpenCatalogVersion(const char* argument, std::string& path, CatalogReader& 
     return true;
 }
 
+bool DataFolderArgument(const char* argument, std::string& dataRoot, std::string& identity) {
+    dataRoot = platform::console::ArgumentPath(argument);
+    while (dataRoot.size() > 1 && path::EndsWithBackslash(dataRoot.c_str())) dataRoot.pop_back();
+    if (dataRoot.size() >= kMaxPath || !path::IsDirectory(dataRoot.c_str())) {
+        Error("no such data folder: " + ShowPath(dataRoot));
+        return false;
+    }
+    // One index per data folder, whatever the current folder.
+    if (!platform::console::AbsolutePath(dataRoot, identity)) identity = dataRoot;
+    while (identity.size() > 1 && path::EndsWithBackslash(identity.c_str())) identity.pop_back();
+    return true;
+}
+
 }  // namespace cataloom::cli

@@ -29,6 +29,13 @@ int CheckCommand(const Arguments& args);
 int ExportCommand(const Arguments& args);
 int DiffCommand(const Arguments& args);
 int DupsCommand(const Arguments& args);
+int IndexCommand(const Arguments& args);
+
+// Reads a data folder argument without a trailing backslash, as given
+// (`dataRoot`, which the paths the tool shows start with) and in its
+// absolute form (`identity`, which names its index); reports on stderr and
+// returns false when it is not a folder.
+bool DataFolderArgument(const char* argument, std::string& dataRoot, std::string& identity);
 
 // Reads the header of the catalogue named by a command-line argument into
 // `path` (code page 932) and `header`; reports on stderr and returns false

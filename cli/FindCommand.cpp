@@ -3,6 +3,8 @@
 #include "core/CatalogPath.h"
 #include "core/CatalogSearch.h"
 #include "core/CatalogWalker.h"
+#include "core/IndexedSearch.h"
+#include "core/NamesIndex.h"
 #include "core/DisplayText.h"
 #include "core/PathUtil.h"
 #include "core/StoredName.h"
@@ -56,25 +58,56 @@ private:
 
 }  // namespace
 
+namespace {
+
+// The filter options of find; false (after saying why) for a value they
+// cannot take.
+bool FilterOption(const char* option, const char* value, SearchFilter& filter, bool& known) {
+    struct Option {
+        const char* name;
+        bool (SearchFilter::*set)(const char*);
+    };
+    static const Option kOptions[] = {
+        {"--type", &SearchFilter::SetType},         {"--ext", &SearchFilter::SetExtensions},
+        {"--min-size", &SearchFilter::SetMinSize},  {"--max-size", &SearchFilter::SetMaxSize},
+        {"--newer", &SearchFilter::SetNewer},       {"--older", &SearchFilter::SetOlder},
+    };
+    known = false;
+    for (const Option& candidate : kOptions) {
+        if (std::strcmp(option, candidate.name) != 0) continue;
+        known = true;
+        if (value != nullptr && (filter.*candidate.set)(value)) return true;
+        Error(std::string("bad value for ") + option + (value != nullptr ? ": " + std::string(value) : ""));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 int FindCommand(const Arguments& args) {
     std::vector<const char*> operands;
     bool matchCase = false;
+    bool useIndex = true;
     const char* location = nullptr;
+    SearchFilter filter;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (std::strcmp(args[i], "--case") == 0) matchCase = true;
+        bool known = false;
+        const char* value = i + 1 < args.size() ? args[i + 1] : nullptr;
+        if (!FilterOption(args[i], value, filter, known)) return kExitUsage;
+        if (known) ++i;
+        else if (std::strcmp(args[i], "--case") == 0) matchCase = true;
+        else if (std::strcmp(args[i], "--no-index") == 0) useIndex = false;
         else if (std::strcmp(args[i], "--in") == 0 && i + 1 < args.size() && location == nullptr) location = args[++i];
         else operands.push_back(args[i]);
     }
     if (operands.size() != 2) {
-        Error("usage: cataloom find DATAFOLDER PATTERN [--case] [--in LOCATION]");
+        Error("usage: cataloom find DATAFOLDER PATTERN [--case] [--in LOCATION] [--no-index] [--type f|d]"
+              " [--ext EXT[,EXT...]] [--min-size N] [--max-size N] [--newer DATE] [--older DATE]");
         return kExitUsage;
     }
-    std::string dataRoot = platform::console::ArgumentPath(operands[0]);
-    while (dataRoot.size() > 1 && path::EndsWithBackslash(dataRoot.c_str())) dataRoot.pop_back();
-    if (dataRoot.size() >= kMaxPath || !path::IsDirectory(dataRoot.c_str())) {
-        Error("no such data folder: " + ShowPath(dataRoot));
-        return kExitFailure;
-    }
+    std::string dataRoot, identity;
+    if (!DataFolderArgument(operands[0], dataRoot, identity)) return kExitFailure;
     // Bytes that are not text would become "?", a wildcard of their own.
     if (!platform::console::IsExactArgumentText(operands[1])) {
         Error("the pattern is not text in this locale's encoding");
@@ -94,11 +127,22 @@ int FindCommand(const Arguments& args) {
         return kExitFailure;
     }
     NameMatcher matcher(pattern.c_str(), matchCase);
-    CatalogReader reader;
     HitPrinter printer(dataRoot);
     // The tool has no path limit: every hit is listed, however deep.
-    CatalogSearch search(matcher, reader, printer, nullptr, CatalogWalker::kExportCapacity);
-    search.Walk(start, inner);
+    const std::size_t capacity = CatalogWalker::kExportCapacity;
+    const std::string indexFile = useIndex ? NamesIndex::FileFor(identity) : std::string();
+    if (indexFile.empty()) {
+        CatalogReader reader;
+        CatalogSearch(matcher, reader, printer, nullptr, filter, capacity).Walk(start, inner);
+    } else {
+        NamesIndex index(dataRoot, indexFile, identity);
+        index.Load();
+        IndexedSearch search(index, matcher, filter, printer, nullptr, capacity);
+        search.Walk(start, inner);
+        // The results stand whether or not the index could be written.
+        if (!index.Save(std::strcmp(start, dataRoot.c_str()) == 0))
+            Error("warning: the names index could not be written: " + ShowPath(indexFile));
+    }
     return printer.DamagedCount() == 0 ? kExitOk : kExitFailure;
 }
 

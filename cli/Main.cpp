@@ -16,7 +16,10 @@ const char kUsage[] =
     "  cataloom capture SOURCE [-o FILE.vmf] [--name NAME] [-v]\n"
     "  cataloom info FILE.vmf\n"
     "  cataloom ls FILE.vmf [PATH] [-l]\n"
-    "  cataloom find DATAFOLDER PATTERN [--case] [--in LOCATION]\n"
+    "  cataloom find DATAFOLDER PATTERN [--case] [--in LOCATION] [--no-index]\n"
+    "      [--type f|d] [--ext EXT[,EXT...]] [--min-size N[K|M|G]] [--max-size N[K|M|G]]\n"
+    "      [--newer DATE] [--older DATE]\n"
+    "  cataloom index DATAFOLDER\n"
     "  cataloom check FILE.vmf\n"
     "  cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu] [--raw-cells] [-o OUT|-]\n"
     "  cataloom diff OLD.vmf NEW.vmf [--json]\n"
@@ -46,6 +49,7 @@ int main(int argc, char** argv) {
     else if (std::strcmp(command, "export") == 0) status = ExportCommand(args);
     else if (std::strcmp(command, "diff") == 0) status = DiffCommand(args);
     else if (std::strcmp(command, "dups") == 0) status = DupsCommand(args);
+    else if (std::strcmp(command, "index") == 0) status = IndexCommand(args);
     else if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
         std::fputs(kUsage, stdout);
         status = kExitOk;

@@ -11,7 +11,9 @@ namespace cataloom {
 bool ReadHeader(const char* path, CatalogHeader* header) {
     if (path == nullptr || header == nullptr) return false;
     platform::File file;
-    if (!file.Open(path, platform::File::kRead, platform::File::kShareNone, true)) return false;
+    // Other readers may read it at the same time (a search, the shell, the
+    // names index of another process); only writers are kept out.
+    if (!file.Open(path, platform::File::kRead, platform::File::kShareRead, true)) return false;
     return file.Read(header, kHeaderSize) == kHeaderSize;
 }
 

@@ -16,6 +16,25 @@ int CopyCatalogName(char* buffer, const CatalogHeader& header) {
 
 }  // namespace
 
+bool HitTest::Folder(const char* name) const {
+    return filter_.Accepts(SearchFilter::Item::kCategory, name, 0, 0) && matcher_.Matches(name);
+}
+
+bool HitTest::Catalog(const char* name, const CatalogHeader& header) const {
+    return filter_.Accepts(SearchFilter::Item::kCatalog, name, 0, header.captureTime) && matcher_.Matches(name);
+}
+
+bool HitTest::Entry(const char* name, std::uint32_t attributes, std::uint64_t size, std::uint64_t writeTime) const {
+    const auto item =
+        (attributes & platform::kAttrDirectory) != 0 ? SearchFilter::Item::kDirectory : SearchFilter::Item::kFile;
+    return filter_.Accepts(item, name, size, writeTime) && matcher_.Matches(name);
+}
+
+bool HitTest::Entry(const std::uint8_t* record) const {
+    return Entry(EntryRecord::Name(record), EntryRecord::Attributes(record), EntryRecord::FileSize(record),
+                 EntryRecord::WriteTime(record));
+}
+
 // Turns the walk into search hits: every folder, catalogue and entry whose
 // name the matcher accepts.
 class CatalogSearch::Matching : public WalkVisitor {
@@ -25,22 +44,20 @@ public:
     bool Stopped() override { return search_.stop_ && search_.stop_(); }
     void Entering(const char* path, const char* inner) override { search_.sink_.Progress(path, inner); }
     void Folder(const char* path, const char* name) override {
-        if (search_.matcher_.Matches(name)) search_.sink_.Found({SearchHit::Kind::kCategory, path, "", nullptr, nullptr});
+        if (search_.test_.Folder(name)) search_.sink_.Found({SearchHit::Kind::kCategory, path, "", nullptr, nullptr});
     }
     bool Catalog(const char* path, const char* name, const CatalogHeader& header) override {
-        if (search_.matcher_.Matches(name)) search_.sink_.Found({SearchHit::Kind::kCatalog, path, "", &header, nullptr});
+        if (search_.test_.Catalog(name, header)) search_.sink_.Found({SearchHit::Kind::kCatalog, path, "", &header, nullptr});
         search_.sink_.PassingCatalog(path, header);
         return true;
     }
     void Entry(const char* path, const char* inner, std::size_t length, const std::uint8_t* entry) override {
-        if (search_.matcher_.Matches(EntryRecord::Name(entry)))
-            search_.sink_.Found({SearchHit::Kind::kEntry, path, inner, nullptr, entry});
+        if (search_.test_.Entry(entry)) search_.sink_.Found({SearchHit::Kind::kEntry, path, inner, nullptr, entry});
         if (EntryRecord::IsDirectory(entry)) search_.sink_.PassingDirectory(inner, length, entry);
     }
     void Damaged(const char* path) override { search_.sink_.Damaged(path); }
     void Unreachable(const char* path, const std::uint8_t* entry) override {
-        if (EntryRecord::IsDirectory(entry) || search_.matcher_.Matches(EntryRecord::Name(entry)))
-            search_.sink_.Unreachable(path, entry);
+        if (EntryRecord::IsDirectory(entry) || search_.test_.Entry(entry)) search_.sink_.Unreachable(path, entry);
     }
 
 private:
@@ -48,8 +65,8 @@ private:
 };
 
 CatalogSearch::CatalogSearch(const NameMatcher& matcher, CatalogReader& reader, SearchSink& sink, StopCheck stop,
-                             std::size_t capacity)
-    : matcher_(matcher), reader_(reader), sink_(sink), stop_(std::move(stop)), capacity_(capacity) {}
+                             const SearchFilter& filter, std::size_t capacity)
+    : test_(matcher, filter), reader_(reader), sink_(sink), stop_(std::move(stop)), capacity_(capacity) {}
 
 void CatalogSearch::Walk(const char* path, const char* inner) {
     Matching matching(*this);

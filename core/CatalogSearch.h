@@ -8,6 +8,7 @@
 #include "core/CatalogFile.h"
 #include "core/CatalogReader.h"
 #include "core/NameMatcher.h"
+#include "core/SearchFilter.h"
 
 #include <cstdint>
 #include <cstddef>
@@ -45,6 +46,24 @@ public:
     virtual void Unreachable(const char* /*path*/, const std::uint8_t* /*entry*/) {}
 };
 
+// Whether a folder, catalogue or entry is a hit: its name by the matcher,
+// the rest by the filter.  The walk and the names index both ask it.
+class HitTest {
+public:
+    HitTest(const NameMatcher& matcher, const SearchFilter& filter) : matcher_(matcher), filter_(filter) {}
+
+    bool Folder(const char* name) const;
+    bool Catalog(const char* name, const CatalogHeader& header) const;
+    bool Entry(const char* name, std::uint32_t attributes, std::uint64_t size, std::uint64_t writeTime) const;
+    bool Entry(const std::uint8_t* record) const;
+    const NameMatcher& Matcher() const { return matcher_; }
+    const SearchFilter& Filter() const { return filter_; }
+
+private:
+    const NameMatcher& matcher_;
+    SearchFilter filter_;
+};
+
 class CatalogSearch {
 public:
     using StopCheck = std::function<bool()>;
@@ -52,10 +71,12 @@ public:
     enum class Location { kFound, kMissing, kDamaged };
 
     // `reader` is the search's own: the walk opens catalogues through it.
+    // `reader` is the search's own: the walk opens catalogues through it.
+    // A hit's name meets the matcher and the hit itself the filter.
     // `capacity` bounds the catalogue paths handed on (a Windows path buffer
     // unless the caller has room for more).
     CatalogSearch(const NameMatcher& matcher, CatalogReader& reader, SearchSink& sink, StopCheck stop,
-                  std::size_t capacity = platform::kMaxPath);
+                  const SearchFilter& filter = SearchFilter(), std::size_t capacity = platform::kMaxPath);
 
     // walk(path, inner): a folder `path` is walked with its categories and
     // catalogues; otherwise `path` is a catalogue and `inner` a directory
@@ -73,8 +94,7 @@ public:
 private:
     class Matching;
 
-
-    const NameMatcher& matcher_;
+    HitTest test_;
     CatalogReader& reader_;
     SearchSink& sink_;
     StopCheck stop_;

@@ -20,6 +20,10 @@ public:
 
     bool Matches(const char* name) const;
     bool UsesWildcards() const { return wildcards_; }
+    const std::string& Pattern() const { return pattern_; }
+    // The byte comparison of single-byte characters: the same folded form
+    // for bytes that compare equal.
+    unsigned char Folded(unsigned char byte) const { return fold_[byte]; }
 
 private:
     enum class Kind : std::uint8_t { kByte, kDouble, kAnyByte, kAnyRun };

@@ -208,6 +208,31 @@ private:
     std::intptr_t handle_ = kInvalid;
 };
 
+// A whole file mapped read-only into memory (mmap / a file mapping): its
+// bytes stay as the file had them when it was mapped, even when another
+// process replaces the file by a rename.  An empty file maps to no bytes.
+class MappedFile {
+public:
+    MappedFile() = default;
+    ~MappedFile() { Close(); }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    bool Open(const char* path);
+    void Close();
+    const std::uint8_t* Data() const { return data_; }
+    std::size_t Size() const { return size_; }
+
+private:
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+// The user's cache folder (Windows: the local application data folder;
+// Linux: $XDG_CACHE_HOME, else ~/.cache) as a path the calls above take;
+// empty when there is none or it has no exact form in code page 932.
+std::string CacheFolder();
+
 // ---- Volumes ----------------------------------------------------------------
 
 struct VolumeInfo {

@@ -22,5 +22,5 @@ fi
 if [ "$which" = all ] || [ "$which" = fuzz ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCATALOOM_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
-  cmake --build "$root/build/fuzz" -j "$jobs" --target fuzz_catalog fuzz_seeds
+  cmake --build "$root/build/fuzz" -j "$jobs" --target fuzz_catalog fuzz_seeds fuzz_names_index
 fi

@@ -41,6 +41,8 @@ wineserver -w >/dev/null 2>&1 || true
 cataloom_wine_start
 # Temporary trees an interrupted earlier run left behind.
 rm -rf "$WINEPREFIX"/drive_c/users/*/Temp/cataloom-test-* 2>/dev/null || true
+# The names indexes the search window and the tool leave in the prefix's cache folder.
+rm -rf "$WINEPREFIX"/drive_c/users/*/AppData/Local/cataloom 2>/dev/null || true
 out=$(cd "$root/build/win64" && ctest --output-on-failure 2>&1); rc=$?
 report "$out" $rc || status=1
 summary+=("win64: $(echo "$out" | grep -E 'tests passed|tests failed' | tail -1)")

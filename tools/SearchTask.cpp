@@ -3,7 +3,9 @@
 #include <cstring>
 #include <utility>
 
+#include "core/IndexedSearch.h"
 #include "core/NameMatcher.h"
+#include "core/NamesIndex.h"
 #include "core/PathUtil.h"
 
 namespace cataloom {
@@ -81,8 +83,20 @@ std::uint32_t SearchTask::Run() {
         // own identifiers (categories, catalogue, directories).
         catalogList_.Reset(ids_.Copy(request_.startIds.Get()));
         NameMatcher matcher(request_.pattern.c_str(), request_.matchCase);
-        CatalogSearch search(matcher, reader_, *this, [this] { return Stopping(); });
-        search.Walk(request_.start.c_str(), request_.inner.c_str());
+        const std::string indexFile =
+            request_.dataRoot.empty() ? std::string() : NamesIndex::FileFor(request_.dataRoot);
+        if (indexFile.empty()) {
+            CatalogSearch search(matcher, reader_, *this, [this] { return Stopping(); }, request_.filter);
+            search.Walk(request_.start.c_str(), request_.inner.c_str());
+        } else {
+            // The first search builds the index (the progress shows each
+            // catalogue read); a stopped one keeps the parts it built.
+            NamesIndex index(request_.dataRoot, indexFile);
+            index.Load();
+            IndexedSearch search(index, matcher, request_.filter, *this, [this] { return Stopping(); });
+            search.Walk(request_.start.c_str(), request_.inner.c_str());
+            index.Save(!search.WasStopped() && request_.start == request_.dataRoot);
+        }
     }
     directories_.clear();
     mailbox_.AddRows(pending_);

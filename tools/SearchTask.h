@@ -15,6 +15,7 @@
 
 #include "core/CatalogReader.h"
 #include "core/CatalogSearch.h"
+#include "core/SearchFilter.h"
 #include "core/ItemId.h"
 #include "core/ItemIdFactory.h"
 #include "core/TaskMemory.h"
@@ -73,6 +74,10 @@ struct SearchRequest {
     std::string inner;           // for a catalogue: the directory inside it
     std::string pattern;
     bool matchCase = false;
+    SearchFilter filter;
+    // The data folder whose names index (in the user's cache) answers the
+    // search; empty walks the catalogues.
+    std::string dataRoot;
     TaskMemory<ItemId> startIds; // the start's identifiers below the root (none for the data folder)
 };
 

@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "core/CatalogSearch.h"
+#include "core/NamesIndex.h"
+#include "core/SearchFilter.h"
 #include "core/PathUtil.h"
 #include "settings/ClassIds.h"
 #include "namespace/ComResult.h"
@@ -21,6 +23,8 @@ namespace cataloom {
 namespace {
 
 constexpr UINT kStoreWidthsMessage = WM_APP + 13;
+constexpr UINT_PTR kLiveTimer = 1;
+constexpr ULONGLONG kLiveIntervalMs = 100;
 constexpr DWORD kPumpIntervalMs = 20;
 constexpr int kPatternLimit = 259;
 constexpr int kLocationLimit = 519;
@@ -134,7 +138,17 @@ INT_PTR CALLBACK SearcherDialog::Procedure(HWND window, UINT message, WPARAM wPa
 INT_PTR SearcherDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
-        OnCommand(LOWORD(wParam));
+        if ((LOWORD(wParam) == IDC_SEARCH_PATTERN && HIWORD(wParam) == EN_CHANGE) ||
+            (LOWORD(wParam) == IDC_SEARCH_MATCH_CASE && HIWORD(wParam) == BN_CLICKED))
+            OnPatternChanged();
+        else
+            OnCommand(LOWORD(wParam));
+        return TRUE;
+    case WM_TIMER:
+        if (wParam == kLiveTimer) {
+            KillTimer(window_, kLiveTimer);
+            SearchNow();
+        }
         return TRUE;
     case WM_NOTIFY:
         SetWindowLongPtrA(window_, DWLP_MSGRESULT, OnNotify(*reinterpret_cast<const NMHDR*>(lParam)));
@@ -194,6 +208,9 @@ void SearcherDialog::Open() {
     SendDlgItemMessageA(window_, IDC_SEARCH_PATTERN, EM_LIMITTEXT, kPatternLimit, 0);
     SendDlgItemMessageA(window_, IDC_SEARCH_LOCATION, EM_LIMITTEXT, kLocationLimit, 0);
     SetDlgItemTextA(window_, IDC_SEARCH_LOCATION, location_.c_str());
+    AddPatternHelp();
+    const std::string indexFile = dataRoot_.empty() ? std::string() : NamesIndex::FileFor(dataRoot_);
+    warm_ = !indexFile.empty() && path::Exists(indexFile.c_str());
     Layout();
     SetFocus(GetDlgItem(window_, IDC_SEARCH_PATTERN));
 }
@@ -204,8 +221,10 @@ void SearcherDialog::OnCommand(int id) {
         // Enter on a result opens its location; anywhere else it searches.
         if (GetFocus() == List()) {
             OpenLocation();
-        } else if (!running_ && IsWindowEnabled(GetDlgItem(window_, IDOK))) {
-            Search();
+        } else if (IsWindowEnabled(GetDlgItem(window_, IDOK))) {
+            // With a warm index the button stays enabled during a search
+            // and starts a new one in its place.
+            SearchNow();
         }
         break;
     case IDCANCEL:  // the button, Escape and the close box
@@ -220,6 +239,8 @@ void SearcherDialog::OnCommand(int id) {
 }
 
 void SearcherDialog::StopOrClose() {
+    KillTimer(window_, kLiveTimer);
+    pending_ = false;
     if (running_) {
         task_->RequestStop();
         return;
@@ -227,7 +248,29 @@ void SearcherDialog::StopOrClose() {
     EndDialog(window_, IDCANCEL);
 }
 
+void SearcherDialog::OnPatternChanged() {
+    if (!warm_) return;
+    const ULONGLONG since = GetTickCount64() - lastStart_;
+    if (since >= kLiveIntervalMs) SearchNow();
+    else SetTimer(window_, kLiveTimer, static_cast<UINT>(kLiveIntervalMs - since), nullptr);
+}
+
+void SearcherDialog::SearchNow() {
+    if (running_) {
+        // The finish of the search that runs starts this one.
+        pending_ = true;
+        task_->RequestStop();
+        return;
+    }
+    Search();
+}
+
 void SearcherDialog::Search() {
+    // This search is for the text as it is now: one the typing scheduled
+    // would only repeat it.
+    KillTimer(window_, kLiveTimer);
+    pending_ = false;
+    lastStart_ = GetTickCount64();
     rows_.clear();
     ListView_SetItemCountEx(List(), 0, 0);
     // A setting that names no folder is not searched as if it were empty.
@@ -236,8 +279,20 @@ void SearcherDialog::Search() {
         return;
     }
     SearchRequest request;
-    request.pattern = WindowText(GetDlgItem(window_, IDC_SEARCH_PATTERN)).substr(0, kPatternLimit);
+    // Tokens in the pattern box (ext:, size:, dm:, type:) are conditions;
+    // without them the text is the pattern exactly as typed.
+    const std::string text = WindowText(GetDlgItem(window_, IDC_SEARCH_PATTERN)).substr(0, kPatternLimit);
+    std::string bad;
+    if (!ParseSearchText(text, request.pattern, request.filter, bad)) {
+        char message[512];
+        std::snprintf(message, sizeof message, ResourceText(IDS_SEARCH_BAD_CONDITION).c_str(), bad.c_str());
+        EnableControls(true);
+        SetDlgItemTextA(window_, IDCANCEL, ResourceText(IDS_CLOSE_BUTTON).c_str());
+        SetStatus(message);
+        return;
+    }
     request.matchCase = IsDlgButtonChecked(window_, IDC_SEARCH_MATCH_CASE) == BST_CHECKED;
+    request.dataRoot = dataRoot_;
     location_ = WindowText(GetDlgItem(window_, IDC_SEARCH_LOCATION));
     // A location that cannot be resolved searches nothing and finds 0.
     if (!Resolve(BelowRoot(location_), request)) {
@@ -312,6 +367,14 @@ void SearcherDialog::Finish() {
     task_.reset();
     TakeRows();
     running_ = false;
+    // The search wrote the names index: from now on results follow typing.
+    const std::string indexFile = dataRoot_.empty() ? std::string() : NamesIndex::FileFor(dataRoot_);
+    warm_ = warm_ || (!indexFile.empty() && path::Exists(indexFile.c_str()));
+    // A search stopped for a newer one shows no count of its own.
+    if (pending_) {
+        Search();
+        return;
+    }
     EnableControls(true);
     SetDlgItemTextA(window_, IDCANCEL, ResourceText(IDS_CLOSE_BUTTON).c_str());
     const std::string format = ResourceText(IDS_SEARCH_FOUND);
@@ -425,9 +488,29 @@ void SearcherDialog::MinimumSize(MINMAXINFO& info) const {
 }
 
 void SearcherDialog::EnableControls(bool enable) {
+    // With a warm index the pattern and the button stay open during a
+    // search: typing or searching again replaces it.
     for (int id : {IDOK, IDC_SEARCH_BROWSE, IDC_SEARCH_PATTERN, IDC_SEARCH_LOCATION})
-        EnableWindow(GetDlgItem(window_, id), enable ? TRUE : FALSE);
-    if (enable) SetFocus(GetDlgItem(window_, IDC_SEARCH_PATTERN));
+        if (enable || !warm_ || (id != IDC_SEARCH_PATTERN && id != IDOK))
+            EnableWindow(GetDlgItem(window_, id), enable ? TRUE : FALSE);
+    if (enable && GetFocus() != GetDlgItem(window_, IDC_SEARCH_PATTERN)) SetFocus(GetDlgItem(window_, IDC_SEARCH_PATTERN));
+}
+
+void SearcherDialog::AddPatternHelp() {
+    // The tooltip names the conditions the pattern box takes.
+    HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                               ProcessObjects::Instance(), nullptr);
+    if (tip == nullptr) return;
+    std::string help = ResourceText(IDS_SEARCH_PATTERN_HELP);
+    TTTOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window_, IDC_SEARCH_PATTERN));
+    tool.lpszText = &help[0];
+    SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, 400);
 }
 
 void SearcherDialog::SetStatus(const std::string& text) {

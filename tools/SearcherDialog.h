@@ -38,6 +38,10 @@ private:
     void Open();
     void OnCommand(int id);
     void Search();
+    // The pattern or match case changed: once the index is warm, a search
+    // follows at most every kLiveIntervalMs, stopping the one that runs.
+    void OnPatternChanged();
+    void SearchNow();
     // Resolves the location into the task's start; false leaves it empty.
     bool Resolve(const std::string& location, SearchRequest& request);
     void TakeRows();
@@ -51,6 +55,7 @@ private:
     void Layout();
     void MinimumSize(MINMAXINFO& info) const;
     void EnableControls(bool enable);
+    void AddPatternHelp();
     void SetStatus(const std::string& text);
     HWND List() const;
 
@@ -65,6 +70,11 @@ private:
     SearchMailbox mailbox_;
     std::unique_ptr<SearchTask> task_;
     bool running_ = false;
+    // The names index of the data folder exists: results follow typing.
+    bool warm_ = false;
+    // A search waits for the one that runs to stop.
+    bool pending_ = false;
+    ULONGLONG lastStart_ = 0;
 };
 
 }  // namespace cataloom

@@ -5,12 +5,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -383,6 +385,48 @@ bool File::Seek(std::int64_t offset, Origin origin) {
     if (!IsOpen()) return false;
     int whence = origin == kBegin ? SEEK_SET : origin == kCurrent ? SEEK_CUR : SEEK_END;
     return lseek(static_cast<int>(handle_), offset, whence) >= 0;
+}
+
+bool MappedFile::Open(const char* path) {
+    Close();
+    if (path == nullptr || *path == '\0') return false;
+    int fd = open(ToNativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+              static_cast<std::uint64_t>(st.st_size) <= SIZE_MAX;
+    if (ok && st.st_size > 0) {
+        void* view = mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+        ok = view != MAP_FAILED;
+        if (ok) {
+            data_ = static_cast<const std::uint8_t*>(view);
+            size_ = static_cast<std::size_t>(st.st_size);
+        }
+    }
+    close(fd);  // the mapping keeps the file's bytes
+    return ok;
+}
+
+void MappedFile::Close() {
+    if (data_ != nullptr) munmap(const_cast<std::uint8_t*>(data_), size_);
+    data_ = nullptr;
+    size_ = 0;
+}
+
+std::string CacheFolder() {
+    std::string native;
+    const char* xdg = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    // Only an absolute $XDG_CACHE_HOME counts; a relative one is ignored.
+    if (xdg != nullptr && xdg[0] == '/') native = xdg;
+    else if (home != nullptr && home[0] == '/') native = std::string(home) + "/.cache";
+    else return std::string();
+    std::string path = Utf8ToCp932(native);
+    if (Cp932ToUtf8(path) != native || path.size() >= kMaxPath || path.find('\\') != std::string::npos)
+        return std::string();
+    // Separated by backslashes, as every path the core takes.
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
 
 bool File::Flush() { return IsOpen() && (fsync(static_cast<int>(handle_)) == 0 || Failed()); }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <cwchar>
@@ -244,6 +245,43 @@ bool File::CreateNew(const char* path) {
     if (h == INVALID_HANDLE_VALUE) return Failed();
     handle_ = reinterpret_cast<std::intptr_t>(h);
     return true;
+}
+
+bool MappedFile::Open(const char* path) {
+    Close();
+    if (path == nullptr || *path == '\0') return false;
+    // Shared for deletion too, so that another process can still replace
+    // the file by a rename while it is mapped here.
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size{};
+    bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) && size.QuadPart >= 0 &&
+              static_cast<std::uint64_t>(size.QuadPart) <= SIZE_MAX;
+    if (ok && size.QuadPart > 0) {
+        HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        const void* view = mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : nullptr;
+        if (mapping != nullptr) CloseHandle(mapping);  // the view keeps the mapping
+        ok = view != nullptr;
+        if (ok) {
+            data_ = static_cast<const std::uint8_t*>(view);
+            size_ = static_cast<std::size_t>(size.QuadPart);
+        }
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+void MappedFile::Close() {
+    if (data_ != nullptr) UnmapViewOfFile(data_);
+    data_ = nullptr;
+    size_ = 0;
+}
+
+std::string CacheFolder() {
+    char path[MAX_PATH];
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) return std::string();
+    return path;
 }
 
 bool File::Stamp(FileStamp& stamp) const {

@@ -9,6 +9,8 @@ tool=$1
 fixtures=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The names index of every data folder goes to this run's own cache folder.
+export XDG_CACHE_HOME="$work/cache"
 failures=0
 expect() {  # expect NAME EXPECTED-STATUS COMMAND... ; output in $out, errors in $err
   local name=$1 status=$2; shift 2
@@ -436,5 +438,43 @@ expect capture-onto-fifo 2 "$tool" capture src -o out/fifo.vmf --name x
 run export-dash 0 dash.csv "$tool" export crafted/awkward.vmf -o -
 same export-dash dash.csv awkward.csv
 [ -e ./- ] && { echo "FAIL export-dash: wrote a file named -"; failures=$((failures+1)); }
+
+# The names index: in the cache folder, never in the data folder, and find
+# gives the same lines with it as without it.
+expect index 0 "$tool" index data
+contains index-figures "entries"
+[ -z "$(find data -name '*.idx*')" ] && [ -n "$(ls "$XDG_CACHE_HOME"/cataloom/names/*.idx)" ] ||
+  { echo "FAIL index: not in the cache folder only"; failures=$((failures+1)); }
+for pattern in '' 京 '*.txt' 'V1'; do
+  expect find-indexed 0 "$tool" find data "$pattern"
+  indexed=$out
+  expect find-walked 0 "$tool" find data "$pattern" --no-index
+  [ "$out" = "$indexed" ] || { echo "FAIL find \"$pattern\": index and walk differ"; failures=$((failures+1)); }
+done
+# Filters: sizes at their bounds (京都.jpg 5 bytes, readme.TXT 3, notes.txt 1).
+locations() { out=$(cut -f1 <<<"$out" | LC_ALL=C sort); }
+expect find-min-size 0 "$tool" find data '' --min-size 5 --in 棚
+locations; is find-min-size-lines "棚/disc.vmf/写真/旅行/京都.jpg"
+expect find-max-size 0 "$tool" find data '' --max-size 3 --ext txt --in 棚
+locations; is find-max-size-lines $'棚/disc.vmf/docs/readme.TXT\n棚/v1.2.vmf/notes.txt'
+expect find-ext 0 "$tool" find data '' --ext .JPG,flac
+locations; is find-ext-lines "棚/disc.vmf/写真/旅行/京都.jpg"
+expect find-type-d 0 "$tool" find data 旅 --type d
+locations; is find-type-d-lines "棚/disc.vmf/写真/旅行"
+expect find-type-f 0 "$tool" find data 旅 --type f
+is find-type-f-lines ""
+expect find-newer 0 "$tool" find data '' --newer 2999-01-01
+is find-newer-lines ""
+expect find-older 0 "$tool" find data 京都 --older 2999
+locations; is find-older-lines "棚/disc.vmf/写真/旅行/京都.jpg"
+expect find-bad-size 2 "$tool" find data '' --min-size 5X
+complains find-bad-size-message "cataloom: bad value for --min-size: 5X"
+expect find-bad-date 2 "$tool" find data '' --newer 2021-02-29
+complains find-bad-date-message "cataloom: bad value for --newer: 2021-02-29"
+expect find-bad-type 2 "$tool" find data '' --type x
+# A cache folder that cannot be written: the results stand, with a warning.
+XDG_CACHE_HOME=/proc/nowhere expect find-no-cache 0 "$tool" find data 京
+contains find-no-cache-hit "棚/disc.vmf/写真/旅行/京都.jpg"
+complains find-no-cache-warning "cataloom: warning: the names index could not be written: /proc/nowhere/cataloom/names/"
 
 [ "$failures" = 0 ] && echo "cli tests passed" || { echo "$failures cli test(s) failed"; exit 1; }

@@ -89,6 +89,35 @@ TEST_F(LongSearchTest, StopShowsTheCountSoFarAndEnablesTheControlsAgain) {
     });
 }
 
+// Once the index exists, each edit of the pattern replaces the running
+// search (no button), and Stop still stops the one that runs.
+TEST_F(LongSearchTest, TypingReplacesTheSearchAndStopStopsIt) {
+    RunSearcher("", [](HWND dialog) {
+        SetDlgItemTextA(dialog, kLocationBox, (Root(dialog) + "\\多数").c_str());
+        StartSearch(dialog, "file1999");  // builds the index
+        ASSERT_TRUE(WaitForEnd(dialog, 120000));
+        EXPECT_EQ(ListCount(dialog), kCatalogues);
+        // A search for everything, replaced by typing before it ends.
+        SetDlgItemTextA(dialog, kPatternBox, "");
+        ASSERT_TRUE(WaitUntil([&] { return Searching(dialog); }));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kPatternBox)));
+        for (char key : std::string("file1998"))
+            PostMessageA(GetDlgItem(dialog, kPatternBox), WM_CHAR, static_cast<WPARAM>(key), 0);
+        EXPECT_TRUE(WaitUntil([&] {
+            return !Searching(dialog) && StatusText(dialog) == FoundText(kCatalogues) && ListCount(dialog) == kCatalogues;
+        }, 60000)) << StatusText(dialog);
+        // Stop during a search that typing started.
+        SetDlgItemTextA(dialog, kPatternBox, "file");
+        ASSERT_TRUE(WaitUntil([&] { return Searching(dialog); }));
+        PressDialogButton(dialog, IDCANCEL);
+        ASSERT_TRUE(WaitForEnd(dialog));
+        EXPECT_LT(ListCount(dialog), kEverything);
+        EXPECT_EQ(StatusText(dialog), FoundText(ListCount(dialog)));
+        EXPECT_EQ(WindowText(GetDlgItem(dialog, IDCANCEL)), "閉じる");
+        EXPECT_TRUE(IsWindow(dialog));
+    });
+}
+
 TEST_F(LongSearchTest, EscapeClosesAnIdleWindow) {
     DWORD shown = 0;
     DialogAction action(kSearcherCaption, [&](HWND dialog) {

@@ -92,7 +92,10 @@ void StartSearch(HWND dialog, const std::string& pattern, bool matchCase) {
     SetDlgItemTextA(dialog, kPatternBox, pattern.c_str());
     CheckDlgButton(dialog, kMatchCaseBox, matchCase ? BST_CHECKED : BST_UNCHECKED);
     SendMessageA(GetDlgItem(dialog, kStatusBar), SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(""));
-    PressDialogButton(dialog, IDOK);
+    // Sent, not posted: once it returns, the search for this text runs (in
+    // place of one the edit started, once the index is warm), so the next
+    // count shown is its own.
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
 }
 
 std::vector<SearchRow> SearchFor(HWND dialog, const std::string& pattern, bool matchCase) {

@@ -60,7 +60,8 @@ std::string StatusText(HWND dialog);
 // "<count> 個のアイテムが見つかりました"
 std::string FoundText(int count);
 // Types the pattern, sets match case and presses Search (the status is
-// cleared first, so WaitForEnd sees this search's end).
+// cleared first and the press is sent, so WaitForEnd sees this search's
+// end, not that of a search the typing started).
 void StartSearch(HWND dialog, const std::string& pattern, bool matchCase = false);
 // The same, then waits for the end and reads the rows.
 std::vector<SearchRow> SearchFor(HWND dialog, const std::string& pattern, bool matchCase = false);
