@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -434,8 +435,7 @@ TEST(SearcherWindowTest, DoubleClickOpensTheItemsFolderWithTheItemSelected) {
     EXPECT_EQ(g_launches[0].show, SW_SHOWNORMAL);
 }
 
-// The arguments of each start of the recorder standing in for the browser,
-// in the order of the starts.
+// The arguments of each start of the recorder standing in for the browser.
 std::vector<std::vector<std::wstring>> RecordedStarts(const std::string& recorder) {
     std::vector<std::vector<std::wstring>> starts;
     for (int n = 1;; ++n) {
@@ -450,13 +450,13 @@ std::vector<std::vector<std::wstring>> RecordedStarts(const std::string& recorde
 }
 
 // Names that would end the argument, add arguments or name another program
-// if pasted between quotes.  A name that holds a separator has no parsing
-// name and starts nothing; every other reaches the program started in place
+// if pasted between quotes.  A name that holds a "/" has no parsing name
+// and starts nothing; every other reaches the program started in place
 // of the browser as exactly one argument naming the hit.
 TEST(SearcherWindowTest, HostileNamesReachTheBrowserAsOneLocationArgument) {
     SearchData data;
-    const std::vector<std::string> damaged = {"q\" C:\\evil.exe \"x", "y\" \"/select,z\" \"C:\\windows\\system32",
-                                              "/select,a", "trailing\\", "C:\\evil.exe"};
+    // (A name holding a backslash is no row at all: the search gives it no path.)
+    const std::vector<std::string> damaged = {"/select,a", "y\" \"/select,z\" \"C:"};
     const std::vector<std::string> sound = {"q\" evil.exe \"x", "y\" \"-select,z\" \"C:", "two  words.txt", "end\""};
     std::vector<EntryData> files;
     for (const auto* names : {&damaged, &sound})
@@ -475,7 +475,11 @@ TEST(SearcherWindowTest, HostileNamesReachTheBrowserAsOneLocationArgument) {
     std::vector<std::vector<std::wstring>> expected;
     for (const std::string& name : sound)
         expected.push_back({L"/select," + kRoot + Wide("\\hostile.vmf\\中\\" + name)});
-    EXPECT_EQ(RecordedStarts(browser), expected);
+    // The starts run side by side: their records come in any order.
+    std::vector<std::vector<std::wstring>> starts = RecordedStarts(browser);
+    std::sort(starts.begin(), starts.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(starts, expected);
     for (std::size_t n = 1; n <= sound.size() + damaged.size(); ++n)
         DeleteFileA((browser + "." + std::to_string(n) + ".args").c_str());
     DeleteFileA(browser.c_str());
