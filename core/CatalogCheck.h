@@ -22,6 +22,8 @@ public:
     const std::vector<std::string>& Problems() const { return problems_; }
     // Sound but worth knowing (totals not computed after a stopped capture).
     const std::vector<std::string>& Notes() const { return notes_; }
+    // Sound but not as a capture writes it (records out of name order).
+    const std::vector<std::string>& Warnings() const { return warnings_; }
     std::size_t DirectoryRecords() const { return records_.size(); }
     std::size_t FileEntries() const { return fileEntries_; }
 
@@ -49,6 +51,7 @@ private:
     std::unordered_map<std::string, std::size_t> byParentAndName_;
     std::vector<std::string> problems_;
     std::vector<std::string> notes_;
+    std::vector<std::string> warnings_;
     std::size_t fileEntries_ = 0;
     std::size_t allEntries_ = 0;
     bool listsSound_ = true;

@@ -32,6 +32,9 @@ public:
     virtual bool Catalog(const char* /*path*/, const char* /*name*/, const CatalogHeader& /*header*/) {
         return true;
     }
+    // A catalogue whose table was read, before its entries: `header` is the
+    // header of the version whose entries follow.
+    virtual void Opened(const char* /*path*/, const CatalogHeader& /*header*/) {}
     // An entry of a directory walked: `inner` is its catalogue path (see
     // core/CatalogPath.h) of `length` bytes; a directory's own entries follow.
     virtual void Entry(const char* path, const char* inner, std::size_t length, const std::uint8_t* entry) = 0;
@@ -51,10 +54,9 @@ public:
 // points records at each other or lists at the same bytes runs out of both.
 class GuardedLists {
 public:
-    // Opens the reader's current file; IsOpen() tells whether that worked.
-    explicit GuardedLists(const CatalogReader& reader);
+    // Reads through `file`, the handle the reader loaded its table from.
+    GuardedLists(const CatalogReader& reader, platform::File& file);
 
-    bool IsOpen() const { return file_.IsOpen(); }
     // The validated entry list of `record`; empty (and Damaged() from then on)
     // when it was read before, does not fit what is left of the list area or
     // fails the reader's checks.
@@ -63,7 +65,7 @@ public:
 
 private:
     const CatalogReader& reader_;
-    platform::File file_;
+    platform::File& file_;
     std::vector<bool> entered_;
     std::uint64_t unread_ = 0;
     bool damaged_ = false;
@@ -79,15 +81,26 @@ public:
     static constexpr std::size_t kExportCapacity = 32 * 1024;
 
     enum class FolderOrder { kAsListed, kByName };
+    // kCheckedFirst walks each catalogue once without the visitor before
+    // handing on any of its entries, so a damaged one gives none (the
+    // export writes no half of one).
+    enum class Soundness { kAsRead, kCheckedFirst };
 
     // `reader` is the walk's own: catalogues are opened through it.
     CatalogWalker(CatalogReader& reader, WalkVisitor& visitor, std::size_t capacity = kSearchCapacity,
-                  FolderOrder order = FolderOrder::kAsListed);
+                  FolderOrder order = FolderOrder::kAsListed, Soundness soundness = Soundness::kAsRead);
 
     // A folder `path` is walked with its sub-folders and catalogues;
     // otherwise `path` is a catalogue and the walk starts at the directory
     // `inner` (a catalogue path) inside it.
     void Walk(const char* path, const char* inner);
+    // Walks the catalogue at `path` that the reader loaded from `file`
+    // (CatalogReader::Open), from the directory `inner`.
+    void WalkOpened(platform::File& file, const char* path, const char* inner);
+    // True when every list below `inner` of the catalogue the reader loaded
+    // from `file` reads and every path fits; the visitor is only asked
+    // whether to stop (a stop gives false).
+    bool IsSound(platform::File& file, const char* path, const char* inner);
 
     // Walks the directory `record` of the catalogue open in the reader,
     // reading through `lists`.  `inner` holds its catalogue path of `length`
@@ -98,12 +111,15 @@ public:
 
 private:
     void WalkFolder(const char* path);
-    void WalkCatalog(const char* path, const char* inner);
+    void WalkListedCatalog(const char* path, const char* name);
+    // Walks a catalogue once `opened` tells how the reader's Open went.
+    void WalkLoaded(HResult opened, platform::File& file, const char* path, const char* inner);
 
     CatalogReader& reader_;
     WalkVisitor& visitor_;
     std::size_t capacity_;
     FolderOrder order_;
+    Soundness soundness_;
 };
 
 }  // namespace cataloom

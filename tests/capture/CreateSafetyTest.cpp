@@ -47,6 +47,8 @@ TEST_F(CreateSafetyTest, NoAndCancelKeepTheDialogAndTheFileAndYesReplacesItOnlyW
         for (int answer : {IDNO, IDCANCEL}) {
             PressDialogButton(dialog, IDOK);
             EXPECT_EQ(AnswerMessage(answer), kOverwriteText);
+            // Long enough for a wrongly started capture to show its window.
+            EXPECT_EQ(WaitForOwnDialog(kProgressCaption, 2000), nullptr) << answer;
             EXPECT_TRUE(IsWindowVisible(dialog));
             EXPECT_EQ(ControlText(dialog, IDC_CATALOG_NAME), "古い");
             EXPECT_EQ(FileBytes(DataPath("古い.vmf")), before);
@@ -102,7 +104,7 @@ TEST_F(CreateSafetyTest, YesThenACaptureThatCannotWriteLeavesTheOlderCatalogueAs
         SetControlText(dialog, IDC_CATALOG_NAME, "a");
         PressDialogButton(dialog, IDOK);
         EXPECT_EQ(AnswerMessage(IDYES), kOverwriteText);
-        HWND progress = WaitForWriteFailure();
+        HWND progress = WaitForWriteFailure(capture_text::kNameTooLong);
         ASSERT_NE(progress, nullptr);
         CloseProgress(progress);
         EXPECT_TRUE(WaitUntilClosed(dialog));
