@@ -56,6 +56,9 @@ bool PassesNoReparsePoint(const char* path, std::size_t rootLength) {
 
 }  // namespace
 
+// Both checks are needed: Wine (8.0) reports a link to a folder as a reparse
+// point but gives its own path as the final one, and resolves a link to a
+// file in the final path without marking it.
 bool IsContainedPath(const char* dataRoot, const char* path) {
     if (dataRoot == nullptr || path == nullptr || dataRoot[0] == '\0') return false;
     char root[kMaxPath];
