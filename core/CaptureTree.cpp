@@ -193,7 +193,7 @@ CaptureTree::WriteResult CaptureTree::WriteEntryLists(CatalogWriter& writer, con
         const Listing& listing = listings_[i];
         records.clear();
         for (std::uint32_t k = 0; k < listing.count; ++k) records.push_back(Entry(order_[listing.first + k]));
-        if (!writer.WriteEntryRecords(table_[i], records.data(), records.size())) return WriteResult::kFailed;
+        if (!writer.WriteEntryRecords(table_[i], records.data(), nullptr, records.size())) return WriteResult::kFailed;
     }
     return WriteResult::kDone;
 }

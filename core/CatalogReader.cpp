@@ -64,11 +64,13 @@ HResult CatalogReader::Load(const char* path) {
 
     table_ = std::move(table);
     tableSize_ = header.tableSize;
+    std::memcpy(catalogName_, header.name, kMaxCatalogNameLength);
     fileSize_ = stamp.size;
     if (!BuildIndex()) {
         Release();
         return kFail;
     }
+    LoadExactNames(file);
     stamp_ = stamp;
     text::CopyTruncated(path_, sizeof(path_), path);
     return kOk;
@@ -95,12 +97,38 @@ bool CatalogReader::BuildIndex() {
     return false;
 }
 
+void CatalogReader::LoadExactNames(platform::File& file) {
+    exact_.Load(file, fileSize_, ListsEnd(table_.Get(), tableSize_));
+    listsLimit_ = exact_.Start();
+}
+
+std::string CatalogReader::ExactDirectoryName(std::size_t record) const {
+    if (record >= index_.size()) return std::string();
+    Record r = index_[record];
+    if (record == 0) return ExactOrStored(exact_.Find(ExactKind::kCatalog, 0), catalogName_);
+    return ExactOrStored(exact_.Find(ExactKind::kDirectory, DirectoryRecord::Id(r)), DirectoryRecord::Name(r));
+}
+
+std::string CatalogReader::ExactEntryName(std::size_t record, const std::uint8_t* list,
+                                          const std::uint8_t* entry) const {
+    if (entry == nullptr) return std::string();
+    std::string_view exact;
+    if (record < index_.size() && list != nullptr && entry >= list) {
+        std::uint64_t key = DirectoryRecord::ListOffset(index_[record]) + static_cast<std::uint64_t>(entry - list);
+        if (key <= 0xFFFFFFFFu) exact = exact_.Find(ExactKind::kEntry, static_cast<std::uint32_t>(key));
+    }
+    return ExactOrStored(exact, EntryRecord::Name(entry));
+}
+
 void CatalogReader::Release() {
     table_.Reset();
     tableSize_ = 0;
     fileSize_ = 0;
+    listsLimit_ = 0;
+    exact_.Clear();
     stamp_ = platform::FileStamp();
     path_[0] = '\0';
+    catalogName_[0] = '\0';
     index_.clear();
     index_.shrink_to_fit();
 }
@@ -173,7 +201,7 @@ HResult CatalogReader::ReadRecordList(std::size_t record, platform::File& file, 
     std::uint32_t size = DirectoryRecord::ListSize(r);
     // The declared size is checked against the file before anything is
     // allocated for it.
-    if (size == 0 || offset + size > fileSize_) return kFail;
+    if (size == 0 || offset + size > listsLimit_) return kFail;
 
     TaskMemory<std::uint8_t> block = TaskMemory<std::uint8_t>::Allocate(size);
     if (block == nullptr) return kOutOfMemory;
@@ -196,11 +224,11 @@ HResult CatalogReader::ReadEntryList(const char* path, std::uint8_t** list) cons
 
 std::uint64_t CatalogReader::ListAreaSize() const {
     std::uint64_t listArea = static_cast<std::uint64_t>(kHeaderSize) + tableSize_;
-    return IsLoaded() && fileSize_ > listArea ? fileSize_ - listArea : 0;
+    return IsLoaded() && listsLimit_ > listArea ? listsLimit_ - listArea : 0;
 }
 
 std::size_t CatalogReader::MemoryFootprint() const {
-    return tableSize_ + index_.capacity() * sizeof(Record);
+    return tableSize_ + index_.capacity() * sizeof(Record) + exact_.BlockSize() + exact_.Count() * 4;
 }
 
 }  // namespace cataloom

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/CatalogFile.h"
+#include "core/ExactNames.h"
 #include "core/Result.h"
 #include "core/TaskMemory.h"
 
@@ -41,11 +42,21 @@ public:
     std::uint32_t ListSize(std::size_t record) const;
     HResult ReadRecordList(std::size_t record, platform::File& file, std::uint8_t** list) const;
 
+    // Exact names (UTF-8) from the file's extension, or the stored name
+    // converted where it has none: of the directory record at `record` (the
+    // root's is the catalogue's name, as the header gives it), and of the entry at `entry` inside the
+    // entry list `list` that was read for `record`.
+    std::string ExactDirectoryName(std::size_t record) const;
+    std::string ExactEntryName(std::size_t record, const std::uint8_t* list, const std::uint8_t* entry) const;
+    // The extension as read: absent, sound or damaged (ignored, with its
+    // problem for a warning).
+    const ExactNames& Exact() const { return exact_; }
+
     bool IsLoaded() const { return table_ != nullptr; }
     const char* CurrentPath() const { return path_; }
     std::size_t DirectoryCount() const { return index_.size(); }
-    // Bytes after the table: every entry list of a sound catalogue lies there,
-    // none overlapping another.
+    // Bytes after the table up to the exact names, if any: every entry list
+    // of a sound catalogue lies there, none overlapping another.
     std::uint64_t ListAreaSize() const;
     // Bytes the reader keeps: the table and its index.
     std::size_t MemoryFootprint() const;
@@ -53,6 +64,8 @@ public:
 private:
     HResult Load(const char* path);
     bool BuildIndex();
+    // Reads the exact names that follow the entry lists.
+    void LoadExactNames(platform::File& file);
     // Absolute file offset of a record's entry list.
     std::uint64_t ListStart(const std::uint8_t* record) const;
 
@@ -61,6 +74,9 @@ private:
     TaskMemory<std::uint8_t> table_;
     std::uint32_t tableSize_ = 0;
     std::uint64_t fileSize_ = 0;
+    std::uint64_t listsLimit_ = 0;  // where the entry list area ends
+    char catalogName_[kMaxCatalogNameLength + 1] = {};  // the header's
+    ExactNames exact_;
     std::vector<const std::uint8_t*> index_;
 };
 

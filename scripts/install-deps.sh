@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth xdotool x11-utils imagemagick
   locales fonts-ipafont-gothic procps
+  zlib1g-dev libz-mingw-w64-dev
 )
 
 missing=()

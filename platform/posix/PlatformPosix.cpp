@@ -101,6 +101,8 @@ bool Describe(int dirFd, const std::string& utf8Name, FindData& out) {
     out.creationTime = ToFileTime(st.st_ctim);
     CopyName(Utf8ToCatalogName(utf8Name, out.nameChanged), out.name);
     CopyName(utf8Name, out.nativeName);
+    if (out.nameChanged) out.exactName = utf8Name;
+    else out.exactName.clear();
     return true;
 }
 
@@ -136,6 +138,8 @@ int CompareCase(const char* a, const char* b) {
 bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 unsigned char UpperChar(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c; }
+std::string StoredToUtf8(const char* stored) { return Cp932ToUtf8(stored != nullptr ? stored : ""); }
+std::string Utf8ToStored(const std::string& utf8, bool& changed) { return Utf8ToCatalogName(utf8, changed); }
 
 void* TaskAlloc(std::size_t bytes) { return std::malloc(bytes == 0 ? 1 : bytes); }
 void TaskFree(void* block) { std::free(block); }
