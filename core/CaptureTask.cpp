@@ -4,6 +4,7 @@
 #include "core/CatalogWriter.h"
 #include "core/PathUtil.h"
 
+#include <cstring>
 #include <new>
 
 namespace cataloom {
@@ -12,6 +13,12 @@ CaptureTask::CaptureTask(const char* source, const char* target, const CatalogHe
     : source_(source ? source : ""), target_(target ? target : ""), header_(header), sink_(sink) {}
 
 CaptureTask::~CaptureTask() { StopAndWait(); }
+
+void CaptureTask::SetExactName(const std::string& utf8) {
+    char stored[kMaxCatalogNameLength + 1] = {};
+    std::memcpy(stored, header_.name, kMaxCatalogNameLength);
+    exactName_ = platform::StoredToUtf8(stored) == utf8 ? std::string() : utf8;
+}
 
 std::uint32_t CaptureTask::Run() {
     Outcome outcome = Outcome::kWriteFailed;
@@ -61,6 +68,8 @@ CaptureTask::Outcome CaptureTask::Capture() {
     if (lists == CaptureTree::WriteResult::kStopped) return Outcome::kStopped;
     tree.ReleaseEntries();
     if (!writer.WriteCounts(header_, tree.Table())) return Outcome::kWriteFailed;
+    writer.SetExactCatalogName(exactName_);
+    if (!writer.WriteExactNames()) return Outcome::kWriteFailed;
     if (StopRequested()) return Outcome::kStopped;
 
     // A stop here only ends the totals early: the catalogue is complete.
