@@ -41,4 +41,9 @@ bool IsSoundCatalog(CatalogReader& reader, const char* path, const char* rootNam
     return check.sound && !platform::console::Interrupted();
 }
 
+void WarnIgnoredExactNames(const CatalogReader& reader, const std::string& path) {
+    if (reader.Exact().State() == ExactNames::Status::kDamaged)
+        Error("warning: " + reader.Exact().Problem() + "; the stored names are shown: " + ShowPath(path));
+}
+
 }  // namespace cataloom::cli

@@ -39,4 +39,8 @@ bool OpenCatalogArgument(const char* argument, std::string& path, CatalogHeader&
 // damaged catalogue is ever written out.
 bool IsSoundCatalog(CatalogReader& reader, const char* path, const char* rootName);
 
+// Warns on stderr when the catalogue open in `reader` has damaged exact
+// names: its stored names stand in for them.
+void WarnIgnoredExactNames(const CatalogReader& reader, const std::string& path);
+
 }  // namespace cataloom::cli

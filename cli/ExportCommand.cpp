@@ -33,9 +33,12 @@ public:
         }
     }
 
-    CatalogLabel Label(const char* name, const std::string& file) const {
+    // Exact names in the file-list format are joined as Windows paths are.
+    char Separator() const { return format_ == Format::kEfu ? '\\' : '/'; }
+
+    // `utf8Name` is the catalogue's exact name.
+    CatalogLabel Label(const std::string& utf8Name, const std::string& file) const {
         CatalogLabel label;
-        std::string utf8Name = platform::console::ToUtf8(name);
         switch (format_) {
         case Format::kCsv:
             AppendCsvField(label.prefix, utf8Name);
@@ -60,13 +63,15 @@ public:
         return label;
     }
 
-    void Row(const CatalogLabel& label, const char* inner, const std::uint8_t* e) {
+    // `below`: the entry's path below the root in exact names, joined by
+    // Separator().
+    void Row(const CatalogLabel& label, const std::string& below, const std::uint8_t* e) {
         row_ = label.prefix;
         bool directory = EntryRecord::IsDirectory(e);
         std::uint64_t size = EntryRecord::FileSize(e);
         switch (format_) {
         case Format::kCsv:
-            AppendCsvField(row_, PathBelowRoot(inner));
+            AppendCsvField(row_, below);
             row_ += directory ? ",directory," : ",file,";
             AppendSize(row_, size, "");
             row_ += ',';
@@ -78,7 +83,7 @@ public:
             row_ += "\r\n";
             break;
         case Format::kJson:
-            AppendJsonString(row_, PathBelowRoot(inner));
+            AppendJsonString(row_, below);
             row_ += directory ? ",\"type\":\"directory\",\"size\":" : ",\"type\":\"file\",\"size\":";
             AppendSize(row_, size, "null");
             row_ += ",\"created\":";
@@ -91,9 +96,9 @@ public:
             output_.Write(rows_++ == 0 ? "\n" : ",\n");
             break;
         case Format::kEfu: {
-            std::string below;
-            AppendCsvField(below, '\\' + PathBelowRoot(inner, '\\'), true);
-            row_.append(below, 1, std::string::npos);
+            std::string field;
+            AppendCsvField(field, '\\' + below, true);
+            row_.append(field, 1, std::string::npos);
             row_ += ',';
             AppendSize(row_, size, "");
             row_ += ',';
@@ -149,12 +154,12 @@ public:
         }
         std::string relative = path + std::min(rootLength_, std::strlen(path));
         while (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
-        label_ = rows_.Label(name.c_str(), relative);
+        label_ = rows_.Label(reader_.ExactDirectoryName(0), relative);
         return true;
     }
 
-    void Entry(const char*, const char* inner, std::size_t, const std::uint8_t* entry) override {
-        rows_.Row(label_, inner, entry);
+    void Entry(const char*, const char*, std::size_t, const std::uint8_t* entry) override {
+        rows_.Row(label_, Walker()->ExactBelow(rows_.Separator()), entry);
     }
 
     // Reached only when a catalogue changes between the check and the export.
@@ -180,8 +185,8 @@ class CatalogExport : public WalkVisitor {
 public:
     CatalogExport(RowWriter& rows, CatalogLabel label) : rows_(rows), label_(std::move(label)) {}
     bool Stopped() override { return platform::console::Interrupted(); }
-    void Entry(const char*, const char* inner, std::size_t, const std::uint8_t* entry) override {
-        rows_.Row(label_, inner, entry);
+    void Entry(const char*, const char*, std::size_t, const std::uint8_t* entry) override {
+        rows_.Row(label_, Walker()->ExactBelow(rows_.Separator()), entry);
     }
     void Unreachable(const char*, const std::uint8_t*) override { damaged = true; }
     void Damaged(const char*) override { damaged = true; }
@@ -266,7 +271,7 @@ int ExportCommand(const Arguments& args) {
             .Walk(source.c_str(), "");
         complete = walk.Skipped() == 0;
     } else {
-        CatalogExport walk(rows, rows.Label(rootName.c_str(), source));
+        CatalogExport walk(rows, rows.Label(reader.ExactDirectoryName(0), source));
         CatalogWalker(reader, walk, CatalogWalker::kExportCapacity).Walk(source.c_str(), rootName.c_str());
         if (walk.damaged) Error("warning: damaged catalogue, export incomplete: " + ShowPath(source));
         complete = !walk.damaged;

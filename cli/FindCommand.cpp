@@ -2,7 +2,9 @@
 #include "cli/Terminal.h"
 #include "core/CatalogPath.h"
 #include "core/CatalogSearch.h"
+#include "core/CatalogWalker.h"
 #include "core/DisplayText.h"
+#include "core/ExactNames.h"
 #include "core/PathUtil.h"
 #include "platform/Console.h"
 
@@ -21,15 +23,17 @@ public:
     void Found(const SearchHit& hit) override {
         std::string location = hit.path + std::min(rootLength_, std::strlen(hit.path));
         while (!location.empty() && location[0] == '\\') location.erase(0, 1);
+        std::string line = platform::console::ToUtf8(ShowPath(location));
         std::string size, date;
         if (hit.kind == SearchHit::Kind::kEntry) {
-            location += BelowCatalogRoot(hit.inner);
+            // Inside the catalogue the names are its exact ones.
+            line += kPathSeparator + ShowExact(hit.walk->ExactBelow(kPathSeparator));
             if (!EntryRecord::IsDirectory(hit.entry)) size = std::to_string(EntryRecord::FileSize(hit.entry));
             date = FormatListTime(EntryRecord::WriteTime(hit.entry));
         } else if (hit.kind == SearchHit::Kind::kCatalog) {
             date = FormatListTime(hit.header->captureTime);
         }
-        Print(ShowPath(location) + "\t" + size + "\t" + date + "\n");
+        PrintUtf8(line + "\t" + size + "\t" + platform::console::ToUtf8(date) + "\n");
     }
 
     void Damaged(const char* path) override {
@@ -65,7 +69,7 @@ int FindCommand(const Arguments& args) {
         Error("no such data folder: " + ShowPath(dataRoot));
         return kExitFailure;
     }
-    std::string pattern = platform::console::ArgumentText(operands[1]);
+    std::string pattern = platform::console::ArgumentUtf8(operands[1]);
     std::string relative = location ? platform::console::ArgumentPath(location) : "";
     char start[kMaxPath];
     char inner[kMaxPath];
@@ -78,10 +82,11 @@ int FindCommand(const Arguments& args) {
         Error("damaged catalogue (the directory table cannot be read) in the location " + ShowPath(relative));
         return kExitFailure;
     }
-    NameMatcher matcher(pattern.c_str(), matchCase);
+    NameMatcher matcher = NameMatcher::FromUtf8(pattern, matchCase);
     CatalogReader reader;
     HitPrinter printer(dataRoot);
-    CatalogSearch search(matcher, reader, printer, nullptr);
+    // The tool hands paths to no Windows buffer: every path a capture writes fits.
+    CatalogSearch search(matcher, reader, printer, nullptr, CatalogWalker::kExportCapacity);
     search.Walk(start, inner);
     return printer.DamagedCount() == 0 ? kExitOk : kExitFailure;
 }

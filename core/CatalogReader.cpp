@@ -109,15 +109,18 @@ std::string CatalogReader::ExactDirectoryName(std::size_t record) const {
     return ExactOrStored(exact_.Find(ExactKind::kDirectory, DirectoryRecord::Id(r)), DirectoryRecord::Name(r));
 }
 
+std::string_view CatalogReader::ExactRecordName(std::size_t record, const std::uint8_t* list,
+                                                const std::uint8_t* entry) const {
+    if (exact_.Count() == 0 || record >= index_.size() || list == nullptr || entry == nullptr || entry < list)
+        return {};
+    std::uint64_t key = DirectoryRecord::ListOffset(index_[record]) + static_cast<std::uint64_t>(entry - list);
+    return key <= 0xFFFFFFFFu ? exact_.Find(ExactKind::kEntry, static_cast<std::uint32_t>(key)) : std::string_view();
+}
+
 std::string CatalogReader::ExactEntryName(std::size_t record, const std::uint8_t* list,
                                           const std::uint8_t* entry) const {
     if (entry == nullptr) return std::string();
-    std::string_view exact;
-    if (record < index_.size() && list != nullptr && entry >= list) {
-        std::uint64_t key = DirectoryRecord::ListOffset(index_[record]) + static_cast<std::uint64_t>(entry - list);
-        if (key <= 0xFFFFFFFFu) exact = exact_.Find(ExactKind::kEntry, static_cast<std::uint32_t>(key));
-    }
-    return ExactOrStored(exact, EntryRecord::Name(entry));
+    return ExactOrStored(ExactRecordName(record, list, entry), EntryRecord::Name(entry));
 }
 
 void CatalogReader::Release() {
@@ -152,6 +155,34 @@ long CatalogReader::FindChild(std::size_t parent, const char* name) const {
     for (auto it = first; it != last; ++it)
         if (std::strcmp(DirectoryRecord::Name(*it), name) == 0) return it - index_.begin();
     return -1;
+}
+
+long CatalogReader::FindChildExact(std::size_t parent, const std::string& utf8) const {
+    if (parent >= index_.size()) return -1;
+    Record current = index_[parent];
+    std::pair<std::uint32_t, std::uint32_t> key{DirectoryRecord::Depth(current) + 1u,
+                                                DirectoryRecord::Id(current)};
+    auto first = std::lower_bound(index_.begin() + static_cast<long>(parent), index_.end(), key,
+                                  DepthParentLess());
+    auto last = std::upper_bound(first, index_.end(), key, DepthParentLess());
+    for (auto it = first; it != last; ++it)
+        if (ExactDirectoryName(static_cast<std::size_t>(it - index_.begin())) == utf8) return it - index_.begin();
+    bool changed = false;
+    std::string stored = platform::Utf8ToStored(utf8, changed);
+    return changed ? -1 : FindChild(parent, stored.c_str());
+}
+
+long CatalogReader::FindRecordExact(const std::string& below, char separator) const {
+    if (!IsLoaded() || index_.empty()) return -1;
+    long current = 0;
+    std::size_t start = 0;
+    while (start < below.size() && current >= 0) {
+        std::size_t end = below.find(separator, start);
+        if (end == std::string::npos) end = below.size();
+        if (end > start) current = FindChildExact(static_cast<std::size_t>(current), below.substr(start, end - start));
+        start = end + 1;
+    }
+    return current;
 }
 
 long CatalogReader::FindRecord(const char* path) const {

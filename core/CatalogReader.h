@@ -38,6 +38,12 @@ public:
     // handle.
     long FindRecord(const char* path) const;
     long FindChild(std::size_t parent, const char* name) const;
+    // The child of the record at `parent` whose exact name is `utf8`, else
+    // the one whose stored name is the code page 932 form of `utf8`; -1 if
+    // neither.  And a whole path of such names below the root, joined by
+    // `separator` (the first component is not the root's).
+    long FindChildExact(std::size_t parent, const std::string& utf8) const;
+    long FindRecordExact(const std::string& below, char separator) const;
     bool OpenCurrent(platform::File& file) const;
     std::uint32_t ListSize(std::size_t record) const;
     HResult ReadRecordList(std::size_t record, platform::File& file, std::uint8_t** list) const;
@@ -48,6 +54,9 @@ public:
     // entry list `list` that was read for `record`.
     std::string ExactDirectoryName(std::size_t record) const;
     std::string ExactEntryName(std::size_t record, const std::uint8_t* list, const std::uint8_t* entry) const;
+    // The entry's exact name only where the extension keeps one (empty
+    // otherwise); valid while the reader holds this catalogue.
+    std::string_view ExactRecordName(std::size_t record, const std::uint8_t* list, const std::uint8_t* entry) const;
     // The extension as read: absent, sound or damaged (ignored, with its
     // problem for a warning).
     const ExactNames& Exact() const { return exact_; }

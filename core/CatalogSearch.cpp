@@ -33,8 +33,11 @@ public:
         return true;
     }
     void Entry(const char* path, const char* inner, std::size_t length, const std::uint8_t* entry) override {
-        if (search_.matcher_.Matches(EntryRecord::Name(entry)))
-            search_.sink_.Found({SearchHit::Kind::kEntry, path, inner, nullptr, entry});
+        // A catalogue with exact names is searched by them (characters,
+        // Unicode case folding); one without, by its stored names as ever.
+        bool matches = search_.reader_.Exact().Count() != 0 ? search_.matcher_.MatchesExact(Walker()->ExactName())
+                                                            : search_.matcher_.Matches(EntryRecord::Name(entry));
+        if (matches) search_.sink_.Found({SearchHit::Kind::kEntry, path, inner, nullptr, entry, Walker()});
         if (EntryRecord::IsDirectory(entry)) search_.sink_.PassingDirectory(inner, length, entry);
     }
     void Damaged(const char* path) override { search_.sink_.Damaged(path); }
@@ -43,12 +46,13 @@ private:
     const CatalogSearch& search_;
 };
 
-CatalogSearch::CatalogSearch(const NameMatcher& matcher, CatalogReader& reader, SearchSink& sink, StopCheck stop)
-    : matcher_(matcher), reader_(reader), sink_(sink), stop_(std::move(stop)) {}
+CatalogSearch::CatalogSearch(const NameMatcher& matcher, CatalogReader& reader, SearchSink& sink, StopCheck stop,
+                             std::size_t capacity)
+    : matcher_(matcher), reader_(reader), sink_(sink), stop_(std::move(stop)), capacity_(capacity) {}
 
 void CatalogSearch::Walk(const char* path, const char* inner) {
     Matching matching(*this);
-    CatalogWalker(reader_, matching).Walk(path, inner);
+    CatalogWalker(reader_, matching, capacity_).Walk(path, inner);
 }
 
 CatalogSearch::Location CatalogSearch::ResolveLocation(const char* dataRoot, const char* location, char* start,

@@ -22,6 +22,9 @@ struct SearchHit {
     const char* inner;               // for an entry: catalogue name, directories and its name
     const CatalogHeader* header;     // for a catalogue
     const std::uint8_t* entry;       // for an entry: its record
+    // For an entry: the walk, whose ExactName() and ExactBelow() give the
+    // entry's exact names while the hit is reported.
+    const class CatalogWalker* walk = nullptr;
 };
 
 class SearchSink {
@@ -48,7 +51,9 @@ public:
     enum class Location { kFound, kMissing, kDamaged };
 
     // `reader` is the search's own: the walk opens catalogues through it.
-    CatalogSearch(const NameMatcher& matcher, CatalogReader& reader, SearchSink& sink, StopCheck stop);
+    // `capacity` bounds the catalogue paths of hits (CatalogWalker).
+    CatalogSearch(const NameMatcher& matcher, CatalogReader& reader, SearchSink& sink, StopCheck stop,
+                  std::size_t capacity = platform::kMaxPath);
 
     // walk(path, inner): a folder `path` is walked with its categories and
     // catalogues; otherwise `path` is a catalogue and `inner` a directory
@@ -71,6 +76,7 @@ private:
     CatalogReader& reader_;
     SearchSink& sink_;
     StopCheck stop_;
+    std::size_t capacity_;
 };
 
 }  // namespace cataloom

@@ -44,8 +44,62 @@ CatalogWalker::CatalogWalker(CatalogReader& reader, WalkVisitor& visitor, std::s
 
 void CatalogWalker::Walk(const char* path, const char* inner) {
     if (path == nullptr || *path == '\0') return;
+    visitor_.walker_ = this;
     if (path::IsDirectory(path)) WalkFolder(path);
     else WalkCatalog(path, inner != nullptr ? inner : "");
+    visitor_.walker_ = nullptr;
+}
+
+std::string_view CatalogWalker::ExactRecordName() const {
+    if (levels_.empty() || levels_.back().entry == nullptr) return {};
+    const Level& l = levels_.back();
+    return reader_.ExactRecordName(l.record, l.list, l.entry);
+}
+
+const std::string& CatalogWalker::ExactName() const {
+    static const std::string none;
+    if (levels_.empty() || levels_.back().entry == nullptr) return none;
+    const Level& l = levels_.back();
+    if (!l.converted) {
+        l.exact = reader_.ExactEntryName(l.record, l.list, l.entry);
+        l.converted = true;
+    }
+    return l.exact;
+}
+
+std::string CatalogWalker::ExactBelow(char separator) const {
+    std::string below;
+    auto add = [&](const std::string& name) {
+        if (!below.empty()) below += separator;
+        below += name;
+    };
+    for (const std::string& name : startBelow_) add(name);
+    for (const Level& l : levels_) {
+        if (l.entry == nullptr) break;
+        if (!l.converted) {
+            l.exact = reader_.ExactEntryName(l.record, l.list, l.entry);
+            l.converted = true;
+        }
+        add(l.exact);
+    }
+    return below;
+}
+
+std::vector<std::string> CatalogWalker::ExactComponents(const char* inner) const {
+    std::vector<std::string> names;
+    long current = 0;
+    const char* rest = BelowCatalogRoot(inner);
+    while (*rest == '\\') {
+        const char* start = rest + 1;
+        const char* end = text::FindChar(start, '\\');
+        std::size_t length = end ? static_cast<std::size_t>(end - start) : std::strlen(start);
+        if (length == 0) break;
+        current = reader_.FindChild(static_cast<std::size_t>(current), std::string(start, length).c_str());
+        if (current < 0) break;
+        names.push_back(reader_.ExactDirectoryName(static_cast<std::size_t>(current)));
+        rest = start + length;
+    }
+    return names;
 }
 
 void CatalogWalker::WalkFolder(const char* path) {
@@ -106,6 +160,8 @@ void CatalogWalker::WalkCatalog(const char* path, const char* inner) {
     std::vector<char> buffer(capacity_);
     std::size_t length = text::CopyTruncated(buffer.data(), buffer.size(), inner);
     if (record < 0 || length != std::strlen(inner)) return;
+    startBelow_ = ExactComponents(inner);
+    levels_.clear();
     WalkDirectory(lists, path, buffer.data(), length, static_cast<std::size_t>(record));
     if (lists.Damaged()) visitor_.Damaged(path);
 }
@@ -115,8 +171,12 @@ void CatalogWalker::WalkDirectory(GuardedLists& lists, const char* path, char* i
     TaskMemory<std::uint8_t> list = lists.Read(record);
     if (list == nullptr) return;  // a list that cannot be read contributes nothing
     int base = static_cast<int>(length);
+    levels_.push_back({record, list.Get(), nullptr, std::string(), false});
+    const std::size_t level = levels_.size() - 1;
     for (const std::uint8_t* e = list.Get(); EntryRecord::Size(e) != 0 && !visitor_.Stopped();
          e += EntryRecord::Size(e)) {
+        levels_[level].entry = e;
+        levels_[level].converted = false;
         const char* name = EntryRecord::Name(e);
         int childLength = AppendCatalogName(inner, base, capacity_, name);
         if (childLength < 0) {
@@ -135,6 +195,7 @@ void CatalogWalker::WalkDirectory(GuardedLists& lists, const char* path, char* i
         }
         inner[base] = '\0';
     }
+    levels_.pop_back();
 }
 
 }  // namespace cataloom

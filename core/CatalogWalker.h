@@ -14,13 +14,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace cataloom {
 
+class CatalogWalker;
+
 class WalkVisitor {
 public:
     virtual ~WalkVisitor() = default;
+    // The walk that calls this visitor, while it walks (its exact names of
+    // the current entry); null otherwise.
+    const CatalogWalker* Walker() const { return walker_; }
     // Asked before each folder entry, each entry of a list and each descent.
     virtual bool Stopped() { return false; }
     // A folder, catalogue or directory is entered (`inner` is "" for a folder).
@@ -41,6 +48,10 @@ public:
     // A catalogue whose table or one of whose lists is damaged, once, after
     // the walk of what could be read of it.
     virtual void Damaged(const char* /*path*/) {}
+
+private:
+    friend class CatalogWalker;
+    const CatalogWalker* walker_ = nullptr;
 };
 
 // Reads the entry lists of the catalogue open in a reader, each directory
@@ -94,14 +105,36 @@ public:
 
     std::size_t Capacity() const { return capacity_; }
 
+    // During Entry: the entry's exact name when the catalogue keeps one
+    // apart from its stored name (empty otherwise: no conversion is made),
+    // its exact name in any case, and its path below the catalogue's root in
+    // exact names (UTF-8) joined by `separator`.  Names are converted only
+    // when asked for, once per entry.
+    std::string_view ExactRecordName() const;
+    const std::string& ExactName() const;
+    std::string ExactBelow(char separator) const;
+
 private:
+    // One directory being walked: its record, its list and the entry at hand.
+    struct Level {
+        std::size_t record;
+        const std::uint8_t* list;
+        const std::uint8_t* entry;
+        mutable std::string exact;
+        mutable bool converted;
+    };
+
     void WalkFolder(const char* path);
     void WalkCatalog(const char* path, const char* inner);
+    // The exact names of the directories from the root to `inner`.
+    std::vector<std::string> ExactComponents(const char* inner) const;
 
     CatalogReader& reader_;
     WalkVisitor& visitor_;
     std::size_t capacity_;
     FolderOrder order_;
+    std::vector<std::string> startBelow_;  // exact names down to where the catalogue's walk began
+    std::vector<Level> levels_;
 };
 
 }  // namespace cataloom

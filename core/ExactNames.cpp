@@ -1,10 +1,12 @@
 #include "core/ExactNames.h"
 
 #include "core/CatalogFile.h"
+#include "core/ExactMatcher.h"
 
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <tuple>
@@ -183,6 +185,25 @@ ExactName ExactNames::At(std::size_t i) const {
     const std::uint8_t* r = block_.data() + records_.at(i);
     return {static_cast<ExactKind>(r[kKind]), Load32(r + kKey),
             std::string(reinterpret_cast<const char*>(r + kName), Load16(r + kLength))};
+}
+
+std::string ShowExact(std::string_view name) {
+    std::string shown;
+    std::size_t i = 0;
+    for (char32_t c : DecodeUtf8(name)) {
+        bool rawByte = c >= 0xDC80 && c <= 0xDCFF;
+        if (rawByte || c < 0x20 || c == 0x7F) {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", rawByte ? static_cast<unsigned>(c - 0xDC00) : static_cast<unsigned>(c));
+            shown += hex;
+            i += 1;
+            continue;
+        }
+        std::size_t length = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        shown.append(name.substr(i, length));
+        i += length;
+    }
+    return shown;
 }
 
 std::string ExactOrStored(std::string_view exact, const char* stored) {

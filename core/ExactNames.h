@@ -84,6 +84,10 @@ private:
     std::vector<std::uint32_t> records_;  // record offsets in the block, in key order
 };
 
+// An exact name as text to show: valid UTF-8 as it is, every byte that is
+// not, and every control character, as "\xHH".
+std::string ShowExact(std::string_view name);
+
 // The exact name of a stored name: `exact` when there is one, else the
 // stored code page 932 name converted to UTF-8.
 std::string ExactOrStored(std::string_view exact, const char* stored);

@@ -54,6 +54,9 @@ unsigned char UpperChar(unsigned char c);
 // A code page 932 name in UTF-8; a sequence the code page does not define
 // becomes "?".
 std::string StoredToUtf8(const char* stored);
+// One character folded for comparisons without regard to case (the
+// system's Unicode lower-casing of its upper-case form).
+char32_t FoldCase(char32_t c);
 // A UTF-8 name in code page 932 as a listing stores it (FindData::name);
 // `changed` tells whether that is not the same name.
 std::string Utf8ToStored(const std::string& utf8, bool& changed);

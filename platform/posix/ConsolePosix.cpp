@@ -38,6 +38,8 @@ bool AbsolutePath(const std::string& path, std::string& absolute) {
 }
 
 std::string ToTerminal(const std::string& text) { return Cp932ToUtf8(text); }
+std::string Utf8ToTerminal(const std::string& utf8) { return utf8; }
+std::string ArgumentUtf8(const char* argument) { return argument ? argument : ""; }
 
 std::string ToUtf8(const std::string& text) { return Cp932ToUtf8(text); }
 

@@ -52,6 +52,30 @@ std::string ToTerminal(const std::string& text) {
     return out;
 }
 
+std::string Utf8ToTerminal(const std::string& utf8) {
+    UINT target = GetConsoleOutputCP();
+    if (target == CP_UTF8 || utf8.empty()) return utf8;
+    int wide = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::vector<wchar_t> utf16(static_cast<std::size_t>(wide > 0 ? wide : 0));
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), utf16.data(), wide);
+    if (target == 0) target = GetACP();
+    int bytes = WideCharToMultiByte(target, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    WideCharToMultiByte(target, 0, utf16.data(), wide, out.data(), bytes, nullptr, nullptr);
+    return out;
+}
+
+std::string ArgumentUtf8(const char* argument) {
+    std::string ansi = ArgumentText(argument);
+    int wide = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::vector<wchar_t> utf16(static_cast<std::size_t>(wide > 0 ? wide : 0));
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), utf16.data(), wide);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, out.data(), bytes, nullptr, nullptr);
+    return out;
+}
+
 // Catalogues hold code page 932 whatever the system's ANSI code page is.
 std::string ToUtf8(const std::string& text) {
     constexpr UINT kCatalogCodePage = 932;

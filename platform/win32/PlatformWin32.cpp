@@ -93,6 +93,16 @@ std::string StoredToUtf8(const char* stored) {
     return ToUtf8(utf16.c_str(), -1);
 }
 
+char32_t FoldCase(char32_t c) {
+    if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+    // The system folds UTF-16 units; characters beyond them stay as they are.
+    if (c > 0xFFFF || (c >= 0xD800 && c <= 0xDFFF)) return c;
+    wchar_t unit[2] = {static_cast<wchar_t>(c), L'\0'};
+    CharUpperBuffW(unit, 1);
+    CharLowerBuffW(unit, 1);
+    return unit[0];
+}
+
 std::string Utf8ToStored(const std::string& utf8, bool& changed) {
     int wide = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
     std::wstring utf16(static_cast<std::size_t>(wide > 0 ? wide : 1), L'\0');

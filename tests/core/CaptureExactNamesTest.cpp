@@ -73,10 +73,11 @@ TEST(StoredNamesTest, SiblingsSharingAStoredNameGetNumbers) {
         }
         EXPECT_EQ(stored, c.stored);
         // A renamed name that was exact keeps its own as its exact name.
-        for (std::size_t i = 0; i < listing.size(); ++i)
-            if (stored[i] != c.listing[i].name)
-                EXPECT_EQ(listing[i].exactName,
-                          c.listing[i].nameChanged ? c.listing[i].exactName : std::string(c.listing[i].name));
+        for (std::size_t i = 0; i < listing.size(); ++i) {
+            if (stored[i] == c.listing[i].name) continue;
+            EXPECT_EQ(listing[i].exactName,
+                      c.listing[i].nameChanged ? c.listing[i].exactName : std::string(c.listing[i].name));
+        }
     }
 }
 
