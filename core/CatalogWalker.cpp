@@ -40,14 +40,19 @@ TaskMemory<std::uint8_t> GuardedLists::Read(std::size_t record) {
 }
 
 CatalogWalker::CatalogWalker(CatalogReader& reader, WalkVisitor& visitor, std::size_t capacity, FolderOrder order)
-    : reader_(reader), visitor_(visitor), capacity_(std::max(capacity, kSearchCapacity)), order_(order) {}
+    : reader_(reader), visitor_(visitor), capacity_(std::max(capacity, kSearchCapacity)), order_(order) {
+    visitor_.walker_ = this;
+}
+
+CatalogWalker::~CatalogWalker() {
+    if (visitor_.walker_ == this) visitor_.walker_ = nullptr;
+}
 
 void CatalogWalker::Walk(const char* path, const char* inner) {
     if (path == nullptr || *path == '\0') return;
     visitor_.walker_ = this;
     if (path::IsDirectory(path)) WalkFolder(path);
     else WalkCatalog(path, inner != nullptr ? inner : "");
-    visitor_.walker_ = nullptr;
 }
 
 std::string_view CatalogWalker::ExactRecordName() const {

@@ -25,8 +25,8 @@ class CatalogWalker;
 class WalkVisitor {
 public:
     virtual ~WalkVisitor() = default;
-    // The walk that calls this visitor, while it walks (its exact names of
-    // the current entry); null otherwise.
+    // The walker this visitor was given to, while it lives (its exact names
+    // of the current entry); null otherwise.
     const CatalogWalker* Walker() const { return walker_; }
     // Asked before each folder entry, each entry of a list and each descent.
     virtual bool Stopped() { return false; }
@@ -92,6 +92,9 @@ public:
     // `reader` is the walk's own: catalogues are opened through it.
     CatalogWalker(CatalogReader& reader, WalkVisitor& visitor, std::size_t capacity = kSearchCapacity,
                   FolderOrder order = FolderOrder::kAsListed);
+    ~CatalogWalker();
+    CatalogWalker(const CatalogWalker&) = delete;
+    CatalogWalker& operator=(const CatalogWalker&) = delete;
 
     // A folder `path` is walked with its sub-folders and catalogues;
     // otherwise `path` is a catalogue and the walk starts at the directory
@@ -113,6 +116,8 @@ public:
     std::string_view ExactRecordName() const;
     const std::string& ExactName() const;
     std::string ExactBelow(char separator) const;
+    // The exact name of the catalogue open in the walk.
+    std::string ExactCatalogName() const { return reader_.ExactDirectoryName(0); }
 
 private:
     // One directory being walked: its record, its list and the entry at hand.

@@ -19,23 +19,23 @@ namespace cataloom {
 // One directory of the captured tree, in directory table order.
 struct DirectoryNode {
     std::string name;
-    std::string exact;  // the name on disk when `name` differs from it, else empty
     std::uint32_t id = 0;
     std::uint32_t parentId = 0;
     std::uint8_t depth = 0;
     std::uint32_t listOffset = 0;  // filled in by the writer
     std::uint32_t listSize = 0;    // filled in by the writer
+    std::string exact;  // the name on disk when `name` differs from it, else empty
 };
 
 // One file or sub-directory of a directory's entry list.
 struct EntryData {
     std::string name;
-    std::string exact;  // the name on disk when `name` differs from it, else empty
     std::uint32_t attributes = 0;
     std::uint32_t hasFolders = 0;
     std::uint64_t size = 0;  // kUnknownTotal for a directory until the totals pass
     platform::FileTime creationTime = 0;
     platform::FileTime writeTime = 0;
+    std::string exact;  // the name on disk when `name` differs from it, else empty
 
     bool IsDirectory() const { return (attributes & platform::kAttrDirectory) != 0; }
 };

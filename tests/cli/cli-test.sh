@@ -399,6 +399,24 @@ for n in "${names[@]}"; do
   grep -qF "\"path\":\"d/$n\",\"type\":\"directory\"" exact.json || { echo "FAIL exact-json: $n"; failures=$((failures+1)); }
   grep -qF "\"exact-data\\exact.vmf\\d\\$n\"," exact.efu || { echo "FAIL exact-efu: $n"; failures=$((failures+1)); }
 done
+# diff and dups by exact names: the same capture twice has no changes; the
+# catalogue cut before its exact names (as older captures were) differs only
+# in the names it could not hold.
+expect exact-again 3 "$tool" capture exact -o exact-data/again.vmf --name Beyoncé
+expect exact-diff-same 0 "$tool" diff exact-data/exact.vmf exact-data/again.vmf
+contains exact-diff-same-counts "0 added, 0 removed, 0 changed, 0 directory totals changed"
+expect exact-info-size 0 "$tool" info exact-data/exact.vmf
+extension=$(sed -n 's/^Exact names: *[0-9]* (\([0-9]*\) bytes)$/\1/p' <<<"$out")
+cp exact-data/exact.vmf exact-data/older.vmf && truncate -s "-$extension" exact-data/older.vmf
+expect exact-older-check 0 "$tool" check exact-data/older.vmf
+expect exact-diff-older 1 "$tool" diff exact-data/older.vmf exact-data/exact.vmf
+contains exact-diff-older-added "+ Beyoncé.mp3"
+contains exact-diff-older-added-dir "+ d/한국어/"
+for n in cafe "第1話～第3話" "♪" "d/cafe/"; do
+  ! grep -qxF -- "+ $n" <<<"$out" && ! grep -qxF -- "- $n" <<<"$out" || { echo "FAIL exact-diff-older: $n"; failures=$((failures+1)); }
+done
+expect exact-dups 0 "$tool" dups exact-data --min-size 1
+contains exact-dups-name "Beyoncé.mp3"
 [ "$(wc -l < exact.csv)" = 28 ] || { echo "FAIL exact-csv rows: $(wc -l < exact.csv)"; failures=$((failures+1)); }
 
 [ "$failures" = 0 ] && echo "cli tests passed" || { echo "$failures cli test(s) failed"; exit 1; }
