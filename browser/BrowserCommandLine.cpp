@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 
 namespace cataloom {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "browser/BrowserMenus.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "resources/CataloomBrowserResource.h"
 
 namespace cataloom {

@@ -1,7 +1,7 @@
 #include "capture/CaptureLayer.h"
 
 #include "capture/DriveContextMenu.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ServerClasses.h"
 
 namespace cataloom {

@@ -9,7 +9,7 @@
 #include "namespace/ProcessObjects.h"
 #include "namespace/ShellUtil.h"
 #include "resources/CataloomResource.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom {
 namespace {

@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "cli/Terminal.h"
 #include "core/CaptureTask.h"
 #include "core/CaptureTexts.h"
@@ -153,7 +154,11 @@ int CaptureCommand(const Arguments& args) {
     std::string target = options.output ? platform::console::ArgumentPath(options.output) : name + ".vmf";
     // Only a name ending in ".vmf" is ever taken for a catalogue.
     if (!IsCatalogFileName(target.c_str())) target += kCatalogExtension;
-    if (target.size() >= kMaxPath || path::IsDirectory(target.c_str())) {
+    if (const char* refusal = Output::Refusal(target)) {
+        Error("cannot write the catalogue to " + ShowPath(target) + ": " + refusal);
+        return kExitUsage;
+    }
+    if (target.size() >= kMaxPath) {
         Error("cannot write the catalogue to " + ShowPath(target));
         return kExitUsage;
     }

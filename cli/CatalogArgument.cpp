@@ -2,6 +2,7 @@
 #include "cli/Terminal.h"
 #include "core/CatalogWalker.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 #include "platform/Console.h"
 
 namespace cataloom::cli {
@@ -12,7 +13,11 @@ class SoundnessCheck : public WalkVisitor {
 public:
     bool Stopped() override { return platform::console::Interrupted(); }
     void Entry(const char*, const char*, std::size_t, const std::uint8_t*) override {}
-    void Unreachable(const char*, const std::uint8_t*) override { sound = false; }
+    // A name holding a separator is the entry's own damage: its walk leaves
+    // it out with a warning; a path beyond the capacity is the catalogue's.
+    void Unreachable(const char*, const std::uint8_t* entry) override {
+        if (FitsCatalogPath(EntryRecord::Name(entry))) sound = false;
+    }
     void Damaged(const char*) override { sound = false; }
     bool sound = true;
 };

@@ -4,14 +4,36 @@
 #include "core/CatalogPath.h"
 #include "core/DisplayText.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 #include "platform/Console.h"
 
 #include <cstring>
 
 namespace cataloom::cli {
 
+namespace {
+
+// Whether a path may hold a name that shows otherwise (a control character,
+// a slash, a cut double-byte character, "." or ".."): most paths do not, and
+// the plain conversion below is what every exported row costs.
+bool MayHoldDamagedName(const std::string& path) {
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        auto c = static_cast<unsigned char>(path[i]);
+        if (c < 0x20 || c == 0x7F || c == '/' || (c == '.' && (i == 0 || path[i - 1] == '\\'))) return true;
+        if (c >= 0x80 && platform::IsLeadByte(c)) {
+            auto trail = i + 1 < path.size() ? static_cast<unsigned char>(path[i + 1]) : 0;
+            if (trail < 0x40 || trail == 0x7F || trail > 0xFC) return true;
+            ++i;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 std::string DataPath(const char* path, char separator) {
     std::string joined = path;
+    if (MayHoldDamagedName(joined)) return platform::console::ToUtf8(VisiblePath(path, separator));
     // Steps over double-byte characters as text::Next does, without a call
     // per byte: this runs for every exported row.
     for (std::size_t i = 0; i < joined.size(); ++i) {
@@ -38,6 +60,14 @@ void AppendCsvField(std::string& out, const std::string& utf8, bool alwaysQuote)
         out += c;
     }
     out += '"';
+}
+
+void AppendCsvText(std::string& out, const std::string& utf8, bool raw, bool alwaysQuote) {
+    if (raw || utf8.empty() || std::strchr("=+-@\t\r", utf8[0]) == nullptr) {
+        AppendCsvField(out, utf8, alwaysQuote);
+        return;
+    }
+    AppendCsvField(out, '\'' + utf8, alwaysQuote);
 }
 
 void AppendJsonString(std::string& out, const std::string& utf8) {

@@ -11,7 +11,8 @@
 namespace cataloom::cli {
 
 // A code page 932 path with every backslash separator (never the trail byte
-// of a double-byte character) turned into `separator`, converted to UTF-8.
+// of a double-byte character) turned into `separator` and every name made
+// visible (core/StoredName.h), converted to UTF-8.
 std::string DataPath(const char* path, char separator = '/');
 // A catalogue path's part below the root ("" for the root itself), as
 // DataPath writes it.
@@ -20,6 +21,10 @@ std::string PathBelowRoot(const char* inner, char separator = '/');
 // Appends one CSV field: quoted, with quotes doubled, when it holds a comma,
 // a quote, CR or LF, or always with `alwaysQuote`.
 void AppendCsvField(std::string& out, const std::string& utf8, bool alwaysQuote = false);
+// The same for a text cell that a spreadsheet would take for a formula when
+// it begins with "=", "+", "-", "@", tab or CR: an apostrophe goes first,
+// unless `raw`.
+void AppendCsvText(std::string& out, const std::string& utf8, bool raw, bool alwaysQuote = false);
 // Appends a JSON string literal: quotes, backslashes and control characters
 // escaped, everything else (UTF-8) as it is.
 void AppendJsonString(std::string& out, const std::string& utf8);

@@ -6,6 +6,7 @@
 #include "core/CatalogWalker.h"
 #include "core/ExactNames.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 #include "platform/Console.h"
 
 #include <algorithm>
@@ -156,12 +157,12 @@ struct Member {
     std::uint32_t catalog;
     std::uint32_t nameOffset;  // where the name starts in `path`
     std::string folded;        // empty when grouping by size
-    std::string path;          // below the catalogue root, exact names (UTF-8) joined by "/"
+    std::string path;          // below the catalogue root, names as shown (UTF-8) joined by "/"
 };
 
 struct CatalogName {
     std::string file;  // relative to the data folder
-    std::string name;  // exact (UTF-8)
+    std::string name;  // as shown (UTF-8)
 };
 
 // Sorts keys by their bytes, least significant first: several times faster
@@ -255,7 +256,7 @@ public:
     }
     void Entry(const char*, const char*, std::size_t, const std::uint8_t* e) override {
         // The catalogue is open from its first entry on: its exact name.
-        if (!named_) catalogs.back().name = Walker()->ExactCatalogName();
+        if (!named_) catalogs.back().name = Walker()->ShownCatalogName();
         named_ = true;
         if (!Counts(options_, e)) return;
         // The walk gives the files in the first pass's order, so the key is
@@ -265,8 +266,9 @@ public:
         std::uint64_t key = first_.keys[next_++];
         if (!repeated_.Contains(key)) return;
         std::uint64_t size = EntryRecord::FileSize(e);
-        std::string below = Walker()->ExactBelow('/');
-        auto nameOffset = static_cast<std::uint32_t>(below.size() - std::min(below.size(), Walker()->ExactName().size()));
+        std::string below = Walker()->ShownBelow();
+        auto nameOffset =
+            static_cast<std::uint32_t>(below.size() - std::min(below.size(), Walker()->ShownEntryName().size()));
         members.push_back({key, size, static_cast<std::uint32_t>(catalogs.size() - 1), nameOffset,
                            options_.by == Grouping::kNameAndSize ? FoldedName(NameOf(*Walker(), e)) : std::string(),
                            std::move(below)});
@@ -355,15 +357,14 @@ void PrintText(const Grouped& grouped, const std::vector<Member>& members, const
         const Member& first = members[grouped.order[g.first]];
         std::string line = std::to_string(g.count) + " files of " + std::to_string(g.size) + " bytes, " +
                            std::to_string(g.wasted) + " bytes wasted";
-        if (by == Grouping::kNameAndSize) line += ": " + ShowExact(first.path.substr(first.nameOffset));
+        if (by == Grouping::kNameAndSize) line += ": " + first.path.substr(first.nameOffset);
         PrintUtf8(line + "\n");
         for (std::size_t i = g.first; i < g.first + g.count; ++i) {
             const Member& m = members[grouped.order[i]];
             const CatalogName& c = catalogs[m.catalog];
-            std::string shown = ShowExact(m.path);
+            std::string shown = m.path;
             std::replace(shown.begin(), shown.end(), '/', kPathSeparator);
-            PrintUtf8("\t" + platform::console::ToUtf8(ShowPath(c.file)) + "\t" + ShowExact(c.name) + "\t" + shown +
-                      "\n");
+            PrintUtf8("\t" + platform::console::ToUtf8(ShowPath(c.file)) + "\t" + c.name + "\t" + shown + "\n");
         }
     }
     Print(std::to_string(groups.size()) + " groups, " + std::to_string(files) + " files, " + std::to_string(wasted) +

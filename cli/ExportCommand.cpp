@@ -3,9 +3,13 @@
 #include "cli/Output.h"
 #include "cli/Terminal.h"
 #include "core/CatalogWalker.h"
+#include "core/ExactNames.h"
+#include "core/CatalogPath.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 #include "platform/Console.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace cataloom::cli {
@@ -23,7 +27,7 @@ struct CatalogLabel {
 // lines in CR LF (RFC 4180), JSON is one array with an object per line.
 class RowWriter {
 public:
-    RowWriter(Format format, Output& output) : format_(format), output_(output) {}
+    RowWriter(Format format, bool rawCells, Output& output) : format_(format), raw_(rawCells), output_(output) {}
 
     void Begin() {
         switch (format_) {
@@ -33,17 +37,14 @@ public:
         }
     }
 
-    // Exact names in the file-list format are joined as Windows paths are.
-    char Separator() const { return format_ == Format::kEfu ? '\\' : '/'; }
-
-    // `utf8Name` is the catalogue's exact name.
+    // `utf8Name`: the catalogue's name as shown (core/ExactNames.h ShownName).
     CatalogLabel Label(const std::string& utf8Name, const std::string& file) const {
         CatalogLabel label;
         switch (format_) {
         case Format::kCsv:
-            AppendCsvField(label.prefix, utf8Name);
+            AppendCsvText(label.prefix, utf8Name, raw_);
             label.prefix += ',';
-            AppendCsvField(label.prefix, DataPath(file.c_str()));
+            AppendCsvText(label.prefix, DataPath(file.c_str()), raw_);
             label.prefix += ',';
             break;
         case Format::kJson:
@@ -56,22 +57,25 @@ public:
         case Format::kEfu:
             // The opening quote of the Filename field and the catalogue's
             // file, quotes doubled; the row adds the path inside it.
-            AppendCsvField(label.prefix, DataPath(file.c_str(), '\\'), true);
+            AppendCsvText(label.prefix, DataPath(file.c_str(), '\\'), raw_, true);
             label.prefix.pop_back();
             break;
         }
         return label;
     }
 
-    // `below`: the entry's path below the root in exact names, joined by
-    // Separator().
-    void Row(const CatalogLabel& label, const std::string& below, const std::uint8_t* e) {
+    // `below`: the entry's path below the root, its names as shown, joined
+    // by "/" (which no name holds).  False for a row the format cannot write
+    // unambiguously: the file-list format joins names with backslashes,
+    // which a visible form holds too.
+    bool Row(const CatalogLabel& label, const std::string& below, const std::uint8_t* e) {
+        if (format_ == Format::kEfu && below.find('\\') != std::string::npos) return false;
         row_ = label.prefix;
         bool directory = EntryRecord::IsDirectory(e);
         std::uint64_t size = EntryRecord::FileSize(e);
         switch (format_) {
         case Format::kCsv:
-            AppendCsvField(row_, below);
+            AppendCsvText(row_, below, raw_);
             row_ += directory ? ",directory," : ",file,";
             AppendSize(row_, size, "");
             row_ += ',';
@@ -96,8 +100,10 @@ public:
             output_.Write(rows_++ == 0 ? "\n" : ",\n");
             break;
         case Format::kEfu: {
+            std::string joined = '\\' + below;
+            std::replace(joined.begin(), joined.end(), '/', '\\');
             std::string field;
-            AppendCsvField(field, '\\' + below, true);
+            AppendCsvField(field, joined, true);
             row_.append(field, 1, std::string::npos);
             row_ += ',';
             AppendSize(row_, size, "");
@@ -112,6 +118,7 @@ public:
         }
         }
         output_.Write(row_);
+        return true;
     }
 
     void End() {
@@ -125,6 +132,7 @@ private:
     }
 
     Format format_;
+    bool raw_;
     Output& output_;
     std::string row_;
     std::size_t rows_ = 0;
@@ -137,14 +145,56 @@ std::string RootName(const CatalogHeader& header) {
     return name;
 }
 
-// Every entry of every sound catalogue below a data folder, in name order;
-// damaged catalogues are skipped with a warning.
-class FolderExport : public WalkVisitor {
+// Rows of the entries a walk reaches; an entry left out (a name that holds a
+// path separator, or one the format cannot write) is named in a warning.
+class EntryRows : public WalkVisitor {
 public:
-    FolderExport(RowWriter& rows, CatalogReader& reader, const std::string& root)
-        : rows_(rows), reader_(reader), rootLength_(root.size()) {}
+    EntryRows(RowWriter& rows, CatalogLabel label) : rows_(rows), label_(std::move(label)) {}
 
     bool Stopped() override { return platform::console::Interrupted(); }
+
+    void Entry(const char* path, const char*, std::size_t, const std::uint8_t* entry) override {
+        std::string below = Walker()->ShownBelow();
+        if (!rows_.Row(label_, below, entry))
+            Skip(path, platform::console::Utf8ToTerminal(below),
+                 "the file-list format cannot write a damaged name");
+    }
+
+    void Unreachable(const char* path, const std::uint8_t* entry) override {
+        const char* name = EntryRecord::Name(entry);
+        // Otherwise reached only when a catalogue changes between the check
+        // and the export.
+        if (FitsCatalogPath(name)) Damaged(path);
+        else Skip(path, VisibleName(name), std::string("its name ") + NameFaultText(FindNameFault(name)));
+    }
+
+    void Damaged(const char* path) override {
+        Error("warning: damaged catalogue skipped: " + ShowPath(path));
+        ++skipped_;
+    }
+
+    std::size_t Skipped() const { return skipped_; }
+
+protected:
+    RowWriter& rows_;
+    CatalogLabel label_;
+
+private:
+    // `shown` is the entry's name or path, already made visible.
+    void Skip(const char* path, const std::string& shown, const std::string& why) {
+        Error("warning: entry skipped, " + why + ": " + ShowPath(path) + " " + shown);
+        ++skipped_;
+    }
+
+    std::size_t skipped_ = 0;
+};
+
+// Every entry of every sound catalogue below a data folder, in name order;
+// damaged catalogues are skipped with a warning.
+class FolderExport : public EntryRows {
+public:
+    FolderExport(RowWriter& rows, CatalogReader& reader, const std::string& root)
+        : EntryRows(rows, {}), reader_(reader), rootLength_(root.size()) {}
 
     bool Catalog(const char* path, const char*, const CatalogHeader& header) override {
         std::string name = RootName(header);
@@ -154,53 +204,20 @@ public:
         }
         std::string relative = path + std::min(rootLength_, std::strlen(path));
         while (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
-        label_ = rows_.Label(reader_.ExactDirectoryName(0), relative);
+        label_ = rows_.Label(ShownName(reader_.Exact().Find(ExactKind::kCatalog, 0), name.c_str()), relative);
         return true;
     }
 
-    void Entry(const char*, const char*, std::size_t, const std::uint8_t* entry) override {
-        rows_.Row(label_, Walker()->ExactBelow(rows_.Separator()), entry);
-    }
-
-    // Reached only when a catalogue changes between the check and the export.
-    void Unreachable(const char* path, const std::uint8_t*) override { Damaged(path); }
-
-    void Damaged(const char* path) override {
-        Error("warning: damaged catalogue skipped: " + ShowPath(path));
-        ++skipped_;
-    }
-
-    std::size_t Skipped() const { return skipped_; }
-
 private:
-    RowWriter& rows_;
     CatalogReader& reader_;
     std::size_t rootLength_;
-    CatalogLabel label_;
-    std::size_t skipped_ = 0;
-};
-
-// The entries of one catalogue.
-class CatalogExport : public WalkVisitor {
-public:
-    CatalogExport(RowWriter& rows, CatalogLabel label) : rows_(rows), label_(std::move(label)) {}
-    bool Stopped() override { return platform::console::Interrupted(); }
-    void Entry(const char*, const char*, std::size_t, const std::uint8_t* entry) override {
-        rows_.Row(label_, Walker()->ExactBelow(rows_.Separator()), entry);
-    }
-    void Unreachable(const char*, const std::uint8_t*) override { damaged = true; }
-    void Damaged(const char*) override { damaged = true; }
-    bool damaged = false;
-
-private:
-    RowWriter& rows_;
-    CatalogLabel label_;
 };
 
 struct ExportOptions {
     const char* source = nullptr;
     const char* output = nullptr;
     Format format = Format::kCsv;
+    bool rawCells = false;
 };
 
 bool ParseOptions(const Arguments& args, ExportOptions& options) {
@@ -210,6 +227,8 @@ bool ParseOptions(const Arguments& args, ExportOptions& options) {
         bool hasValue = i + 1 < args.size();
         if (std::strcmp(a, "-o") == 0 && hasValue && options.output == nullptr) {
             options.output = args[++i];
+        } else if (std::strcmp(a, "--raw-cells") == 0) {
+            options.rawCells = true;
         } else if (std::strcmp(a, "--format") == 0 && hasValue && !formatGiven) {
             const char* f = args[++i];
             formatGiven = true;
@@ -231,7 +250,7 @@ bool ParseOptions(const Arguments& args, ExportOptions& options) {
 int ExportCommand(const Arguments& args) {
     ExportOptions options;
     if (!ParseOptions(args, options)) {
-        Error("usage: cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu] [-o OUT]");
+        Error("usage: cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu] [--raw-cells] [-o OUT|-]");
         return kExitUsage;
     }
     std::string source = platform::console::ArgumentPath(options.source);
@@ -240,10 +259,16 @@ int ExportCommand(const Arguments& args) {
     CatalogHeader header;
     if (!folder && !OpenCatalogArgument(options.source, source, header)) return kExitFailure;
 
-    std::string target = options.output ? platform::console::ArgumentPath(options.output) : "";
+    // "-o -" is standard output, as when no -o is given.
+    bool toFile = options.output != nullptr && std::strcmp(options.output, "-") != 0;
+    std::string target = toFile ? platform::console::ArgumentPath(options.output) : "";
     CatalogHeader existing;
-    if (!target.empty() && (target.size() >= kMaxPath || path::IsDirectory(target.c_str()) ||
-                            ReadCatalogHeader(target.c_str(), &existing))) {
+    const char* refusal = target.empty() ? nullptr : Output::Refusal(target);
+    if (refusal != nullptr) {
+        Error("will not write the export to " + ShowPath(target) + ": " + refusal);
+        return kExitUsage;
+    }
+    if (!target.empty() && (target.size() >= kMaxPath || ReadCatalogHeader(target.c_str(), &existing))) {
         // Never replaces a catalogue (the one being exported, say) with its list.
         Error("will not write the export to " + ShowPath(target));
         return kExitUsage;
@@ -262,7 +287,7 @@ int ExportCommand(const Arguments& args) {
         Error("cannot write " + ShowPath(target));
         return kExitFailure;
     }
-    RowWriter rows(options.format, output);
+    RowWriter rows(options.format, options.rawCells, output);
     rows.Begin();
     bool complete = true;
     if (folder) {
@@ -271,10 +296,9 @@ int ExportCommand(const Arguments& args) {
             .Walk(source.c_str(), "");
         complete = walk.Skipped() == 0;
     } else {
-        CatalogExport walk(rows, rows.Label(reader.ExactDirectoryName(0), source));
+        EntryRows walk(rows, rows.Label(ShownName(reader.Exact().Find(ExactKind::kCatalog, 0), rootName.c_str()), source));
         CatalogWalker(reader, walk, CatalogWalker::kExportCapacity).Walk(source.c_str(), rootName.c_str());
-        if (walk.damaged) Error("warning: damaged catalogue, export incomplete: " + ShowPath(source));
-        complete = !walk.damaged;
+        complete = walk.Skipped() == 0;
     }
     if (platform::console::Interrupted()) {
         Error(target.empty() ? "export stopped" : "export stopped; nothing was written");

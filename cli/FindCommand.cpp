@@ -6,6 +6,7 @@
 #include "core/DisplayText.h"
 #include "core/ExactNames.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 #include "platform/Console.h"
 
 #include <algorithm>
@@ -27,13 +28,23 @@ public:
         std::string size, date;
         if (hit.kind == SearchHit::Kind::kEntry) {
             // Inside the catalogue the names are its exact ones.
-            line += kPathSeparator + ShowExact(hit.walk->ExactBelow(kPathSeparator));
+            std::string below = hit.walk->ShownBelow();
+            std::replace(below.begin(), below.end(), '/', kPathSeparator);
+            line += kPathSeparator + below;
             if (!EntryRecord::IsDirectory(hit.entry)) size = std::to_string(EntryRecord::FileSize(hit.entry));
             date = FormatListTime(EntryRecord::WriteTime(hit.entry));
         } else if (hit.kind == SearchHit::Kind::kCatalog) {
             date = FormatListTime(hit.header->captureTime);
         }
         PrintUtf8(line + "\t" + size + "\t" + platform::console::ToUtf8(date) + "\n");
+    }
+
+    // With the tool's capacity only a name holding a separator comes here.
+    void Unreachable(const char* path, const std::uint8_t* entry) override {
+        const char* name = EntryRecord::Name(entry);
+        Error("warning: entry not listed, its name " + std::string(NameFaultText(FindNameFault(name))) + ": " +
+              ShowPath(path) + " " + VisibleName(name));
+        ++damaged_;
     }
 
     void Damaged(const char* path) override {
@@ -69,7 +80,12 @@ int FindCommand(const Arguments& args) {
         Error("no such data folder: " + ShowPath(dataRoot));
         return kExitFailure;
     }
+    // Bytes that are not text would match as characters of their own.
     std::string pattern = platform::console::ArgumentUtf8(operands[1]);
+    if (!IsValidUtf8(pattern)) {
+        Error("the pattern is not text in this locale's encoding");
+        return kExitUsage;
+    }
     std::string relative = location ? platform::console::ArgumentPath(location) : "";
     char start[kMaxPath];
     char inner[kMaxPath];
@@ -85,7 +101,7 @@ int FindCommand(const Arguments& args) {
     NameMatcher matcher = NameMatcher::FromUtf8(pattern, matchCase);
     CatalogReader reader;
     HitPrinter printer(dataRoot);
-    // The tool hands paths to no Windows buffer: every path a capture writes fits.
+    // The tool has no path limit: every hit is listed, however deep.
     CatalogSearch search(matcher, reader, printer, nullptr, CatalogWalker::kExportCapacity);
     search.Walk(start, inner);
     return printer.DamagedCount() == 0 ? kExitOk : kExitFailure;

@@ -2,6 +2,7 @@
 #include "cli/Terminal.h"
 #include "core/DisplayText.h"
 #include "core/ExactNames.h"
+#include "core/StoredName.h"
 
 #include <cstdio>
 #include <cstring>
@@ -24,16 +25,18 @@ int InfoCommand(const Arguments& args) {
     auto bytes = [](std::uint64_t n) { return std::to_string(n) + " bytes"; };
     char serial[16];
     std::snprintf(serial, sizeof(serial), "%08lX", static_cast<unsigned long>(h.serial));
+    // Header texts need not be terminated.
+    auto terminated = [](const char* text, std::size_t size) { return std::string(text, strnlen(text, size)); };
+    auto shown = [&](const char* text, std::size_t size) { return VisibleName(terminated(text, size).c_str()); };
     CatalogReader reader;
     bool read = Succeeded(reader.Open(path.c_str()));
     if (read) WarnIgnoredExactNames(reader, path);
-    char stored[kMaxCatalogNameLength + 1] = {};
-    std::memcpy(stored, h.name, kMaxCatalogNameLength);
-    std::string name = ShowExact(read ? reader.ExactDirectoryName(0) : platform::StoredToUtf8(stored));
+    std::string name = ShownName(read ? reader.Exact().Find(ExactKind::kCatalog, 0) : std::string_view(),
+                                 terminated(h.name, sizeof h.name).c_str());
     PrintUtf8(std::string("Name:") + std::string(14 - 5, ' ') + name + "\n");
     field("Serial:", serial);
     field("Drive type:", std::string(DriveTypeText(h.driveType)) + " (" + std::to_string(h.driveType) + ")");
-    field("File system:", h.fileSystem);
+    field("File system:", shown(h.fileSystem, sizeof h.fileSystem));
     field("Capacity:", bytes(h.totalBytes));
     field("Free space:", bytes(h.freeBytes));
     field("Used space:", bytes(h.totalBytes >= h.freeBytes ? h.totalBytes - h.freeBytes : 0));

@@ -5,6 +5,7 @@
 #include "core/DisplayText.h"
 #include "core/ExactNames.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 #include "core/TaskMemory.h"
 #include "platform/Console.h"
 
@@ -54,16 +55,17 @@ int LsCommand(const Arguments& args) {
     platform::File file;
     std::uint8_t* block = nullptr;
     if (record < 0) {
-        Error("no directory \"" + platform::console::ArgumentText(operands[1]) + "\" in " + ShowPath(path));
+        Error("no directory \"" + ShowPath(platform::console::ArgumentPath(operands[1])) + "\" in " + ShowPath(path));
         return kExitFailure;
     }
     if (!reader.OpenCurrent(file) || !Succeeded(reader.ReadRecordList(static_cast<std::size_t>(record), file, &block))) {
-        Error("damaged entry list of \"" + platform::console::ArgumentText(operands[1]) + "\" in " + ShowPath(path));
+        Error("damaged entry list of \"" + ShowPath(platform::console::ArgumentPath(operands[1])) + "\" in " + ShowPath(path));
         return kExitFailure;
     }
     TaskMemory<std::uint8_t> list(block);
     for (const std::uint8_t* e = list.Get(); EntryRecord::Size(e) != 0; e += EntryRecord::Size(e)) {
-        std::string name = ShowExact(reader.ExactEntryName(static_cast<std::size_t>(record), list.Get(), e));
+        std::string name = ShownName(reader.ExactRecordName(static_cast<std::size_t>(record), list.Get(), e),
+                                     EntryRecord::Name(e));
         if (EntryRecord::IsDirectory(e)) name += kPathSeparator;
         if (!longForm) {
             PrintUtf8(name + "\n");

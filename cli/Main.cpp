@@ -18,7 +18,7 @@ const char kUsage[] =
     "  cataloom ls FILE.vmf [PATH] [-l]\n"
     "  cataloom find DATAFOLDER PATTERN [--case] [--in LOCATION]\n"
     "  cataloom check FILE.vmf\n"
-    "  cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu] [-o OUT]\n"
+    "  cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu] [--raw-cells] [-o OUT|-]\n"
     "  cataloom diff OLD.vmf NEW.vmf [--json]\n"
     "  cataloom dups DATAFOLDER [--min-size N] [--by name+size|size] [--json]\n"
     "exit status: 0 done, 1 failed or damaged catalogue, 2 bad arguments,\n"

@@ -14,6 +14,17 @@ Output::~Output() {
     }
 }
 
+const char* Output::Refusal(const std::string& target) {
+    switch (platform::GetPathKind(target.c_str())) {
+    case platform::PathKind::kMissing:
+    case platform::PathKind::kRegularFile: return nullptr;
+    case platform::PathKind::kDirectory: return "it is a directory";
+    case platform::PathKind::kLink: return "it is a link";
+    case platform::PathKind::kOther: break;
+    }
+    return "it is not a regular file";
+}
+
 bool Output::Open(const std::string& target) {
     buffer_.reserve(kBufferSize);
     target_ = target;

@@ -19,6 +19,11 @@ public:
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
 
+    // Why `target` may not be replaced: a directory, a link, a device or a
+    // FIFO (a file written over it would take its place); null when it is
+    // missing or a regular file.
+    static const char* Refusal(const std::string& target);
+
     // Standard output (written byte for byte) when `target` is empty;
     // otherwise creates a temporary file in the target's folder.  False when
     // no temporary file can be created.

@@ -1,6 +1,6 @@
 #include "cli/Terminal.h"
 
-#include "core/PathUtil.h"
+#include "core/StoredName.h"
 #include "platform/Console.h"
 
 namespace cataloom::cli {
@@ -21,11 +21,8 @@ void Error(const std::string& text) {
     std::fwrite(out.data(), 1, out.size(), stderr);
 }
 
-std::string ShowPath(const std::string& path) {
-    std::string shown = path;
-    for (std::size_t i = 0; i < shown.size(); i = static_cast<std::size_t>(text::Next(shown.c_str() + i) - shown.c_str()))
-        if (shown[i] == '\\') shown[i] = kPathSeparator;
-    return shown;
-}
+std::string ShowPath(const std::string& path) { return VisiblePath(path.c_str(), kPathSeparator, true); }
+
+std::string ShowCatalogPath(const std::string& path) { return VisiblePath(path.c_str(), kPathSeparator); }
 
 }  // namespace cataloom::cli

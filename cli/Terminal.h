@@ -22,7 +22,11 @@ void PrintUtf8(const std::string& utf8);
 // Prints "cataloom: " + `text` and a newline to stderr, converted.
 void Error(const std::string& text);
 // A code page 932 path with the separators users write on this system
-// (still code page 932: Print converts it).
+// (still code page 932: Print converts it), control characters and bytes
+// that are not text written "\xHH" (core/StoredName.h).
 std::string ShowPath(const std::string& path);
+// The same for a path read from a catalogue: every name, "." and ".." too,
+// as VisibleName shows it.
+std::string ShowCatalogPath(const std::string& path);
 
 }  // namespace cataloom::cli

@@ -1,6 +1,7 @@
 #include "core/CatalogCheck.h"
 
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -64,6 +65,8 @@ bool CatalogCheck::CheckHeader() {
         ok = false;
     }
     if (std::memchr(header_.name, 0, sizeof(header_.name)) == nullptr) Problem("header", "name is not terminated");
+    else if (NameFault fault = FindNameFault(header_.name); fault != NameFault::kNone)
+        Problem("header", std::string("catalogue name ") + NameFaultText(fault));
     if (std::memchr(header_.fileSystem, 0, sizeof(header_.fileSystem)) == nullptr)
         Problem("header", "file system name is not terminated");
     return ok && problems_.empty();
@@ -136,7 +139,7 @@ bool CatalogCheck::CheckTable() {
         }
         ++childCount_[r.parentId - 1];
         if (!byParentAndName_.emplace(Key(r.parentId, r.name), i).second)
-            Problem(where, "a second directory named \"" + std::string(r.name) + "\" in the same parent");
+            Problem(where, "a second directory named \"" + VisibleName(r.name) + "\" in the same parent");
     }
     return ok;
 }
@@ -144,7 +147,7 @@ bool CatalogCheck::CheckTable() {
 std::string CatalogCheck::Where(std::size_t index) const {
     std::string path;
     for (std::size_t i = index;; i = records_[i].parentId - 1) {
-        path = path.empty() ? std::string(records_[i].name) : std::string(records_[i].name) + "\\" + path;
+        path = path.empty() ? VisibleName(records_[i].name) : VisibleName(records_[i].name) + "\\" + path;
         if (i == 0 || records_[i].parentId == 0 || records_[i].parentId > records_.size()) break;
     }
     return "entry list of \"" + path + "\"";
@@ -213,9 +216,11 @@ void CatalogCheck::CheckEntries(std::size_t index, const std::uint8_t* list) {
         ++allEntries_;
         entryStarts_.push_back(records_[index].listOffset + static_cast<std::uint32_t>(e - list));
         const char* name = EntryRecord::Name(e);
-        std::string where = Where(index) + ", entry \"" + name + "\"";
+        std::string where = Where(index) + ", entry \"" + VisibleName(name) + "\"";
         if (EntryRecord::Size(e) != kEntryFixedSize + std::strlen(name) + 1)
             Problem(where, "record size does not match its name");
+        // A name no capture writes: a path, "..", a control character.
+        if (NameFault fault = FindNameFault(name); fault != NameFault::kNone) Problem(where, NameFaultText(fault));
         if (!EntryRecord::IsDirectory(e)) {
             ++fileEntries_;
             continue;

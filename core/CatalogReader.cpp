@@ -102,6 +102,10 @@ void CatalogReader::LoadExactNames(platform::File& file) {
     listsLimit_ = exact_.Start();
 }
 
+std::string CatalogReader::ShownCatalogName() const {
+    return ShownName(exact_.Find(ExactKind::kCatalog, 0), catalogName_);
+}
+
 std::string CatalogReader::ExactDirectoryName(std::size_t record) const {
     if (record >= index_.size()) return std::string();
     Record r = index_[record];

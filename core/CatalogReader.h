@@ -57,6 +57,8 @@ public:
     // The entry's exact name only where the extension keeps one (empty
     // otherwise); valid while the reader holds this catalogue.
     std::string_view ExactRecordName(std::size_t record, const std::uint8_t* list, const std::uint8_t* entry) const;
+    // The catalogue's name as people see it (ShownName).
+    std::string ShownCatalogName() const;
     // The extension as read: absent, sound or damaged (ignored, with its
     // problem for a warning).
     const ExactNames& Exact() const { return exact_; }

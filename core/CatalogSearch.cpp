@@ -41,6 +41,10 @@ public:
         if (EntryRecord::IsDirectory(entry)) search_.sink_.PassingDirectory(inner, length, entry);
     }
     void Damaged(const char* path) override { search_.sink_.Damaged(path); }
+    void Unreachable(const char* path, const std::uint8_t* entry) override {
+        if (EntryRecord::IsDirectory(entry) || search_.matcher_.Matches(EntryRecord::Name(entry)))
+            search_.sink_.Unreachable(path, entry);
+    }
 
 private:
     const CatalogSearch& search_;

@@ -22,7 +22,7 @@ struct SearchHit {
     const char* inner;               // for an entry: catalogue name, directories and its name
     const CatalogHeader* header;     // for a catalogue
     const std::uint8_t* entry;       // for an entry: its record
-    // For an entry: the walk, whose ExactName() and ExactBelow() give the
+    // For an entry: the walk, whose ExactName() and ShownBelow() give the
     // entry's exact names while the hit is reported.
     const class CatalogWalker* walk = nullptr;
 };
@@ -42,6 +42,10 @@ public:
     // A catalogue whose table or one of whose entry lists is damaged: the
     // walk leaves the rest of it and goes on with the next one.
     virtual void Damaged(const char* /*path*/) {}
+    // An entry of the catalogue `path` that the walk gives no path (its name
+    // holds a separator, or its path exceeds the search's capacity): a
+    // matching one, or a directory whose contents go unsearched.
+    virtual void Unreachable(const char* /*path*/, const std::uint8_t* /*entry*/) {}
 };
 
 class CatalogSearch {
@@ -51,7 +55,8 @@ public:
     enum class Location { kFound, kMissing, kDamaged };
 
     // `reader` is the search's own: the walk opens catalogues through it.
-    // `capacity` bounds the catalogue paths of hits (CatalogWalker).
+    // `capacity` bounds the catalogue paths handed on (a Windows path buffer
+    // unless the caller has room for more).
     CatalogSearch(const NameMatcher& matcher, CatalogReader& reader, SearchSink& sink, StopCheck stop,
                   std::size_t capacity = platform::kMaxPath);
 

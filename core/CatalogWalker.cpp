@@ -2,6 +2,7 @@
 
 #include "core/CatalogPath.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 
 #include <algorithm>
 #include <cstring>
@@ -72,20 +73,18 @@ const std::string& CatalogWalker::ExactName() const {
     return l.exact;
 }
 
-std::string CatalogWalker::ExactBelow(char separator) const {
+std::string CatalogWalker::ShownEntryName() const {
+    if (levels_.empty() || levels_.back().entry == nullptr) return std::string();
+    return ShownName(ExactRecordName(), EntryRecord::Name(levels_.back().entry));
+}
+
+std::string CatalogWalker::ShownBelow() const {
     std::string below;
-    auto add = [&](const std::string& name) {
-        if (!below.empty()) below += separator;
-        below += name;
-    };
-    for (const std::string& name : startBelow_) add(name);
+    for (const std::string& name : startBelow_) below += (below.empty() ? "" : "/") + ShowExact(name);
     for (const Level& l : levels_) {
         if (l.entry == nullptr) break;
-        if (!l.converted) {
-            l.exact = reader_.ExactEntryName(l.record, l.list, l.entry);
-            l.converted = true;
-        }
-        add(l.exact);
+        if (!below.empty()) below += '/';
+        below += ShownName(reader_.ExactRecordName(l.record, l.list, l.entry), EntryRecord::Name(l.entry));
     }
     return below;
 }
@@ -183,7 +182,8 @@ void CatalogWalker::WalkDirectory(GuardedLists& lists, const char* path, char* i
         levels_[level].entry = e;
         levels_[level].converted = false;
         const char* name = EntryRecord::Name(e);
-        int childLength = AppendCatalogName(inner, base, capacity_, name);
+        // A name that would read back as other components gets no path.
+        int childLength = FitsCatalogPath(name) ? AppendCatalogName(inner, base, capacity_, name) : -1;
         if (childLength < 0) {
             visitor_.Unreachable(path, e);
             continue;

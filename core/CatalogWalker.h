@@ -42,8 +42,10 @@ public:
     // An entry of a directory walked: `inner` is its catalogue path (see
     // core/CatalogPath.h) of `length` bytes; a directory's own entries follow.
     virtual void Entry(const char* path, const char* inner, std::size_t length, const std::uint8_t* entry) = 0;
-    // An entry whose catalogue path does not fit the walk's path capacity:
-    // neither reported by Entry nor entered.
+    // An entry whose name cannot be one component of a catalogue path (a
+    // backslash of its own, a cut double-byte character at its end: see
+    // FitsCatalogPath) or whose catalogue path does not fit the walk's path
+    // capacity: neither reported by Entry nor entered.
     virtual void Unreachable(const char* /*path*/, const std::uint8_t* /*entry*/) {}
     // A catalogue whose table or one of whose lists is damaged, once, after
     // the walk of what could be read of it.
@@ -110,14 +112,16 @@ public:
 
     // During Entry: the entry's exact name when the catalogue keeps one
     // apart from its stored name (empty otherwise: no conversion is made),
-    // its exact name in any case, and its path below the catalogue's root in
-    // exact names (UTF-8) joined by `separator`.  Names are converted only
-    // when asked for, once per entry.
+    // its exact name in any case (converted once, when asked for), and its
+    // path below the catalogue's root with every name as people see it
+    // (ShownName), joined by "/", which no shown name holds.
     std::string_view ExactRecordName() const;
     const std::string& ExactName() const;
-    std::string ExactBelow(char separator) const;
-    // The exact name of the catalogue open in the walk.
-    std::string ExactCatalogName() const { return reader_.ExactDirectoryName(0); }
+    std::string ShownBelow() const;
+    // The name of the catalogue open in the walk as people see it.
+    std::string ShownCatalogName() const { return reader_.ShownCatalogName(); }
+    // The current entry's name as people see it (ShownName).
+    std::string ShownEntryName() const;
 
 private:
     // One directory being walked: its record, its list and the entry at hand.

@@ -34,6 +34,11 @@ std::u32string DecodeUtf8(std::string_view text) {
     return out;
 }
 
+bool IsValidUtf8(std::string_view text) {
+    std::u32string chars = DecodeUtf8(text);
+    return std::none_of(chars.begin(), chars.end(), [](char32_t c) { return c >= 0xDC80 && c <= 0xDCFF; });
+}
+
 ExactMatcher::ExactMatcher(std::string_view pattern, bool matchCase)
     : matchCase_(matchCase), pattern_(Characters(pattern)) {
     wildcards_ = pattern_.find_first_of(U"*?") != std::u32string::npos;

@@ -32,5 +32,7 @@ private:
 // Decodes UTF-8; each byte that does not start a valid sequence becomes one
 // character of its own (U+DC80..U+DCFF, which no valid UTF-8 yields).
 std::u32string DecodeUtf8(std::string_view text);
+// Whether every byte of `text` belongs to valid UTF-8.
+bool IsValidUtf8(std::string_view text);
 
 }  // namespace cataloom

@@ -2,6 +2,7 @@
 
 #include "core/CatalogFile.h"
 #include "core/ExactMatcher.h"
+#include "core/StoredName.h"
 
 #include <zlib.h>
 
@@ -192,9 +193,9 @@ std::string ShowExact(std::string_view name) {
     std::size_t i = 0;
     for (char32_t c : DecodeUtf8(name)) {
         bool rawByte = c >= 0xDC80 && c <= 0xDCFF;
-        if (rawByte || c < 0x20 || c == 0x7F) {
+        if (rawByte || c < 0x20 || c == 0x7F || c == '\\') {
             char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02X", rawByte ? static_cast<unsigned>(c - 0xDC00) : static_cast<unsigned>(c));
+            std::snprintf(hex, sizeof hex, "\\x%02x", rawByte ? static_cast<unsigned>(c - 0xDC00) : static_cast<unsigned>(c));
             shown += hex;
             i += 1;
             continue;
@@ -204,6 +205,11 @@ std::string ShowExact(std::string_view name) {
         i += length;
     }
     return shown;
+}
+
+std::string ShownName(std::string_view exact, const char* stored) {
+    if (!exact.empty()) return ShowExact(exact);
+    return platform::StoredToUtf8(VisibleName(stored != nullptr ? stored : "").c_str());
 }
 
 std::string ExactOrStored(std::string_view exact, const char* stored) {

@@ -84,9 +84,17 @@ private:
     std::vector<std::uint32_t> records_;  // record offsets in the block, in key order
 };
 
-// An exact name as text to show: valid UTF-8 as it is, every byte that is
-// not, and every control character, as "\xHH".
+// An exact name as text to show, in the visible form of stored names
+// (core/StoredName.h): valid UTF-8 as it is; every byte that is not, every
+// control character and every backslash as "\xhh", so a backslash shown
+// always starts an escape.
 std::string ShowExact(std::string_view name);
+
+
+// A name as people see it: its exact name shown as ShowExact shows it, or,
+// without one, its stored name in its visible form (core/StoredName.h) in
+// UTF-8.
+std::string ShownName(std::string_view exact, const char* stored);
 
 // The exact name of a stored name: `exact` when there is one, else the
 // stored code page 932 name converted to UTF-8.

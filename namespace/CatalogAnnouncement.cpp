@@ -10,13 +10,13 @@
 #include "core/PathUtil.h"
 #include "core/TaskMemory.h"
 #include "namespace/CatalogFolder.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ComPtr.h"
 #include "namespace/ComResult.h"
 #include "namespace/ProcessObjects.h"
 #include "namespace/ShellUtil.h"
 #include "namespace/ViewList.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom {
 namespace {

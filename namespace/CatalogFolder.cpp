@@ -10,9 +10,10 @@
 #include "core/CatalogPath.h"
 #include "core/CatalogReader.h"
 #include "core/ItemIdFactory.h"
-#include "namespace/ClassIds.h"
+#include "core/StoredName.h"
 #include "namespace/ComPtr.h"
 #include "namespace/ComResult.h"
+#include "namespace/EntryNames.h"
 #include "namespace/FolderObjects.h"
 #include "namespace/FolderOperations.h"
 #include "namespace/IconExtractor.h"
@@ -23,7 +24,8 @@
 #include "namespace/ViewList.h"
 #include "platform/Platform.h"
 #include "platform/win32/ShellFolderPath.h"
-#include "tools/SettingsStore.h"
+#include "settings/ClassIds.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom {
 namespace {
@@ -56,6 +58,21 @@ int AppendName(char* buffer, int length, std::size_t capacity, const char* name)
 // identifier list, however it was made, reaches outside the data folder.
 int AppendItemName(char* buffer, int length, std::size_t capacity, const char* name) {
     return path::IsPlainName(name) ? AppendName(buffer, length, capacity, name) : -1;
+}
+
+// Appends an entry's name to a catalogue path.  A name that would split into
+// other components ("a\b", or a cut double-byte character taking the
+// separator for its second byte) names another directory: none.
+int AppendEntryName(char* buffer, int length, std::size_t capacity, const char* name) {
+    return FitsCatalogPath(name) ? AppendCatalogName(buffer, length, capacity, name) : -1;
+}
+
+// A list holding a stored name no capture writes has no parsing name: no
+// spelling of it would parse back to that item alone.
+bool HoldsDamagedEntry(const ItemId* list) {
+    for (const ItemId* r = list; !Ids::IsEnd(r); r = Ids::Next(r))
+        if (Ids::Kind(r) == kKindEntry && IsDamagedName(Ids::Name(r))) return true;
+    return false;
 }
 
 int CopyName(char* buffer, std::size_t capacity, const char* name) {
@@ -175,12 +192,12 @@ int CatalogFolder::CataloguePath(const ItemId* item, char* buffer, std::size_t c
     } else if (Ids::Kind(last) == kKindMedia) {
         length = CopyName(buffer, capacity, Ids::MediaName(last));
     } else if (Ids::Kind(last) == kKindEntry) {
-        length = AppendCatalogName(buffer, parent_->CataloguePath(nullptr, buffer, capacity), capacity, name_);
+        length = AppendEntryName(buffer, parent_->CataloguePath(nullptr, buffer, capacity), capacity, name_);
     } else {
         return 0;
     }
     if (length >= 0 && Ids::Kind(item) == kKindEntry && Ids::Name(item)[0] != '\0')
-        length = AppendCatalogName(buffer, length, capacity, Ids::Name(item));
+        length = AppendEntryName(buffer, length, capacity, Ids::Name(item));
     return length;
 }
 
@@ -292,7 +309,10 @@ HRESULT CatalogFolder::ParseName(const char* name, ItemId** result) const {
             TaskMemory<std::uint8_t> entries(block);
             for (const std::uint8_t* entry = entries.Get(); EntryRecord::Size(entry) != 0;
                  entry += EntryRecord::Size(entry)) {
-                if (platform::CompareCase(EntryRecord::Name(entry), component) != 0) continue;
+                // A damaged name is never the meaning of a parsed one.
+                if (platform::CompareCase(EntryRecord::Name(entry), component) != 0 ||
+                    IsDamagedName(EntryRecord::Name(entry)))
+                    continue;
                 record.Reset(ids.MakeEntry(entry));
                 break;
             }
@@ -337,7 +357,7 @@ STDMETHODIMP CatalogFolder::BindToObject(PCUIDLIST_RELATIVE list, IBindCtx* cont
     const ItemId* first = AsItemId(list);
     if (!IsEqualIID(iid, IID_IShellFolder) || Ids::IsEnd(first)) return E_FAIL;
     const char* name = RecordName(first);
-    if (name == nullptr) return E_FAIL;
+    if (name == nullptr || (Ids::Kind(first) == kKindEntry && !FitsCatalogPath(name))) return E_FAIL;
     auto* child = new (std::nothrow) CatalogFolder(this, name);
     if (child == nullptr) return E_OUTOFMEMORY;
     const ItemIdFactory& ids = ProcessObjects::ItemIds();
@@ -452,7 +472,7 @@ HRESULT CatalogFolder::DisplayName(const ItemId* list, SHGDNF flags, char* buffe
             return buffer[0] != '\0' ? S_OK : E_FAIL;
         case kKindMedia:  // the catalogue's name, not its file name
             if (Ids::MediaName(list)[0] != '\0') {
-                text::CopyTruncated(buffer, capacity, Ids::MediaName(list));
+                text::CopyTruncated(buffer, capacity, VisibleName(Ids::MediaName(list)).c_str());
             } else {
                 // A catalogue of an unlabelled volume: its file name without ".vmf".
                 text::CopyTruncated(buffer, capacity, Ids::MediaFileName(list));
@@ -460,19 +480,14 @@ HRESULT CatalogFolder::DisplayName(const ItemId* list, SHGDNF flags, char* buffe
                 if (IsCatalogFileName(buffer) && length > 4) buffer[length - 4] = '\0';
             }
             return buffer[0] != '\0' ? S_OK : E_FAIL;
-        case kKindEntry: {
-            // As the system shows a file of that name (known extensions may
-            // be hidden).
-            SHFILEINFOA info = {};
-            if (SHGetFileInfoA(Ids::Name(list), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-                               SHGFI_DISPLAYNAME | SHGFI_USEFILEATTRIBUTES) != 0)
-                text::CopyTruncated(buffer, capacity, info.szDisplayName);
+        case kKindEntry:
+            text::CopyTruncated(buffer, capacity, EntryDisplayName(list).c_str());
             return S_OK;
-        }
         default:
             return E_INVALIDARG;
         }
     }
+    if (HoldsDamagedEntry(list)) return E_FAIL;
     if ((flags & SHGDN_INFOLDER) != 0) return Ids::PathOf(list, buffer, capacity) > 0 ? S_OK : E_FAIL;
 
     // The full parsing name: this folder's own name as its parent gives it,

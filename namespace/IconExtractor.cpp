@@ -11,6 +11,7 @@
 #include "namespace/ComResult.h"
 #include "namespace/IconCache.h"
 #include "namespace/ProcessObjects.h"
+#include "namespace/EntryNames.h"
 #include "namespace/ShellUtil.h"
 
 namespace cataloom {
@@ -24,7 +25,7 @@ int EntryIconIndex(const ItemId* entry, bool open) noexcept {
     SHFILEINFOA info = {};
     DWORD attributes = Ids::EntryIsDirectory(entry) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
     UINT flags = SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | (open ? SHGFI_OPENICON : 0);
-    if (SHGetFileInfoA(Ids::Name(entry), attributes, &info, sizeof info, flags) == 0) return -1;
+    if (SHGetFileInfoA(EntryTypeProbe(entry).c_str(), attributes, &info, sizeof info, flags) == 0) return -1;
     return info.iIcon;
 }
 

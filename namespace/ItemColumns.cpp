@@ -7,6 +7,7 @@
 
 #include "core/ItemIdFactory.h"
 #include "core/PathUtil.h"
+#include "namespace/EntryNames.h"
 #include "namespace/ShellUtil.h"
 #include "platform/Platform.h"
 
@@ -80,7 +81,7 @@ void ItemColumns::TypeName(const ItemId* entry, char* buffer, std::size_t capaci
     if (Ids::Kind(entry) != kKindEntry) return;
     SHFILEINFOA info = {};
     DWORD attributes = Ids::EntryIsDirectory(entry) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
-    if (SHGetFileInfoA(Ids::Name(entry), attributes, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES) == 0)
+    if (SHGetFileInfoA(EntryTypeProbe(entry).c_str(), attributes, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES) == 0)
         return;
     text::CopyTruncated(buffer, capacity, info.szTypeName);
 }

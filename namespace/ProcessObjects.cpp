@@ -8,7 +8,7 @@
 #include "core/ItemIdFactory.h"
 #include "namespace/IconCache.h"
 #include "namespace/ViewList.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom {
 

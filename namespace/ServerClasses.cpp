@@ -3,7 +3,7 @@
 #include <new>
 
 #include "namespace/CatalogFolder.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/FolderObjects.h"
 
 namespace cataloom {

@@ -126,6 +126,11 @@ private:
 // Attributes of a path (GetFileAttributesA); false if they cannot be read.
 bool GetAttributes(const char* path, std::uint32_t& attributes);
 
+// What a path names, a link at its end not followed.  Only a missing path or
+// a regular file may be replaced by what the tools write.
+enum class PathKind { kMissing, kRegularFile, kDirectory, kLink, kOther };
+PathKind GetPathKind(const char* path);
+
 struct FileStamp {
     std::uint64_t size = 0;
     FileTime lastWriteTime = 0;

@@ -12,7 +12,7 @@ bench="$root/build/win64/bench/searcher/searcher.exe"
 [ -d "$root/build/win64" ] || "$root/scripts/build.sh" win64 >/dev/null
 cmake --build "$root/build/win64" --target bench_searcher >/dev/null
 # The build copies them only when the benchmark itself is linked again.
-cp "$root/build/win64/namespace/Cataloom.dll" "$root/build/win64/cli/cataloom.exe" "$(dirname "$bench")/"
+cp "$root/build/win64/library/Cataloom.dll" "$root/build/win64/cli/cataloom.exe" "$(dirname "$bench")/"
 cataloom_display_session "${CATALOOM_BENCH_DISPLAY:-141}"
 echo "machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 wine "$bench" </dev/null

@@ -10,7 +10,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh"
 build="$root/build/win64"
-dll="$build/namespace/Cataloom.dll"
+dll="$build/library/Cataloom.dll"
 shell="$build/shell-tool/cataloom-shell.exe"
 capture="$build/cli/cataloom.exe"
 if [ ! -f "$dll" ] || [ ! -f "$shell" ] || [ ! -f "$capture" ]; then

@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" win64
 
 echo "==== built ===="
-( cd "$root/build" && ls -1 host/cli/cataloom win64/cli/cataloom.exe win64/namespace/Cataloom.dll \
+( cd "$root/build" && ls -1 host/cli/cataloom win64/cli/cataloom.exe win64/library/Cataloom.dll \
     2>/dev/null || true )
 
 ran=0

@@ -11,7 +11,7 @@ export WINEPREFIX=$root/build/display-wineprefix
 source "$root/scripts/wine-env.sh"
 source "$root/scripts/sample-data.sh"
 snapshot="$root/build/win64/browser/view-snapshot.exe"
-dll="$root/build/win64/namespace/Cataloom.dll"
+dll="$root/build/win64/library/Cataloom.dll"
 out="$root/build/screenshots"
 if [ ! -f "$snapshot" ] || [ ! -f "$dll" ] || [ ! -f "$root/build/win64/cli/cataloom.exe" ]; then
   "$root/scripts/build.sh" win64 >/dev/null

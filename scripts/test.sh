@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds both trees once and runs every test: the native core tests (with
-# sanitizers), the Windows tests under Wine inside one Xvfb session, and a
-# bounded fuzz run.  Exits non-zero on any failure.
+# Builds both trees once and runs every test: the layer check, the native
+# core tests (with sanitizers), the Windows tests under Wine inside one Xvfb
+# session, and a bounded fuzz run.  Exits non-zero on any failure.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh"
@@ -10,6 +10,10 @@ fuzz_seconds=${CATALOOM_FUZZ_SECONDS:-60}
 "$root/scripts/build.sh" all || { echo "BUILD FAILED"; exit 1; }
 
 status=0 ; summary=()
+# The layers: no include runs from a lower folder to a higher one.
+out=$("$root/scripts/check-layers.sh" 2>&1) || status=1
+echo "$out"
+summary+=("layers: $(echo "$out" | tail -1)")
 cleanup() {
   wineserver -k >/dev/null 2>&1
   cataloom_xvfb_stop

@@ -15,7 +15,7 @@
 
 #include "core/ItemIdFactory.h"
 #include "core/TaskMemory.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ComPtr.h"
 #include "namespace/ItemColumns.h"
 #include "namespace/ItemComparer.h"

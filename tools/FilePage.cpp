@@ -8,7 +8,9 @@
 #include "core/CatalogFile.h"
 #include "core/ItemIdFactory.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 #include "namespace/CatalogFolder.h"
+#include "namespace/EntryNames.h"
 #include "namespace/IconCache.h"
 #include "namespace/ItemColumns.h"
 #include "namespace/ProcessObjects.h"
@@ -56,7 +58,7 @@ void FilePage::ShowIcon(HWND page) {
         const ItemId* entry = entries_[0];
         SHFILEINFOA info = {};
         DWORD attributes = Ids::EntryIsDirectory(entry) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
-        if (SHGetFileInfoA(Ids::Name(entry), attributes, &info, sizeof info,
+        if (SHGetFileInfoA(EntryTypeProbe(entry).c_str(), attributes, &info, sizeof info,
                            SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES) != 0)
             icon_.Reset(ProcessObjects::Icons().LargeIcon(info.iIcon));
     }
@@ -65,7 +67,7 @@ void FilePage::ShowIcon(HWND page) {
 
 void FilePage::ShowNameAndType(HWND page) {
     if (!Several()) {
-        SetDlgItemTextA(page, IDC_FILE_NAME, Ids::Name(entries_[0]));
+        SetDlgItemTextA(page, IDC_FILE_NAME, VisibleName(Ids::Name(entries_[0])).c_str());
         SetDlgItemTextA(page, IDC_FILE_TYPE, TypeName(entries_[0]).c_str());
         return;
     }

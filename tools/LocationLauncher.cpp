@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "core/PathUtil.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ModulePath.h"
 #include "namespace/ProcessObjects.h"
 #include "namespace/ProgramLauncher.h"

@@ -81,6 +81,11 @@ public:
     SearchTask(SearchRequest request, SearchMailbox& mailbox);
     ~SearchTask() override;
 
+    // Entries the walk met but could not show: a path longer than a row's
+    // identifiers may name, or a name holding a separator.  Read once the
+    // worker has ended.
+    std::size_t Unshown() const { return unshown_; }
+
 private:
     std::uint32_t Run() override;
     // The walk's stop check.
@@ -91,6 +96,7 @@ private:
     void Found(const SearchHit& hit) override;
     void PassingCatalog(const char* path, const CatalogHeader& header) override;
     void PassingDirectory(const char* inner, std::size_t length, const std::uint8_t* entry) override;
+    void Unreachable(const char*, const std::uint8_t*) override { ++unshown_; }
 
     // The categories of `path` below the start, and its catalogue when
     // `header` is given, after the start's own identifiers.
@@ -122,6 +128,7 @@ private:
     static constexpr std::size_t kPendingRows = 256;
     std::vector<ItemId*> pending_;
     ULONGLONG lastProgress_ = 0;
+    std::size_t unshown_ = 0;
 };
 
 }  // namespace cataloom

@@ -1,6 +1,6 @@
 #include "tools/Searcher.h"
 
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ComResult.h"
 #include "namespace/SearcherOpener.h"
 #include "namespace/ServerClasses.h"

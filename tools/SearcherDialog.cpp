@@ -8,14 +8,14 @@
 
 #include "core/CatalogSearch.h"
 #include "core/PathUtil.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ComResult.h"
 #include "namespace/ProcessObjects.h"
 #include "namespace/IconCache.h"
 #include "namespace/ShellUtil.h"
 #include "resources/CataloomResource.h"
 #include "tools/LocationLauncher.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom {
 namespace {
@@ -303,6 +303,7 @@ void SearcherDialog::ShowProgress() {
 void SearcherDialog::Finish() {
     if (task_ == nullptr) return;
     task_->Wait();  // the worker has posted its end and is leaving
+    const std::size_t unshown = task_->Unshown();
     task_.reset();
     TakeRows();
     running_ = false;
@@ -311,7 +312,14 @@ void SearcherDialog::Finish() {
     const std::string format = ResourceText(IDS_SEARCH_FOUND);
     char text[256];
     std::snprintf(text, sizeof text, format.c_str(), static_cast<int>(rows_.size()));
-    SetStatus(text);
+    std::string status = text;
+    // Rows are limited by the system's path length; what they could not
+    // show is counted, not dropped silently.
+    if (unshown != 0) {
+        std::snprintf(text, sizeof text, ResourceText(IDS_SEARCH_UNSHOWN).c_str(), static_cast<int>(unshown));
+        status += text;
+    }
+    SetStatus(status);
 }
 
 void SearcherDialog::Browse() {

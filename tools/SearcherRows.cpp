@@ -3,6 +3,7 @@
 #include "core/DisplayText.h"
 #include "core/ItemIdFactory.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 #include "namespace/IconCache.h"
 #include "namespace/IconExtractor.h"
 #include "namespace/ItemColumns.h"
@@ -69,7 +70,7 @@ void SearcherRow::Compute(const SearcherRowContext& context) {
     computed_ = true;
     const ItemId* item = Ids::Last(list_.Get());
     const std::string itemPath = ItemPath(list_.Get());
-    texts_[kSearchName] = Ids::Name(item);
+    texts_[kSearchName] = VisibleName(Ids::Name(item));
     texts_[kSearchLocation] = LocationText(itemPath, context.location);
     switch (Ids::Kind(item)) {
     case kKindCategory:

@@ -17,7 +17,7 @@
 #include "namespace/ProcessObjects.h"
 #include "namespace/ShellUtil.h"
 #include "namespace/ViewList.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "view/ItemDrag.h"
 #include "view/ViewColumns.h"
 

@@ -9,6 +9,7 @@
 
 #include "core/ItemIdFactory.h"
 #include "core/PathUtil.h"
+#include "core/StoredName.h"
 #include "namespace/CatalogFolder.h"
 #include "namespace/ComPtr.h"
 #include "namespace/ComResult.h"
@@ -315,7 +316,8 @@ HRESULT ItemContextMenu::ShowProperties(HWND owner) noexcept {
     // The catalogue's recorded name (none for a category), or the entry's.
     char caption[kCaptionCapacity];
     const ItemId* first = items_[0];
-    text::CopyTruncated(caption, sizeof caption, MediaListing() ? Ids::MediaName(first) : Ids::Name(first));
+    text::CopyTruncated(caption, sizeof caption,
+                        VisibleName(MediaListing() ? Ids::MediaName(first) : Ids::Name(first)).c_str());
     PROPSHEETHEADERA header = {};
     header.dwSize = sizeof header;
     header.dwFlags = PSH_PROPTITLE | PSH_NOAPPLYNOW;

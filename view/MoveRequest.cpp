@@ -13,7 +13,7 @@
 #include "namespace/ProcessObjects.h"
 #include "namespace/ShellUtil.h"
 #include "namespace/ViewList.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "view/ItemDataObject.h"
 
 namespace cataloom {

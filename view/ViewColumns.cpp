@@ -6,7 +6,7 @@
 
 #include "namespace/ProcessObjects.h"
 #include "namespace/ShellUtil.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom {
 

@@ -24,10 +24,10 @@
 #include "core/CatalogReader.h"
 #include "bench/BenchCatalogues.h"
 #include "namespace/CatalogFolder.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ComPtr.h"
 #include "namespace/ProcessObjects.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom::bench {
 namespace {

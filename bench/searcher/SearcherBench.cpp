@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "core/CatalogSearch.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "tests/core/CatalogBuilder.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 

@@ -25,9 +25,9 @@
 #include "browser/ExplorerBrowserWindow.h"
 #include "browser/FolderViewList.h"
 #include "core/TaskMemory.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ComPtr.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom::bench {
 namespace {

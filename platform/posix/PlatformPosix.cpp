@@ -231,6 +231,15 @@ bool GetAttributes(const char* path, std::uint32_t& attributes) {
     return true;
 }
 
+PathKind GetPathKind(const char* path) {
+    struct stat st;
+    if (path == nullptr || *path == '\0' || lstat(Trimmed(ToNativePath(path)).c_str(), &st) != 0)
+        return PathKind::kMissing;
+    if (S_ISLNK(st.st_mode)) return PathKind::kLink;
+    if (S_ISDIR(st.st_mode)) return PathKind::kDirectory;
+    return S_ISREG(st.st_mode) ? PathKind::kRegularFile : PathKind::kOther;
+}
+
 bool GetFileStamp(const char* path, FileStamp& stamp) {
     if (path == nullptr || *path == '\0') return false;
     struct stat st;

@@ -67,7 +67,9 @@ std::string Utf8ToTerminal(const std::string& utf8) {
 
 std::string ArgumentUtf8(const char* argument) {
     std::string ansi = ArgumentText(argument);
-    int wide = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    // Bytes that are not text stay as they are: no valid UTF-8 comes of them.
+    int wide = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    if (wide <= 0) return ansi;
     std::vector<wchar_t> utf16(static_cast<std::size_t>(wide > 0 ? wide : 0));
     MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), utf16.data(), wide);
     int bytes = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);

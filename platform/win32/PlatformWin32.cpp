@@ -176,6 +176,21 @@ bool GetAttributes(const char* path, std::uint32_t& attributes) {
     return true;
 }
 
+PathKind GetPathKind(const char* path) {
+    if (path == nullptr || *path == '\0') return PathKind::kMissing;
+    DWORD a = GetFileAttributesA(path);
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return PathKind::kLink;
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0) return PathKind::kDirectory;
+    // Device names ("NUL", "COM1", "\\.\pipe\x") open without being files
+    // on a disk; asking for no access touches nothing.
+    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return a == INVALID_FILE_ATTRIBUTES ? PathKind::kMissing : PathKind::kOther;
+    DWORD type = GetFileType(h);
+    CloseHandle(h);
+    return type == FILE_TYPE_DISK ? PathKind::kRegularFile : PathKind::kOther;
+}
+
 bool GetFileStamp(const char* path, FileStamp& stamp) {
     if (path == nullptr || *path == '\0') return false;
     WIN32_FILE_ATTRIBUTE_DATA data{};

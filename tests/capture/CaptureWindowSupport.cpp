@@ -10,11 +10,11 @@
 #include "core/CatalogReader.h"
 #include "core/PathUtil.h"
 #include "namespace/ClassFactory.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ProcessObjects.h"
 #include "namespace/ServerClasses.h"
 #include "resources/CataloomResource.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace cataloom::test {

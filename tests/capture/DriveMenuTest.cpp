@@ -13,7 +13,7 @@
 
 #include "core/CaptureTexts.h"
 #include "core/CatalogReader.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "resources/CataloomResource.h"
 #include "tests/capture/CaptureWindowSupport.h"
 #include "tests/core/CaptureRun.h"

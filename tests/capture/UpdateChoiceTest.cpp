@@ -9,7 +9,7 @@
 #include "core/CaptureTexts.h"
 #include "core/CatalogFile.h"
 #include "namespace/ProcessObjects.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "resources/CataloomResource.h"
 #include "tests/capture/CaptureWindowSupport.h"
 #include "tests/namespace/ShellTestSupport.h"

@@ -5,6 +5,7 @@
 #include "cli/Output.h"
 #include "core/CatalogPath.h"
 #include "core/CatalogReader.h"
+#include "core/StoredName.h"
 #include "platform/Console.h"
 #include "tests/core/CatalogBuilder.h"
 #include "tests/support/TempTree.h"
@@ -80,9 +81,13 @@ void ListAll(const CatalogReader& reader, std::string directory, const std::stri
     ASSERT_EQ(reader.ReadEntryList(directory.c_str(), &block), kOk) << directory;
     TaskMemory<std::uint8_t> list(block);
     for (const std::uint8_t* e = list.Get(); EntryRecord::Size(e) != 0; e += EntryRecord::Size(e)) {
-        std::string path = below.empty() ? EntryRecord::Name(e) : below + "/" + EntryRecord::Name(e);
+        // A damaged name in its visible form.
+        std::string name = VisibleName(EntryRecord::Name(e));
+        std::string path = below.empty() ? name : below + "/" + name;
         bool dir = EntryRecord::IsDirectory(e);
-        out.push_back({path, dir ? "directory" : "file", std::to_string(EntryRecord::FileSize(e)),
+        // A cell a spreadsheet would take for a formula starts with an apostrophe.
+        bool formula = std::string("=+-@\t\r").find(path[0]) != std::string::npos;
+        out.push_back({formula ? "'" + path : path, dir ? "directory" : "file", std::to_string(EntryRecord::FileSize(e)),
                        std::to_string(EntryRecord::CreationTime(e)), std::to_string(EntryRecord::WriteTime(e)),
                        std::to_string(EntryRecord::Attributes(e))});
         if (dir) ListAll(reader, directory + "\\" + EntryRecord::Name(e), path, out);

@@ -35,6 +35,34 @@ bool WriteAwkward(const std::string& path) {
                                {"ソ", 0, {Timed("表.txt", 10, 1, 2, 0x80)}}});
 }
 
+// Names no capture writes: a path, a formula, "..", a terminal escape, a cut
+// double-byte character.
+bool WriteHostile(const std::string& path) {
+    using namespace cataloom;
+    CatalogHeader header = test::MakeHeader("R");
+    return test::WriteCatalog(path, header,
+                              {{"", 0,
+                                {test::File("C:\\Windows\\system32\\calc.exe", 1), test::File("=cmd|' /C calc'!A0", 2),
+                                 test::Dir(".."), test::File("\x1b[2Jclear\nnext", 3), test::File("cut\x81", 4),
+                                 test::File("+1", 5), test::File("@sum", 6)}},
+                               {"..", 0, {test::File("x", 7)}}});
+}
+
+// A sound catalogue whose paths pass 260 bytes: a 274-byte fifth-level
+// directory and a 259-byte file name.
+bool WriteLong(const std::string& path) {
+    using namespace cataloom;
+    const std::string level(54, 'd');
+    CatalogHeader header = test::MakeHeader("L");
+    return test::WriteCatalog(path, header,
+                              {{"", 0, {test::Dir(level + "1", 1)}},
+                               {level + "1", 0, {test::Dir(level + "2", 1)}},
+                               {level + "2", 1, {test::Dir(level + "3", 1)}},
+                               {level + "3", 2, {test::Dir(level + "4", 1)}},
+                               {level + "4", 3, {test::Dir(level + "5")}},
+                               {level + "5", 4, {test::File(std::string(259, 'n'), 8)}}});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -52,7 +80,8 @@ int main(int argc, char** argv) {
                    test::WriteHugeListCatalog(folder + "huge.vmf") &&
                    WriteAwkward(folder + "awkward.vmf") &&
                    test::WriteLoopingCatalog(folder + "loop.vmf", 60, true) &&
-                   test::WriteLoopingCatalog(folder + "loop30.vmf", 30, false);
+                   test::WriteLoopingCatalog(folder + "loop30.vmf", 30, false) &&
+                   WriteHostile(folder + "hostile.vmf") && WriteLong(folder + "long.vmf");
     if (!written) std::fputs("cli_fixtures: cannot write the catalogues\n", stderr);
     return written ? 0 : 1;
 }

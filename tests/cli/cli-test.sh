@@ -86,7 +86,7 @@ expect names 0 "$tool" capture t -o names.vmf
 contains names-counts "5 directories, 4 files"
 contains names-information "3 names are stored in another code page 932 form and kept exactly beside it (-v shows which)"
 expect names-ls 0 "$tool" ls names.vmf
-is names-ls $'back/\nback\\slash/\nSeason 1—2/\n第1話〜第3話/'
+is names-ls $'back/\nback\\x5cslash/\nSeason 1—2/\n第1話〜第3話/'
 expect names-wave 0 "$tool" ls names.vmf 第1話～第3話
 is names-wave a.txt
 expect names-dash 0 "$tool" ls names.vmf 'Season 1―2'
@@ -135,6 +135,7 @@ expect find-in-above 1 "$tool" find data '' --in ../data
 mkdir -p data/名無し crafted out
 "$fixtures" crafted || { echo "FAIL: cli_fixtures"; exit 1; }
 mv crafted/nameless.vmf data/名無し/
+mkdir -p hostile longdata && mv crafted/hostile.vmf hostile/ && mv crafted/long.vmf longdata/
 expect ls-nameless 0 "$tool" ls data/名無し/nameless.vmf
 [ "$out" = $'sub/\ntop.txt' ] || { echo "FAIL ls-nameless: $out"; failures=$((failures+1)); }
 expect ls-nameless-sub 0 "$tool" ls data/名無し/nameless.vmf sub
@@ -168,7 +169,7 @@ t1=2014-11-14T11:41:59.3744385Z t2=2014-11-14T11:41:59.3744386Z
 printf '%s\r\n' \
   'catalogue,catalogue_file,path,type,size,created,modified,attributes' \
   "\"Disc, one\",crafted/awkward.vmf,\"a,b.txt\",file,1,$t1,$t2,32" \
-  $'"Disc, one",crafted/awkward.vmf,"line\nbreak",file,3,,,32' \
+  '"Disc, one",crafted/awkward.vmf,line\x0abreak,file,3,,,32' \
   "\"Disc, one\",crafted/awkward.vmf,\"say \"\"hi\"\".txt\",file,2,$t1,$t2,32" \
   '"Disc, one",crafted/awkward.vmf,whole,file,4,1970-01-01T00:00:00Z,2000-02-29T12:34:56Z,35' \
   "\"Disc, one\",crafted/awkward.vmf,ソ,directory,10,$t1,$t2,16" \
@@ -180,7 +181,7 @@ run export-csv-o 0 /dev/null "$tool" export crafted/awkward.vmf --format csv -o 
 same export-csv-o out/awkward.csv awkward.expected.csv
 printf '%s\n' '[' \
   "{\"catalogue\":\"Disc, one\",\"catalogue_file\":\"crafted/awkward.vmf\",\"path\":\"a,b.txt\",\"type\":\"file\",\"size\":1,\"created\":\"$t1\",\"modified\":\"$t2\",\"attributes\":32}," \
-  '{"catalogue":"Disc, one","catalogue_file":"crafted/awkward.vmf","path":"line\nbreak","type":"file","size":3,"created":null,"modified":null,"attributes":32},' \
+  '{"catalogue":"Disc, one","catalogue_file":"crafted/awkward.vmf","path":"line\\x0abreak","type":"file","size":3,"created":null,"modified":null,"attributes":32},' \
   "{\"catalogue\":\"Disc, one\",\"catalogue_file\":\"crafted/awkward.vmf\",\"path\":\"say \\\"hi\\\".txt\",\"type\":\"file\",\"size\":2,\"created\":\"$t1\",\"modified\":\"$t2\",\"attributes\":32}," \
   '{"catalogue":"Disc, one","catalogue_file":"crafted/awkward.vmf","path":"whole","type":"file","size":4,"created":"1970-01-01T00:00:00Z","modified":"2000-02-29T12:34:56Z","attributes":35},' \
   "{\"catalogue\":\"Disc, one\",\"catalogue_file\":\"crafted/awkward.vmf\",\"path\":\"ソ\",\"type\":\"directory\",\"size\":10,\"created\":\"$t1\",\"modified\":\"$t2\",\"attributes\":16}," \
@@ -190,12 +191,13 @@ run export-json 0 awkward.json "$tool" export crafted/awkward.vmf --format json
 same export-json awkward.json awkward.expected.json
 printf '%s\r\n' 'Filename,Size,Date Modified,Date Created,Attributes' \
   '"crafted\awkward.vmf\a,b.txt",1,130604389193744386,130604389193744385,32' \
-  $'"crafted\\awkward.vmf\\line\nbreak",3,,,32' \
   '"crafted\awkward.vmf\say ""hi"".txt",2,130604389193744386,130604389193744385,32' \
   '"crafted\awkward.vmf\whole",4,125963012960000000,116444736000000000,35' \
   '"crafted\awkward.vmf\ソ",10,130604389193744386,130604389193744385,16' \
   '"crafted\awkward.vmf\ソ\表.txt",10,2,1,128' > awkward.expected.efu
-run export-efu 0 awkward.efu "$tool" export crafted/awkward.vmf --format efu
+# A damaged name ("line\nbreak") would show as "line\x0abreak", which the
+# backslashes of this format would split: it is left out, with a warning.
+run export-efu 1 awkward.efu "$tool" export crafted/awkward.vmf --format efu
 same export-efu awkward.efu awkward.expected.efu
 # A data folder: its catalogues in name order, each entry once; a damaged
 # catalogue is skipped whole, with a warning and a failing status at the end.
@@ -360,6 +362,60 @@ expect capture-dots 0 "$tool" capture v1.2 --name v1.2 -o data/棚/v1.2
 expect find-dots 0 "$tool" find data notes
 contains find-dots-hit "棚/v1.2.vmf/notes.txt"
 
+# Hostile names: no terminal escape, no second line, no formula, no path that
+# names another entry.  Each name is written "\xHH" where it offends.
+expect check-hostile 1 "$tool" check hostile/hostile.vmf
+for line in 'damaged: entry list of "R", entry "C:\x5cWindows\x5csystem32\x5ccalc.exe": holds a path separator' \
+    "damaged: entry list of \"R\", entry \"=cmd|' \\x2fC calc'!A0\": holds a path separator" \
+    'damaged: entry list of "R", entry "\x2e\x2e": is "." or ".."' \
+    'damaged: entry list of "R", entry "\x1b[2Jclear\x0anext": holds a control character' \
+    'damaged: entry list of "R", entry "cut\x81": holds a cut double-byte character'; do
+  grep -qxF -- "$line" <<<"$out" || { echo "FAIL check-hostile: no line \"$line\" in:"; echo "$out"; failures=$((failures+1)); }
+done
+expect ls-hostile 0 "$tool" ls hostile/hostile.vmf
+is ls-hostile $'\\x1b[2Jclear\\x0anext\n+1\n\\x2e\\x2e/\n=cmd|\' \\x2fC calc\'!A0\n@sum\nC:\\x5cWindows\\x5csystem32\\x5ccalc.exe\ncut\\x81'
+expect find-hostile 1 "$tool" find hostile ''
+grep -q $'\x1b' <<<"$out" && { echo "FAIL find-hostile: an escape reached the terminal"; failures=$((failures+1)); }
+contains find-hostile-dots $'hostile.vmf/\\x2e\\x2e/x\t7\t'
+contains find-hostile-escape $'hostile.vmf/\\x1b[2Jclear\\x0anext\t3\t'
+warns find-hostile-warning 'cataloom: warning: entry not listed, its name holds a path separator: hostile/hostile.vmf C:\x5cWindows\x5csystem32\x5ccalc.exe'
+expect find-hostile-pattern 1 "$tool" find hostile calc
+[ "$(wc -l <<<"$out")" = 1 ] && contains find-hostile-formula "hostile.vmf/=cmd|' \\x2fC calc'!A0" || { echo "FAIL find-hostile-pattern: $out"; failures=$((failures+1)); }
+# A spreadsheet takes "=", "+", "-", "@", tab and CR for a formula: an apostrophe first, unless --raw-cells.
+run export-hostile 1 hostile.csv "$tool" export hostile/hostile.vmf
+cut -d, -f3 hostile.csv > hostile.paths
+printf '%s\n' path '\x1b[2Jclear\x0anext' "'+1" '\x2e\x2e' '\x2e\x2e/x' "'=cmd|' \\x2fC calc'!A0" "'@sum" \
+  > hostile.expected.paths
+same export-hostile hostile.paths hostile.expected.paths
+warns export-hostile-warning 'cataloom: warning: entry skipped, its name holds a path separator: hostile/hostile.vmf C:\x5cWindows\x5csystem32\x5ccalc.exe'
+warns export-hostile-cut 'cataloom: warning: entry skipped, its name holds a cut double-byte character: hostile/hostile.vmf cut\x81'
+run export-hostile-raw 1 hostile-raw.csv "$tool" export hostile/hostile.vmf --raw-cells
+cut -d, -f3 hostile-raw.csv | grep -qxF "=cmd|' \\x2fC calc'!A0" || { echo "FAIL export-hostile-raw"; failures=$((failures+1)); }
+run export-hostile-json 1 hostile.json "$tool" export hostile/hostile.vmf --format json
+grep -qF '"path":"\\x1b[2Jclear\\x0anext"' hostile.json || { echo "FAIL export-hostile-json"; cat hostile.json; failures=$((failures+1)); }
+run export-hostile-efu 1 hostile.efu "$tool" export hostile/hostile.vmf --format efu
+grep -qF 'clear' hostile.efu && { echo "FAIL export-hostile-efu: a damaged name in a backslash-joined path"; failures=$((failures+1)); }
+warns export-hostile-efu-warning 'cataloom: warning: entry skipped, the file-list format cannot write a damaged name: hostile/hostile.vmf \x2e\x2e/x'
+# A pattern that is not text would be a run of "?" wildcards.
+expect find-bad-pattern 2 "$tool" find hostile $'\xff\xfe'
+complains find-bad-pattern-message "cataloom: the pattern is not text in this locale's encoding"
+# No hit is dropped for its length: a 274-byte fifth level, a 259-byte name.
+expect find-long 0 "$tool" find longdata '*'
+[ "$(wc -l <<<"$out")" = 7 ] || { echo "FAIL find-long: $out"; failures=$((failures+1)); }
+contains find-long-name "$(printf 'd%.0s' {1..54})5/$(printf 'n%.0s' {1..259})"$'\t8\t'
+# -o replaces a regular file only; "-o -" is standard output.
+mkfifo out/fifo && ln -s ../hostile.csv out/link && mkdir out/dir
+for target in fifo link dir; do
+  expect export-onto-$target 2 "$tool" export crafted/awkward.vmf -o out/$target
+  complains export-onto-$target-message "cataloom: will not write the export to out/$target: it is "
+done
+[ -p out/fifo ] && [ -L out/link ] && [ -d out/dir ] || { echo "FAIL export-onto: a target was replaced"; failures=$((failures+1)); }
+mkfifo out/fifo.vmf
+expect capture-onto-fifo 2 "$tool" capture src -o out/fifo.vmf --name x
+[ -p out/fifo.vmf ] || { echo "FAIL capture-onto-fifo: replaced"; failures=$((failures+1)); }
+run export-dash 0 dash.csv "$tool" export crafted/awkward.vmf -o -
+same export-dash dash.csv awkward.csv
+[ -e ./- ] && { echo "FAIL export-dash: wrote a file named -"; failures=$((failures+1)); }
 # Exact names: the table of names as files and as directories, captured and
 # given back as on disk by check, info, ls, find and every export format.
 long=$(printf 'a%.0s' $(seq 253))é

@@ -80,6 +80,60 @@ TEST_F(CatalogCheckTest, FindsDamageAndSaysWhere) {
     EXPECT_FALSE(CheckDamaged([&](std::string& b) { b[rootList + EntryRecord::kName + 1] = 'x'; }));
 }
 
+// Names that no capture writes are damage, reported with the name made
+// visible; a directory named ".." also names the path of its own entries.
+TEST_F(CatalogCheckTest, HostileNamesAreDamage) {
+    const struct {
+        std::string name;
+        bool directory;
+        std::string problem;
+    } cases[] = {
+        {"C:\\Windows\\system32\\calc.exe", false,
+         "entry list of \"ROOT\", entry \"C:\\x5cWindows\\x5csystem32\\x5ccalc.exe\": holds a path separator"},
+        {"\\\\evilhost\\share\\x.exe", false,
+         "entry list of \"ROOT\", entry \"\\x5c\\x5cevilhost\\x5cshare\\x5cx.exe\": holds a path separator"},
+        {"=cmd|' /C calc'!A0", false, "entry list of \"ROOT\", entry \"=cmd|' \\x2fC calc'!A0\": holds a path separator"},
+        {".", false, "entry list of \"ROOT\", entry \"\\x2e\": is \".\" or \"..\""},
+        {"..", true, "entry list of \"ROOT\", entry \"\\x2e\\x2e\": is \".\" or \"..\""},
+        {"\x1b]0;title\x07", false, "entry list of \"ROOT\", entry \"\\x1b]0;title\\x07\": holds a control character"},
+        {"cut\x81", false, "entry list of \"ROOT\", entry \"cut\\x81\": holds a cut double-byte character"},
+    };
+    for (const auto& c : cases) {
+        CatalogHeader header = test::MakeHeader("ROOT");
+        std::vector<test::TreeDirectory> tree = {{"", 0, {c.directory ? Dir(c.name) : File(c.name, 1)}}};
+        if (c.directory) tree.push_back({c.name, 0, {File("inside", 1)}});
+        ASSERT_TRUE(test::WriteCatalog(tmp_.Path("h.vmf"), header, tree));
+        CatalogCheck check;
+        EXPECT_FALSE(check.Run(tmp_.Path("h.vmf").c_str())) << c.problem;
+        ASSERT_EQ(check.Problems().size(), 1u) << c.problem;
+        EXPECT_EQ(check.Problems()[0], c.problem);
+    }
+    // The writer refuses a name of 260 bytes: one byte more in the file.
+    std::size_t list = ListArea();
+    std::string grown = sound_;
+    // The root's second entry, the file "f".
+    std::size_t f = list + EntryRecord::Size(reinterpret_cast<const std::uint8_t*>(&grown[list]));
+    grown.insert(f + EntryRecord::kName, std::string(259, 'n'));
+    Store16(&grown[f + EntryRecord::kSize], static_cast<std::uint16_t>(Load16(&grown[f + EntryRecord::kSize]) + 259));
+    Store32(&grown[kHeaderSize + DirectoryRecord::kListSize], Load32(&grown[kHeaderSize + DirectoryRecord::kListSize]) + 259);
+    auto recordAt = [&](std::size_t offset) { return reinterpret_cast<const std::uint8_t*>(&grown[offset]); };
+    for (std::size_t r = kHeaderSize + DirectoryRecord::Size(recordAt(kHeaderSize)); DirectoryRecord::Size(recordAt(r)) != 0;
+         r += DirectoryRecord::Size(recordAt(r)))
+        Store32(&grown[r + DirectoryRecord::kListOffset], Load32(&grown[r + DirectoryRecord::kListOffset]) + 259);
+    tmp_.WriteFile("long.vmf", grown);
+    CatalogCheck longName;
+    EXPECT_FALSE(longName.Run(tmp_.Path("long.vmf").c_str()));
+    ASSERT_EQ(longName.Problems().size(), 1u);
+    EXPECT_EQ(longName.Problems()[0], "entry list of \"ROOT\", entry \"" + std::string(259, 'n') + "f\": is longer than 259 bytes");
+
+    CatalogHeader header = test::MakeHeader("A\\B");
+    ASSERT_TRUE(test::WriteCatalog(tmp_.Path("h.vmf"), header, {{"", 0, {File("f", 1)}}}));
+    CatalogCheck check;
+    EXPECT_FALSE(check.Run(tmp_.Path("h.vmf").c_str()));
+    ASSERT_FALSE(check.Problems().empty());
+    EXPECT_EQ(check.Problems()[0], "header: catalogue name holds a path separator");
+}
+
 TEST_F(CatalogCheckTest, UncomputedTotalIsANoteNotDamage) {
     std::size_t rootList = ListArea();
     std::string bytes = sound_;

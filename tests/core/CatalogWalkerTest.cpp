@@ -118,6 +118,19 @@ TEST_F(CatalogWalkerTest, PathsBeyondTheCapacityAreReportedNotWalked) {
                                         "E " + longName + "\\" + longDir + "\\deep 2", "E " + longName + "\\short 1"}));
 }
 
+// "a\\b" would read back as the directory a and its entry b, and a name
+// ending in a lead byte would swallow the separator after it: neither gets a
+// path, nor is walked; a real a\\b keeps its own.
+TEST_F(CatalogWalkerTest, NamesThatSplitIntoOtherComponentsAreUnreachable) {
+    CatalogHeader header = test::MakeHeader("R");
+    ASSERT_TRUE(test::WriteCatalog(tmp_.Path("split.vmf"), header,
+                                   {{"", 0, {Dir("a"), Dir("a\\b"), File("cut\x81", 1), File("..", 2)}},
+                                    {"a", 0, {File("b", 3)}},
+                                    {"a\\b", 0, {File("hidden", 4)}}}));
+    EXPECT_EQ(Walk(tmp_.Path("split.vmf"), "R", CatalogWalker::kExportCapacity),
+              (std::vector<std::string>{"E R\\.. 2", "E R\\a 3", "E R\\a\\b 3", "U a\\b", "U cut\x81"}));
+}
+
 TEST_F(CatalogWalkerTest, DamagedCataloguesAreReportedOnceAndBounded) {
     ASSERT_TRUE(test::WriteHugeListCatalog(tmp_.Path("huge.vmf")));
     EXPECT_EQ(Walk(tmp_.Path("huge.vmf"), "R"), std::vector<std::string>{"D \\huge.vmf"});

@@ -17,7 +17,7 @@
 #include "namespace/ProcessObjects.h"
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/support/TempTree.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom::test {
 namespace {

@@ -11,13 +11,13 @@
 
 #include "core/ItemIdFactory.h"
 #include "namespace/CatalogFolder.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/IconCache.h"
 #include "namespace/ObjectCount.h"
 #include "namespace/ProcessObjects.h"
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/support/WinTestSupport.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom::test {
 namespace {

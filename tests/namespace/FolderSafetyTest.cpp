@@ -6,6 +6,8 @@
 #include "core/ItemIdFactory.h"
 #include "namespace/CatalogFolder.h"
 #include "namespace/ProcessObjects.h"
+#include "settings/RegKey.h"
+#include "tests/core/CatalogBuilder.h"
 #include "tests/namespace/ShellTestSupport.h"
 
 namespace cataloom::test {
@@ -36,6 +38,89 @@ HRESULT Parse(IShellFolder* folder, const std::string& name, IdList* out = nullp
     }
     if (out != nullptr) *out = std::move(owned);
     return hr;
+}
+
+// A catalogue from anyone: names no capture writes show made visible, never
+// as the sound neighbour a system call would turn them into; they have no
+// parsing name, and neither they nor their visible forms parse to an item.
+TEST(NamespaceSafety, HostileEntryNamesShowAsStoredAndNeverParse) {
+    DataFolder data;
+    const std::string long259(255, 'n');
+    const struct {
+        std::string name;
+        std::string shown;
+    } cases[] = {
+        {"C:\\Windows\\system32\\calc.exe", "C:\\x5cWindows\\x5csystem32\\x5ccalc.exe"},
+        {"\\\\evilhost\\share\\x.exe", "\\x5c\\x5cevilhost\\x5cshare\\x5cx.exe"},
+        {"..", "\\x2e\\x2e"},
+        {"=cmd|' /C calc'!A0", "=cmd|' \\x2fC calc'!A0"},
+        {"\x1b]0;owned\x07", "\\x1b]0;owned\\x07"},
+        {"cut\x81", "cut\\x81"},
+        {long259 + ".bin", long259 + ".bin"},  // 259 bytes: sound, shown whole
+    };
+    std::vector<EntryData> root = {Dir(".."), File("calc.exe", 1), File("x.exe", 2), File("C calc'!A0", 3)};
+    for (const auto& c : cases)
+        if (c.name != "..") root.push_back(File(c.name, 4));
+    CatalogHeader header = MakeHeader("H");
+    ASSERT_TRUE(WriteCatalog(data.Path("hostile.vmf"), header, {{"", 0, root}, {"..", 0, {File("inside", 5)}}}));
+
+    ComPtr<IShellFolder> catalogue = OpenFolder("hostile.vmf");
+    ASSERT_TRUE(catalogue);
+    std::vector<IdList> items = Enumerate(catalogue.Get());
+    for (const auto& c : cases) {
+        const IdList& item = Find(items, c.name);
+        ASSERT_TRUE(item) << c.shown;
+        EXPECT_EQ(DisplayName(catalogue.Get(), item.Child(), SHGDN_NORMAL), c.shown);
+        EXPECT_EQ(DisplayName(catalogue.Get(), item.Child(), SHGDN_INFOLDER), c.shown);
+        IdList parsed;
+        if (c.name == c.shown) {
+            std::string inFolder = DisplayName(catalogue.Get(), item.Child(), SHGDN_INFOLDER | SHGDN_FORPARSING);
+            EXPECT_EQ(inFolder, c.name);
+            ASSERT_EQ(Parse(catalogue.Get(), inFolder, &parsed), S_OK);
+            EXPECT_EQ(catalogue->CompareIDs(0, parsed.Child(), item.Child()), 0);
+            continue;
+        }
+        for (SHGDNF flags : {SHGDNF(SHGDN_FORPARSING), SHGDNF(SHGDN_FORPARSING | SHGDN_INFOLDER)})
+            EXPECT_EQ(DisplayName(catalogue.Get(), item.Child(), flags), "<" + std::to_string(E_FAIL) + ">") << c.shown;
+        EXPECT_TRUE(FAILED(Parse(catalogue.Get(), c.name))) << c.shown;
+        EXPECT_TRUE(FAILED(Parse(catalogue.Get(), c.shown))) << c.shown;
+        HRESULT hr = S_OK;
+        EXPECT_FALSE(ParseFromDesktop("hostile.vmf\\" + c.name, &hr)) << c.shown;
+    }
+    // The directory ".." opens onto its own entries, not its parent's.
+    ComPtr<IShellFolder> dots;
+    ASSERT_EQ(catalogue->BindToObject(Find(items, "..").Child(), nullptr, IID_IShellFolder, dots.PutVoid()), S_OK);
+    EXPECT_EQ(NamesOf(Enumerate(dots.Get())), std::vector<std::string>{"inside"});
+}
+
+// Known extensions are hidden by the user's setting and the type's own keys,
+// from the name's bytes alone.
+TEST(NamespaceSafety, KnownExtensionsHideByTheUsersSetting) {
+    DataFolder data;
+    CatalogHeader header = MakeHeader("E");
+    ASSERT_TRUE(WriteCatalog(data.Path("ext.vmf"), header,
+                             {{"", 0, {File("readme.txt", 1), File("data.unknownext", 2), File(".txt", 3), Dir("dir.txt")}},
+                              {"dir.txt", 0, {}}}));
+    ComPtr<IShellFolder> catalogue = OpenFolder("ext.vmf");
+    ASSERT_TRUE(catalogue);
+    std::vector<IdList> items = Enumerate(catalogue.Get());
+    const char kAdvanced[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+    RegKey advanced;
+    ASSERT_TRUE(advanced.Create(HKEY_CURRENT_USER, kAdvanced));
+    DWORD before = 0;
+    bool had = advanced.ReadDword("HideFileExt", before);
+    for (DWORD hide : {0u, 1u}) {
+        ASSERT_TRUE(advanced.WriteDword("HideFileExt", hide));
+        EXPECT_EQ(DisplayName(catalogue.Get(), Find(items, "readme.txt").Child(), SHGDN_NORMAL),
+                  hide ? "readme" : "readme.txt");
+        EXPECT_EQ(DisplayName(catalogue.Get(), Find(items, "data.unknownext").Child(), SHGDN_NORMAL), "data.unknownext");
+        EXPECT_EQ(DisplayName(catalogue.Get(), Find(items, ".txt").Child(), SHGDN_NORMAL), ".txt");
+        EXPECT_EQ(DisplayName(catalogue.Get(), Find(items, "dir.txt").Child(), SHGDN_NORMAL), "dir.txt");
+        EXPECT_EQ(DisplayName(catalogue.Get(), Find(items, "readme.txt").Child(), SHGDN_INFOLDER | SHGDN_FORPARSING),
+                  "readme.txt");
+    }
+    if (had) advanced.WriteDword("HideFileExt", before);
+    else advanced.DeleteValue("HideFileExt");
 }
 
 TEST(NamespaceSafety, DotComponentsNeverParseFromTheDesktopOrAnyLevel) {

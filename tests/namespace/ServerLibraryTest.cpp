@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "tests/support/ServerLibrary.h"
 #include "tests/support/TempTree.h"
 #include "tests/support/WinTestSupport.h"

@@ -7,14 +7,14 @@
 #include "core/ItemIdFactory.h"
 #include "core/VolumeCapture.h"
 #include "namespace/ClassFactory.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ProcessObjects.h"
 #include "namespace/ServerClasses.h"
 #include "namespace/ShellUtil.h"
 #include "namespace/ViewList.h"
 #include "tests/core/CaptureRun.h"
 #include "tests/support/WinTestSupport.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom::test {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ComPtr.h"
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/searcher/SearcherTestSupport.h"

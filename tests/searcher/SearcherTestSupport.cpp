@@ -12,7 +12,7 @@
 #include "tests/core/CatalogBuilder.h"
 #include "tests/support/WinTestSupport.h"
 #include "tools/Searcher.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom::test {
 namespace {

@@ -24,7 +24,7 @@
 #include "tests/searcher/SearcherTestSupport.h"
 #include "tests/support/WinTestSupport.h"
 #include "tests/tools/SheetTestSupport.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom::test {
 namespace {
@@ -277,6 +277,28 @@ TEST(SearcherWindowTest, ListFillsTheWindowBelowThePanelAndTheWindowKeepsAMinimu
         GetClientRect(dialog, &client);
         EXPECT_GE(client.right, panel.right - panel.left);
         EXPECT_GE(client.bottom, panel.bottom - panel.top);
+    });
+}
+
+// A row names its item within the system's path length: what the rows
+// cannot show (a directory path past it, a name holding a separator) is
+// counted in the status text, not dropped silently.
+TEST(SearcherWindowTest, EntriesNoRowCanShowAreCounted) {
+    SearchData data;
+    data.Tree().MakeDir("長い");
+    const std::string level(100, 'd');
+    CatalogHeader header = MakeHeader("L");
+    ASSERT_TRUE(WriteCatalog(data.Path("長い\\long.vmf"), header,
+                             {{"", 0, {Dir(level + "1", 1), File("a\\b", 1)}},
+                              {level + "1", 0, {Dir(level + "2", 1)}},
+                              {level + "2", 1, {Dir(level + "3")}},
+                              {level + "3", 2, {File("x", 1)}}}));
+    RunSearcher("", [&](HWND dialog) {
+        SetDlgItemTextA(dialog, kLocationBox, (WindowText(GetDlgItem(dialog, kLocationBox)) + "\\長い").c_str());
+        std::vector<SearchRow> rows = SearchFor(dialog, "");
+        EXPECT_EQ(Names(rows), (Names_{level + "1", level + "2", "long.vmf"}));
+        EXPECT_EQ(StatusText(dialog), FoundText(static_cast<int>(rows.size())) +
+                                          " (表示できない項目 2 個: パスが長すぎるか名前が壊れています)");
     });
 }
 

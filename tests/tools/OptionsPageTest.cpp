@@ -18,7 +18,7 @@
 #include "tests/support/WinTestSupport.h"
 #include "tests/tools/SheetTestSupport.h"
 #include "tools/PropertySheets.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom::test {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ComPtr.h"
 #include "namespace/ObjectCount.h"
 #include "tests/namespace/ShellTestSupport.h"

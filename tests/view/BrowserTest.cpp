@@ -11,14 +11,14 @@
 #include <cstdint>
 
 #include "namespace/CatalogFolder.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ObjectCount.h"
 #include "namespace/ProcessObjects.h"
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/support/WinTestSupport.h"
 #include "tests/view/ViewData.h"
 #include "tests/view/ViewTestSupport.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom::test {
 namespace {

@@ -13,10 +13,10 @@
 #include <cstring>
 
 #include "core/PathUtil.h"
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ComPtr.h"
 #include "namespace/ProcessObjects.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "tests/core/CatalogBuilder.h"
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/view/MenuTestSupport.h"

@@ -7,7 +7,7 @@
 #include "core/CatalogReader.h"
 #include "namespace/ProcessObjects.h"
 #include "tests/core/CatalogBuilder.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom::test {
 namespace {

@@ -18,7 +18,7 @@
 #include "tests/view/MenuTestSupport.h"
 #include "tests/view/ViewData.h"
 #include "tests/view/ViewTestSupport.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom::test {
 namespace {

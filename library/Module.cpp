@@ -6,7 +6,7 @@
 #include "namespace/ClassFactory.h"
 #include "namespace/ObjectCount.h"
 #include "namespace/ProcessObjects.h"
-#include "namespace/Registration.h"
+#include "library/Registration.h"
 #include "namespace/ServerClasses.h"
 #include "tools/PropertySheets.h"
 #include "tools/Searcher.h"

@@ -1,4 +1,4 @@
-#include "namespace/Registration.h"
+#include "library/Registration.h"
 
 #include <olectl.h>
 #include <shlobj.h>
@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "namespace/ComResult.h"
 #include "namespace/ModulePath.h"
-#include "namespace/RegKey.h"
+#include "settings/RegKey.h"
 #include "resources/CataloomResource.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom {
 

@@ -1,13 +1,13 @@
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>
 
-#include "namespace/ClassIds.h"
+#include "settings/ClassIds.h"
 #include "core/PathUtil.h"
-#include "namespace/RegKey.h"
+#include "settings/RegKey.h"
 #include "platform/win32/ShellFolderPath.h"
 
 namespace cataloom {

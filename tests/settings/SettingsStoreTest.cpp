@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "tests/support/WinTestSupport.h"
-#include "tools/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom {
 namespace {

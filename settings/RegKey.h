@@ -13,9 +13,10 @@ public:
     RegKey(const RegKey&) = delete;
     RegKey& operator=(const RegKey&) = delete;
 
-    // Both close any key already open first; KEY_ALL_ACCESS.
+    // Both close any key already open first; KEY_ALL_ACCESS unless asked
+    // for less (keys of the machine's own part open only for reading).
     bool Create(HKEY root, const char* subkey) noexcept;
-    bool Open(HKEY root, const char* subkey) noexcept;
+    bool Open(HKEY root, const char* subkey, REGSAM access = KEY_ALL_ACCESS) noexcept;
     // True when a key was open.
     bool Close() noexcept;
     bool IsOpen() const noexcept { return key_ != nullptr; }

@@ -1,4 +1,4 @@
-#include "namespace/RegKey.h"
+#include "settings/RegKey.h"
 
 #include <cstring>
 
@@ -18,10 +18,10 @@ bool RegKey::Create(HKEY root, const char* subkey) noexcept {
     return true;
 }
 
-bool RegKey::Open(HKEY root, const char* subkey) noexcept {
+bool RegKey::Open(HKEY root, const char* subkey, REGSAM access) noexcept {
     Close();
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, subkey, 0, access, &key) != ERROR_SUCCESS) return false;
     key_ = key;
     return true;
 }

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "namespace/ModulePath.h"
-#include "namespace/RegKey.h"
+#include "settings/RegKey.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace cataloom {
