@@ -19,6 +19,17 @@ std::wstring NamespaceRoot() {
     return std::wstring(name, name + lstrlenA(name));
 }
 
+// A parsing name as given, or below the namespace root when it starts with
+// neither "::" nor a drive.
+std::wstring FullName(std::wstring place) {
+    const bool full = place.compare(0, 2, L"::") == 0 || (place.size() >= 2 && place[1] == L':');
+    if (full) return place;
+    std::wstring result = NamespaceRoot();
+    while (!place.empty() && place.front() == L'\\') place.erase(0, 1);
+    if (!place.empty()) result += L"\\" + place;
+    return result;
+}
+
 }  // namespace
 
 BrowserCommandLine BrowserCommandLine::Parse(const wchar_t* commandLine) {
@@ -31,20 +42,13 @@ BrowserCommandLine BrowserCommandLine::Parse(const wchar_t* commandLine) {
         if (StartsWithNoCase(argument, L"/likewine")) {
             result.likeWine = true;
         } else if (StartsWithNoCase(argument, L"/select,")) {
-            result.select = argument.substr(8);
+            result.select = FullName(argument.substr(8));
         } else {
             place = argument;
         }
     }
     LocalFree(arguments);
-    const bool full = place.compare(0, 2, L"::") == 0 || (place.size() >= 2 && place[1] == L':');
-    if (full) {
-        result.place = place;
-    } else {
-        result.place = NamespaceRoot();
-        while (!place.empty() && place.front() == L'\\') place.erase(0, 1);
-        if (!place.empty()) result.place += L"\\" + place;
-    }
+    result.place = FullName(std::move(place));
     return result;
 }
 

@@ -39,13 +39,31 @@ TaskMemory<ITEMIDLIST> ParseFromDesktop(const wchar_t* name) {
     return TaskMemory<ITEMIDLIST>(place);
 }
 
-std::wstring ParsingName(PCIDLIST_ABSOLUTE place) {
+std::wstring NamespaceRoot() { return std::wstring(kFolderParsingName, kFolderParsingName + sizeof kFolderParsingName - 1); }
+
+// A place as the shell's address bar shows it ("Cataloom\サンプル", "C:\data").
+std::wstring AddressName(PCIDLIST_ABSOLUTE place) {
     ComPtr<IShellFolder> desktop = Desktop();
     STRRET name = {};
     wchar_t text[1024] = {};
-    if (desktop && SUCCEEDED(desktop->GetDisplayNameOf(place, SHGDN_FORPARSING, &name)))
+    if (desktop && SUCCEEDED(desktop->GetDisplayNameOf(place, SHGDN_FORPARSING | SHGDN_FORADDRESSBAR, &name)))
         StrRetToBufW(&name, place, text, 1024);
     return text;
+}
+
+// The parsing name of what is typed into the address line: the address
+// form of a namespace place starts with the root's address name, which
+// stands for the root's parsing name; anything else is a parsing name.
+std::wstring TypedParsingName(const wchar_t* typed) {
+    const std::wstring text = typed;
+    TaskMemory<ITEMIDLIST> root = ParseFromDesktop(NamespaceRoot().c_str());
+    const std::wstring shown = root != nullptr ? AddressName(root.Get()) : std::wstring();
+    const int length = static_cast<int>(shown.size());
+    if (shown.empty() || text.size() < shown.size() ||
+        CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, text.c_str(), length, shown.c_str(), length) != CSTR_EQUAL ||
+        (text.size() > shown.size() && text[shown.size()] != L'\\'))
+        return text;
+    return NamespaceRoot() + text.substr(shown.size());
 }
 
 // The place's own name, as the folder holding it shows it.
@@ -221,21 +239,22 @@ STDMETHODIMP BrowserFrame::SetToolbarItems(LPTBBUTTONSB, UINT, UINT) noexcept { 
 
 HRESULT BrowserFrame::OpenParsingName(const wchar_t* name) noexcept {
     if (name == nullptr) return E_POINTER;
-    TaskMemory<ITEMIDLIST> place = ParseFromDesktop(name);
+    TaskMemory<ITEMIDLIST> place = ParseFromDesktop(TypedParsingName(name).c_str());
     if (place == nullptr) return E_INVALIDARG;
     return Navigate(place.Get(), true);
 }
 
-HRESULT BrowserFrame::SelectItem(const wchar_t* name) noexcept {
+HRESULT BrowserFrame::ShowItem(const wchar_t* name) noexcept {
     if (name == nullptr) return E_POINTER;
-    if (!folder_ || !view_) return E_FAIL;
-    std::wstring copy = name;
-    PIDLIST_RELATIVE item = nullptr;
-    HRESULT hr = folder_->ParseDisplayName(window_, nullptr, &copy[0], nullptr, &item, nullptr);
+    TaskMemory<ITEMIDLIST> item = ParseFromDesktop(name);
+    if (item == nullptr || ILIsEmpty(item.Get())) return E_INVALIDARG;
+    TaskMemory<ITEMIDLIST> holder(ILClone(item.Get()));
+    if (holder == nullptr) return E_OUTOFMEMORY;
+    ILRemoveLastID(holder.Get());
+    HRESULT hr = Navigate(holder.Get(), true);
     if (FAILED(hr)) return hr;
-    TaskMemory<ITEMIDLIST> owned(item);
-    if (!ILIsChild(item)) return E_INVALIDARG;  // an item of this folder, not deeper
-    return view_->SelectItem(reinterpret_cast<PCUITEMID_CHILD>(item),
+    if (!view_) return E_FAIL;
+    return view_->SelectItem(ILFindLastID(item.Get()),
                              SVSI_SELECT | SVSI_FOCUSED | SVSI_ENSUREVISIBLE | SVSI_DESELECTOTHERS);
 }
 
@@ -307,7 +326,7 @@ void BrowserFrame::CloseView() noexcept {
 }
 
 void BrowserFrame::ShowLocation() {
-    SetWindowTextW(address_, ParsingName(location_.Get()).c_str());
+    SetWindowTextW(address_, AddressName(location_.Get()).c_str());
     std::wstring title = PlaceName(location_.Get()) + L" - " + LoadText(instance_, IDS_BROWSER_TITLE);
     SetWindowTextW(window_, title.c_str());
     EnableWindow(back_, !history_.Empty());
@@ -420,8 +439,7 @@ bool BrowserFrame::CreateControls() {
     HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     for (HWND control : {back_, up_, address_}) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
     SetWindowSubclass(address_, AddressProcedure, 1, reinterpret_cast<DWORD_PTR>(this));
-    TaskMemory<ITEMIDLIST> root = ParseFromDesktop(std::wstring(kFolderParsingName, kFolderParsingName +
-                                                                 sizeof kFolderParsingName - 1).c_str());
+    TaskMemory<ITEMIDLIST> root = ParseFromDesktop(NamespaceRoot().c_str());
     if (root == nullptr) return false;
     const bool created = tree_.Create(window_, kTreeId, root.Get(), [this](PCIDLIST_ABSOLUTE place) {
         // Opened after the tree's notification: the old view goes on the way.

@@ -60,11 +60,12 @@ public:
     STDMETHODIMP OnViewWindowActive(IShellView* view) noexcept override;
     STDMETHODIMP SetToolbarItems(LPTBBUTTONSB buttons, UINT count, UINT flags) noexcept override;
 
-    // Opens a place given by its parsing name, remembering the current one.
+    // Opens a place given by its parsing name or its address form
+    // ("Cataloom\サンプル"), remembering the current one.
     HRESULT OpenParsingName(const wchar_t* name) noexcept;
-    // Selects (and focuses) the item of the current folder with this
-    // parsing name.
-    HRESULT SelectItem(const wchar_t* name) noexcept;
+    // Opens the folder holding the item with this full parsing name and
+    // selects (and focuses) the item there.
+    HRESULT ShowItem(const wchar_t* name) noexcept;
     HRESULT Back() noexcept;
     HRESULT Up() noexcept;
     // Gives a key to the view, then to the browser's own keys; true when one

@@ -23,18 +23,20 @@ int Run(HINSTANCE instance) {
     BrowserFrame* frame = BrowserFrame::Create(options, instance);
     if (frame == nullptr) return 1;
     *holder.Put() = frame;
-    if (FAILED(frame->OpenParsingName(commandLine.place.c_str()))) {
+    const std::wstring& opened = commandLine.select.empty() ? commandLine.place : commandLine.select;
+    const HRESULT shown = commandLine.select.empty() ? frame->OpenParsingName(opened.c_str())
+                                                     : frame->ShowItem(opened.c_str());
+    if (FAILED(shown)) {
         wchar_t format[256];
         wchar_t caption[64];
         LoadStringW(instance, IDS_CANNOT_OPEN, format, 256);
         LoadStringW(instance, IDS_BROWSER_TITLE, caption, 64);
         std::wstring text(format);
-        text.replace(text.find(L"%s"), 2, commandLine.place);
+        text.replace(text.find(L"%s"), 2, opened);
         MessageBoxW(frame->Window(), text.c_str(), caption, MB_OK | MB_ICONWARNING);
         frame->Close();
         return 2;
     }
-    if (!commandLine.select.empty()) frame->SelectItem(commandLine.select.c_str());
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (frame->TranslateKey(&message)) continue;

@@ -1,7 +1,7 @@
 // view-snapshot.exe: shows one place of the namespace for a screenshot, in
 // the shell's explorer browser component or in our own browser:
 //
-//   view-snapshot.exe explorer|browser PLACE [/select,NAME]
+//   view-snapshot.exe explorer|browser PLACE|/select,ITEM
 //
 // PLACE as CataloomBrowser takes it.  Once the view's list is filled and
 // painted it prints "ready LEFT TOP RIGHT BOTTOM" (the window on the screen)
@@ -22,6 +22,7 @@
 #include "browser/FolderViewList.h"
 #include "core/TaskMemory.h"
 #include "namespace/ComPtr.h"
+#include "core/CommandLine.h"
 
 namespace {
 
@@ -50,13 +51,13 @@ int Run() {
     int count = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (arguments == nullptr || count < 2) {
-        std::fprintf(stderr, "usage: view-snapshot explorer|browser PLACE [/select,NAME]\n");
+        std::fprintf(stderr, "usage: view-snapshot explorer|browser PLACE|/select,ITEM\n");
         return 2;
     }
     const bool explorer = lstrcmpW(arguments[1], L"explorer") == 0;
     // The rest is CataloomBrowser's command line.
     std::wstring rest = L"view-snapshot";
-    for (int i = 2; i < count; ++i) rest += L" \"" + std::wstring(arguments[i]) + L"\"";
+    for (int i = 2; i < count; ++i) rest += L" " + QuoteArgument(arguments[i]);
     LocalFree(arguments);
     const BrowserCommandLine commandLine = BrowserCommandLine::Parse(rest.c_str());
 
@@ -67,11 +68,12 @@ int Run() {
         host = std::make_unique<ExplorerBrowserWindow>(L"Cataloom", 900, 600);
         ComPtr<IShellFolder> desktop;
         PIDLIST_RELATIVE place = nullptr;
-        std::wstring name = commandLine.place;
+        std::wstring name = commandLine.select.empty() ? commandLine.place : commandLine.select;
         if (FAILED(host->Initialized()) || FAILED(SHGetDesktopFolder(desktop.Put())) ||
             FAILED(desktop->ParseDisplayName(nullptr, nullptr, &name[0], nullptr, &place, nullptr)))
             return 1;
         TaskMemory<ITEMIDLIST> owned(place);
+        if (!commandLine.select.empty()) ILRemoveLastID(owned.Get());  // the component shows the item's folder
         if (FAILED(host->Browse(owned.Get()))) return 1;
         top = host->Window();
     } else {
@@ -82,8 +84,9 @@ int Run() {
         if (frame == nullptr) return 1;
         *frameHolder.Put() = frame;
         SetWindowPos(frame->Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
-        if (FAILED(frame->OpenParsingName(commandLine.place.c_str()))) return 1;
-        if (!commandLine.select.empty()) frame->SelectItem(commandLine.select.c_str());
+        const HRESULT shown = commandLine.select.empty() ? frame->OpenParsingName(commandLine.place.c_str())
+                                                         : frame->ShowItem(commandLine.select.c_str());
+        if (FAILED(shown)) return 1;
         top = frame->Window();
     }
     if (!WaitUntilPainted(top)) return 1;

@@ -29,6 +29,13 @@ bool CatalogFileName(const char* name, char* fileName) {
     return path::IsPlainName(fileName);
 }
 
+// The length of the catalogue name recorded for the typed `name`: the name
+// without a trailing ".vmf" (of any case), which belongs to the file.
+std::size_t RecordedNameLength(const char* name) {
+    const std::size_t length = std::strlen(name);
+    return IsCatalogFileName(name) ? length - (sizeof kExtension - 1) : length;
+}
+
 }  // namespace
 
 INT_PTR CreateCatalogDialog::Run(HWND owner) noexcept {
@@ -79,9 +86,9 @@ void CreateCatalogDialog::Accept(HWND window) {
     GetDlgItemTextA(window, IDC_CATALOG_NAME, name, sizeof name);
     char target[kMaxPath];
     if (!ChooseTarget(window, name, target)) return;
-    // The catalogue keeps the name as typed, dots and all.
+    // The catalogue keeps the name as typed, dots and all, but not the file's extension.
     std::memset(request_.header.name, 0, sizeof request_.header.name);
-    std::memcpy(request_.header.name, name, std::strlen(name));
+    std::memcpy(request_.header.name, name, RecordedNameLength(name));
     Capture(window, target);
     EndDialog(window, 1);
 }
@@ -89,8 +96,8 @@ void CreateCatalogDialog::Accept(HWND window) {
 bool CreateCatalogDialog::ChooseTarget(HWND window, const char* name, char* target) {
     char folder[kMaxPath];
     char fileName[kMaxPath];
-    bool fits = std::strlen(name) <= kMaxCatalogNameLength && path::IsValidName(name) &&
-                CatalogFileName(name, fileName);
+    bool fits = std::strlen(name) <= kMaxCatalogNameLength && RecordedNameLength(name) > 0 &&
+                path::IsValidName(name) && CatalogFileName(name, fileName);
     if (fits && request_.dataFolder[0] != '\0') {
         fits = text::CopyTruncated(folder, sizeof folder, request_.dataFolder) == std::strlen(request_.dataFolder);
     } else if (fits) {

@@ -1,9 +1,10 @@
 #include "cli/Commands.h"
 #include "cli/DataText.h"
+#include "cli/HtmlPage.h"
 #include "cli/Output.h"
+#include "cli/PageData.h"
 #include "cli/Terminal.h"
 #include "core/CatalogWalker.h"
-#include "core/ExactNames.h"
 #include "core/CatalogPath.h"
 #include "core/PathUtil.h"
 #include "core/StoredName.h"
@@ -11,11 +12,40 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace cataloom::cli {
 namespace {
 
-enum class Format { kCsv, kJson, kEfu };
+enum class Format { kCsv, kJson, kEfu, kHtml };
+
+// The catalogue's name, which the header need not terminate.
+std::string RootName(const CatalogHeader& header) {
+    char name[kMaxCatalogNameLength + 1];
+    text::CopyTruncated(name, sizeof(name), header.name);
+    return name;
+}
+
+// What an export writes, told of the walk's folders, catalogues and
+// entries: rows of a data format, or the web page.
+class ExportWriter {
+public:
+    virtual ~ExportWriter() = default;
+    virtual void Folder(const char* /*path*/, const char* /*name*/) {}
+    // `path` is the catalogue's file, `name` its file name, `file` the file as
+    // the export names it (code page 932), `shownName` the catalogue's name as
+    // people see it (UTF-8, its exact name where it has one).
+    virtual void Catalog(const char* path, const char* name, const std::string& file, const CatalogHeader& header,
+                         const std::string& shownName) = 0;
+    // False for an entry the writer cannot write.  `shown` is its path below
+    // the root with every name as people see it (exact names where the
+    // catalogue keeps them), joined by "/" (core/CatalogWalker.h ShownBelow).
+    virtual bool Entry(const char* inner, std::size_t length, const std::string& shown,
+                       const std::uint8_t* entry) = 0;
+    virtual void EnteringDirectory() {}
+    // Writes what is left; false if that failed.
+    virtual bool End() = 0;
+};
 
 // How the rows of one catalogue begin: its name and file, already quoted
 // for the format, so each row only adds what is its own.
@@ -25,19 +55,32 @@ struct CatalogLabel {
 
 // Writes the rows of one format: CSV and the file-list format end their
 // lines in CR LF (RFC 4180), JSON is one array with an object per line.
-class RowWriter {
+class RowWriter : public ExportWriter {
 public:
-    RowWriter(Format format, bool rawCells, Output& output) : format_(format), raw_(rawCells), output_(output) {}
-
-    void Begin() {
+    RowWriter(Format format, bool rawCells, Output& output) : format_(format), raw_(rawCells), output_(output) {
         switch (format_) {
         case Format::kCsv: output_.Write("catalogue,catalogue_file,path,type,size,created,modified,attributes\r\n"); break;
         case Format::kJson: output_.Write("["); break;
         case Format::kEfu: output_.Write("Filename,Size,Date Modified,Date Created,Attributes\r\n"); break;
+        case Format::kHtml: break;
         }
     }
 
-    // `utf8Name`: the catalogue's name as shown (core/ExactNames.h ShownName).
+    void Catalog(const char*, const char*, const std::string& file, const CatalogHeader&,
+                 const std::string& shownName) override {
+        label_ = Label(shownName, file);
+    }
+
+    bool Entry(const char*, std::size_t, const std::string& shown, const std::uint8_t* entry) override {
+        return Row(label_, shown, entry);
+    }
+
+    bool End() override {
+        if (format_ == Format::kJson) output_.Write(rows_ == 0 ? "]\n" : "\n]\n");
+        return true;
+    }
+
+private:
     CatalogLabel Label(const std::string& utf8Name, const std::string& file) const {
         CatalogLabel label;
         switch (format_) {
@@ -55,6 +98,7 @@ public:
             label.prefix += ",\"path\":";
             break;
         case Format::kEfu:
+        case Format::kHtml:
             // The opening quote of the Filename field and the catalogue's
             // file, quotes doubled; the row adds the path inside it.
             AppendCsvText(label.prefix, DataPath(file.c_str(), '\\'), raw_, true);
@@ -64,10 +108,8 @@ public:
         return label;
     }
 
-    // `below`: the entry's path below the root, its names as shown, joined
-    // by "/" (which no name holds).  False for a row the format cannot write
-    // unambiguously: the file-list format joins names with backslashes,
-    // which a visible form holds too.
+    // False for a row the format cannot write unambiguously: the file-list
+    // format joins names with backslashes, which a visible form holds too.
     bool Row(const CatalogLabel& label, const std::string& below, const std::uint8_t* e) {
         if (format_ == Format::kEfu && below.find('\\') != std::string::npos) return false;
         row_ = label.prefix;
@@ -99,7 +141,8 @@ public:
             row_ += "}";
             output_.Write(rows_++ == 0 ? "\n" : ",\n");
             break;
-        case Format::kEfu: {
+        case Format::kEfu:
+        case Format::kHtml: {
             std::string joined = '\\' + below;
             std::replace(joined.begin(), joined.end(), '/', '\\');
             std::string field;
@@ -121,11 +164,6 @@ public:
         return true;
     }
 
-    void End() {
-        if (format_ == Format::kJson) output_.Write(rows_ == 0 ? "]\n" : "\n]\n");
-    }
-
-private:
     // The file-list format takes times as file times; 0 is unknown.
     void AppendFileTime(platform::FileTime time) {
         if (time != 0) AppendNumber(row_, time);
@@ -134,30 +172,50 @@ private:
     Format format_;
     bool raw_;
     Output& output_;
+    CatalogLabel label_;
     std::string row_;
     std::size_t rows_ = 0;
 };
 
-// The catalogue's name, which the header need not terminate.
-std::string RootName(const CatalogHeader& header) {
-    char name[kMaxCatalogNameLength + 1];
-    text::CopyTruncated(name, sizeof(name), header.name);
-    return name;
-}
+// Gathers the page's tables during the walk and writes the page at the end.
+class PageWriter : public ExportWriter {
+public:
+    PageWriter(Output& output, const std::string& folder)
+        : output_(output), data_(folder, folder.empty() ? "" : path::LastComponent(folder.c_str())) {}
+
+    void Folder(const char* path, const char* name) override { data_.Folder(path, name); }
+    // The page shows stored names in their visible form.
+    void Catalog(const char* path, const char* name, const std::string& file, const CatalogHeader& header,
+                 const std::string&) override {
+        data_.Catalog(path, name, DataPath(file.c_str()), header);
+    }
+    bool Entry(const char*, std::size_t length, const std::string&, const std::uint8_t* entry) override {
+        data_.Entry(length, entry);
+        return true;
+    }
+    void EnteringDirectory() override { data_.EnteringDirectory(); }
+    bool End() override { return WriteHtmlPage(data_, output_); }
+
+private:
+    Output& output_;
+    PageData data_;
+};
 
 // Rows of the entries a walk reaches; an entry left out (a name that holds a
 // path separator, or one the format cannot write) is named in a warning.
 class EntryRows : public WalkVisitor {
 public:
-    EntryRows(RowWriter& rows, CatalogLabel label) : rows_(rows), label_(std::move(label)) {}
+    explicit EntryRows(ExportWriter& writer) : writer_(writer) {}
 
     bool Stopped() override { return platform::console::Interrupted(); }
 
-    void Entry(const char* path, const char*, std::size_t, const std::uint8_t* entry) override {
-        std::string below = Walker()->ShownBelow();
-        if (!rows_.Row(label_, below, entry))
-            Skip(path, platform::console::Utf8ToTerminal(below),
-                 "the file-list format cannot write a damaged name");
+    void Folder(const char* path, const char* name) override { writer_.Folder(path, name); }
+
+    void Entering(const char*, const char*) override { writer_.EnteringDirectory(); }
+
+    void Entry(const char* path, const char* inner, std::size_t length, const std::uint8_t* entry) override {
+        if (!writer_.Entry(inner, length, Walker()->ShownBelow(), entry))
+            Skip(path, ShowCatalogPath(BelowCatalogRoot(inner) + 1), "the file-list format cannot write a damaged name");
     }
 
     void Unreachable(const char* path, const std::uint8_t* entry) override {
@@ -176,8 +234,7 @@ public:
     std::size_t Skipped() const { return skipped_; }
 
 protected:
-    RowWriter& rows_;
-    CatalogLabel label_;
+    ExportWriter& writer_;
 
 private:
     // `shown` is the entry's name or path, already made visible.
@@ -193,10 +250,10 @@ private:
 // damaged catalogues are skipped with a warning.
 class FolderExport : public EntryRows {
 public:
-    FolderExport(RowWriter& rows, CatalogReader& reader, const std::string& root)
-        : EntryRows(rows, {}), reader_(reader), rootLength_(root.size()) {}
+    FolderExport(ExportWriter& writer, CatalogReader& reader, const std::string& root)
+        : EntryRows(writer), reader_(reader), rootLength_(root.size()) {}
 
-    bool Catalog(const char* path, const char*, const CatalogHeader& header) override {
+    bool Catalog(const char* path, const char* file, const CatalogHeader& header) override {
         std::string name = RootName(header);
         if (!IsSoundCatalog(reader_, path, name.c_str())) {
             Damaged(path);
@@ -204,7 +261,7 @@ public:
         }
         std::string relative = path + std::min(rootLength_, std::strlen(path));
         while (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
-        label_ = rows_.Label(ShownName(reader_.Exact().Find(ExactKind::kCatalog, 0), name.c_str()), relative);
+        writer_.Catalog(path, file, relative, header, reader_.ShownCatalogName());
         return true;
     }
 
@@ -235,6 +292,7 @@ bool ParseOptions(const Arguments& args, ExportOptions& options) {
             if (std::strcmp(f, "csv") == 0) options.format = Format::kCsv;
             else if (std::strcmp(f, "json") == 0) options.format = Format::kJson;
             else if (std::strcmp(f, "efu") == 0) options.format = Format::kEfu;
+            else if (std::strcmp(f, "html") == 0) options.format = Format::kHtml;
             else return false;
         } else if (a[0] != '-' && options.source == nullptr) {
             options.source = a;
@@ -250,7 +308,7 @@ bool ParseOptions(const Arguments& args, ExportOptions& options) {
 int ExportCommand(const Arguments& args) {
     ExportOptions options;
     if (!ParseOptions(args, options)) {
-        Error("usage: cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu] [--raw-cells] [-o OUT|-]");
+        Error("usage: cataloom export FILE.vmf|DATAFOLDER [--format csv|json|efu|html] [--raw-cells] [-o OUT|-]");
         return kExitUsage;
     }
     std::string source = platform::console::ArgumentPath(options.source);
@@ -287,16 +345,18 @@ int ExportCommand(const Arguments& args) {
         Error("cannot write " + ShowPath(target));
         return kExitFailure;
     }
-    RowWriter rows(options.format, options.rawCells, output);
-    rows.Begin();
+    std::unique_ptr<ExportWriter> writer;
+    if (options.format == Format::kHtml) writer = std::make_unique<PageWriter>(output, folder ? source : "");
+    else writer = std::make_unique<RowWriter>(options.format, options.rawCells, output);
     bool complete = true;
     if (folder) {
-        FolderExport walk(rows, reader, source);
+        FolderExport walk(*writer, reader, source);
         CatalogWalker(reader, walk, CatalogWalker::kExportCapacity, CatalogWalker::FolderOrder::kByName)
             .Walk(source.c_str(), "");
         complete = walk.Skipped() == 0;
     } else {
-        EntryRows walk(rows, rows.Label(ShownName(reader.Exact().Find(ExactKind::kCatalog, 0), rootName.c_str()), source));
+        writer->Catalog(source.c_str(), path::LastComponent(source.c_str()), source, header, reader.ShownCatalogName());
+        EntryRows walk(*writer);
         CatalogWalker(reader, walk, CatalogWalker::kExportCapacity).Walk(source.c_str(), rootName.c_str());
         complete = walk.Skipped() == 0;
     }
@@ -304,8 +364,7 @@ int ExportCommand(const Arguments& args) {
         Error(target.empty() ? "export stopped" : "export stopped; nothing was written");
         return kExitFailure;
     }
-    rows.End();
-    if (!output.Finish()) {
+    if (!writer->End() || !output.Finish()) {
         Error("writing " + (target.empty() ? std::string("the export") : ShowPath(target)) + " failed");
         return kExitFailure;
     }

@@ -208,7 +208,10 @@ bool IsDotEntry(const char* name) {
     return name != nullptr && name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-bool IsInvalidNameChar(char c) { return c != '\0' && std::strchr("\"*/:;<>?\\|", c) != nullptr; }
+// Control characters are no part of a Windows file name either.
+bool IsInvalidNameChar(char c) {
+    return c != '\0' && (static_cast<unsigned char>(c) < 0x20 || std::strchr("\"*/:;<>?\\|", c) != nullptr);
+}
 
 bool IsValidName(const char* name) {
     if (IsEmpty(name)) return false;

@@ -164,6 +164,7 @@ int CatalogFolder::FileSystemPath(const ItemId* item, char* buffer, std::size_t 
     if (buffer == nullptr || capacity == 0) return -1;
     int length = 0;
     if (IsTop()) {
+        if (name_[0] == '\0') return -1;  // no usable data folder
         length = CopyName(buffer, capacity, name_);
     } else {
         length = parent_->FileSystemPath(nullptr, buffer, capacity);
@@ -228,7 +229,13 @@ STDMETHODIMP CatalogFolder::Initialize(PCIDLIST_ABSOLUTE list) noexcept {
         topIsCatalogue_ = true;
         return S_OK;
     }
-    if (ProcessObjects::Settings().GetEffectiveDataRoot(name_, sizeof name_) == 0) return E_FAIL;
+    SettingsStore::DataRootProblem problem = SettingsStore::DataRootProblem::kNone;
+    if (ProcessObjects::Settings().GetEffectiveDataRoot(name_, sizeof name_, &problem) == 0) {
+        // An unusable setting names no folder: none is used in its place, the
+        // folder lists nothing and its view says why.
+        name_[0] = '\0';
+        return problem != SettingsStore::DataRootProblem::kNone ? S_OK : E_FAIL;
+    }
     CreateDirectoryA(name_, nullptr);  // an existing folder is fine
     return S_OK;
 }
@@ -583,7 +590,8 @@ HRESULT CatalogFolder::Rename(const ItemId* item, const char* newName, ItemId** 
     }
     char oldPath[kMaxPath];
     char newPath[kMaxPath];
-    if (FileSystemPath(item, oldPath, sizeof oldPath) < 0) return E_FAIL;
+    // Not through a link: the new path is a plain name in the same folder.
+    CATALOOM_RETURN_IF_FAILED(FolderOperations(*this).ContainedPath(item, oldPath));
     int length = FileSystemPath(nullptr, newPath, sizeof newPath);
     if (AppendItemName(newPath, length, sizeof newPath, newName) < 0) return E_FAIL;
     // A new spelling of the same name is the same folder, not another one.

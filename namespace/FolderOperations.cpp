@@ -12,9 +12,11 @@
 #include "core/TaskMemory.h"
 #include "namespace/CatalogFolder.h"
 #include "namespace/ComResult.h"
+#include "namespace/ContainedPath.h"
 #include "namespace/ProcessObjects.h"
 #include "namespace/ShellUtil.h"
 #include "namespace/ViewList.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom {
 namespace {
@@ -24,9 +26,17 @@ constexpr UINT kNumberedCategoryText = 41;     // "新しいカテゴリ(%d)"
 
 }  // namespace
 
+HRESULT FolderOperations::ContainedPath(const ItemId* item, char* path) const noexcept {
+    char dataRoot[kMaxPath];
+    if (!folder_.IsFileSystemLevel() || folder_.FileSystemPath(item, path, kMaxPath) < 0 ||
+        ProcessObjects::Settings().GetEffectiveDataRoot(dataRoot, sizeof dataRoot) == 0)
+        return E_FAIL;
+    if (IsContainedPath(dataRoot, path)) return S_OK;
+    return path::Exists(path) ? E_ACCESSDENIED : E_FAIL;
+}
+
 bool FolderOperations::PathOf(const char* name, char* path) const noexcept {
-    if (!folder_.IsFileSystemLevel() || folder_.FileSystemPath(nullptr, path, kMaxPath) < 0) return false;
-    return path::Append(path, name);
+    return SUCCEEDED(ContainedPath(nullptr, path)) && path::Append(path, name);
 }
 
 HRESULT FolderOperations::NewCategoryName(char* buffer, std::size_t capacity) noexcept {
@@ -88,8 +98,7 @@ HRESULT FolderOperations::DeleteItems(const ItemId* const* items, UINT count) no
             std::uint16_t kind = ItemIdFactory::Kind(items[i]);
             if (kind != kKindCategory && kind != kKindMedia) return E_INVALIDARG;
             char path[kMaxPath];
-            if (!folder_.IsFileSystemLevel() || folder_.FileSystemPath(items[i], path, sizeof path) < 0)
-                return E_FAIL;
+            CATALOOM_RETURN_IF_FAILED(ContainedPath(items[i], path));
             paths.insert(paths.end(), path, path + std::strlen(path) + 1);
         }
         paths.push_back('\0');

@@ -1,6 +1,7 @@
 // The changes a folder of the data folder makes on disk: naming and creating
 // a category, deleting categories and catalogues to the Recycle Bin, and
-// refreshing items whose appearance changed.  Each ends by telling the shell
+// refreshing items whose appearance changed.  Nothing is done through a
+// link that leads out of the data folder.  Each ends by telling the shell
 // and then every open view of the folder.
 #pragma once
 
@@ -26,10 +27,15 @@ public:
     // Moves categories and catalogues to the Recycle Bin without asking.
     HRESULT DeleteItems(const ItemId* const* items, UINT count) noexcept;
     HRESULT RefreshItems(const ItemId* const* items, UINT count) noexcept;
+    // The path of `item` (the folder itself for null) in `path` (kMaxPath
+    // bytes).  E_ACCESSDENIED for an existing path that is not reached
+    // inside the data folder without a link (IsContainedPath); E_FAIL when
+    // there is no such path.
+    HRESULT ContainedPath(const ItemId* item, char* path) const noexcept;
 
 private:
-    // The path of the folder joined with `name`; false when it does not fit
-    // or the folder is not one of the data folder's.
+    // The path of the folder joined with `name`; false where ContainedPath
+    // fails for the folder or when it does not fit.
     bool PathOf(const char* name, char* path) const noexcept;
 
     CatalogFolder& folder_;

@@ -29,7 +29,8 @@ ItemEnumerator::ItemEnumerator(SHCONTF flags, const char* fileSystemPath, const 
 }
 
 bool ItemEnumerator::ListFolder(const char* path) {
-    if (!path::Exists(path)) return false;
+    // Not a file search for the folder itself: that finds no drive root ("Q:\\").
+    if (!path::IsDirectory(path)) return false;
     char pattern[kMaxPath];
     if (!path::Combine(pattern, path, "*.*")) return false;
     platform::DirectorySearch search(pattern);

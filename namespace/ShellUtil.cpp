@@ -1,10 +1,15 @@
 #include "namespace/ShellUtil.h"
 
+#include <shlwapi.h>
+
 #include <cstring>
 
 #include "core/PathUtil.h"
+#include "core/TaskMemory.h"
+#include "namespace/ComPtr.h"
 #include "namespace/ProcessObjects.h"
 #include "resources/CataloomResource.h"
+#include "settings/SettingsStore.h"
 
 namespace cataloom {
 
@@ -25,6 +30,21 @@ std::wstring AnsiToWide(const char* text) {
     MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], length);
     wide.pop_back();  // the terminator the call wrote
     return wide;
+}
+
+std::wstring ItemDisplayName(PCIDLIST_ABSOLUTE list, SHGDNF flags) {
+    // Asked of the item's own folder: Wine's desktop cuts the names of
+    // deeper items at MAX_PATH characters, and a name cut short names
+    // another item.
+    ComPtr<IShellFolder> parent;
+    PCUITEMID_CHILD last = nullptr;
+    STRRET name = {};
+    wchar_t* text = nullptr;
+    if (list == nullptr || FAILED(SHBindToParent(list, IID_IShellFolder, parent.PutVoid(), &last)) ||
+        FAILED(parent->GetDisplayNameOf(last, flags, &name)) || FAILED(StrRetToStrW(&name, last, &text)))
+        return std::wstring();
+    TaskMemory<wchar_t> owned(text);
+    return std::wstring(owned.Get());
 }
 
 HRESULT MakeStrRet(const char* text, STRRET* out) noexcept {
@@ -86,5 +106,19 @@ void NotifyShellIdList(LONG event, const ItemId* first, const ItemId* second) no
 void NotifyShellPath(LONG event, const char* path) noexcept { SHChangeNotify(event, SHCNF_PATHA, path, nullptr); }
 
 void FlushShellNotifications() noexcept { SHChangeNotify(0, SHCNF_FLUSH, nullptr, nullptr); }
+
+UINT DataRootSettingProblem() noexcept {
+    char dataRoot[kMaxPath];
+    SettingsStore::DataRootProblem problem = SettingsStore::DataRootProblem::kNone;
+    ProcessObjects::Settings().GetEffectiveDataRoot(dataRoot, sizeof dataRoot, &problem);
+    switch (problem) {
+    case SettingsStore::DataRootProblem::kNotFull:
+        return IDS_SETTING_NOT_FULL;
+    case SettingsStore::DataRootProblem::kTooLong:
+        return IDS_SETTING_TOO_LONG;
+    default:
+        return 0;
+    }
+}
 
 }  // namespace cataloom

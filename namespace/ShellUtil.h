@@ -22,6 +22,9 @@ inline PIDLIST_RELATIVE AsIdList(ItemId* list) noexcept { return reinterpret_cas
 bool WideToAnsi(const wchar_t* text, char* buffer, std::size_t capacity) noexcept;
 // Converts ANSI code page text into UTF-16.
 std::wstring AnsiToWide(const char* text);
+// The name (SHGDN_* `flags`) of the item an absolute identifier list names,
+// as the folder holding it gives it; empty when it gives none.
+std::wstring ItemDisplayName(PCIDLIST_ABSOLUTE list, SHGDNF flags);
 // A STRRET_WSTR holding `text` converted from the ANSI code page, allocated
 // with the task allocator.
 HRESULT MakeStrRet(const char* text, STRRET* out) noexcept;
@@ -37,6 +40,10 @@ bool LoadResourceText(UINT id, char* buffer, int capacity) noexcept;
 int ShowLibraryMessage(HWND owner, const char* text, UINT style) noexcept;
 // The same with a text of the string table.
 int ShowLibraryMessage(HWND owner, UINT textId, UINT style) noexcept;
+
+// The message (a text of the string table) saying what is wrong with the
+// data folder setting, which then names no folder; 0 when it is usable.
+UINT DataRootSettingProblem() noexcept;
 
 // Change notifications; a batch of them ends with one flush.
 void NotifyShellIdList(LONG event, const ItemId* first, const ItemId* second = nullptr) noexcept;

@@ -56,6 +56,9 @@
 #define IDS_DATA_FOLDER_NOT_DIRECTORY 153
 #define IDS_DATA_FOLDER_NOT_FULL 154
 #define IDS_DATA_FOLDER_TOO_LONG 155
+/* The data folder setting as stored names no folder (view, search window). */
+#define IDS_SETTING_NOT_FULL 156
+#define IDS_SETTING_TOO_LONG 157
 
 /* Property pages: texts shared by the pages. */
 #define IDS_BAD_FILE_NAME 102

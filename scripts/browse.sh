@@ -7,7 +7,7 @@
 #
 #   scripts/browse.sh                                 the namespace root
 #   scripts/browse.sh 'サンプル\sample.vmf\ソフト'      a place inside it
-#   scripts/browse.sh /select,文書.vmf                 select an item
+#   scripts/browse.sh /select,文書.vmf                 an item selected in its folder
 #   scripts/browse.sh /likewine                       refuse what Wine's browser refuses
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

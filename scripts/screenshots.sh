@@ -27,7 +27,7 @@ wine regsvr32 /s "$(winepath -w "$dll")" </dev/null >/dev/null 2>&1 || { echo "r
 wine reg add 'HKCU\Software\Quillmoor\Cataloom' /v DataRoot /t REG_SZ /d "$(winepath -w "$data/DataRoot")" /f \
   </dev/null >/dev/null 2>&1
 
-# shoot NAME HOST PLACE [/select,ITEM]: the helper shows the place and says
+# shoot NAME HOST PLACE|/select,ITEM: the helper shows the place and says
 # where its window is once it is painted; the picture is taken before it
 # is told to close.
 shoot() {
@@ -49,5 +49,5 @@ shoot explorer-data-folder explorer ""
 shoot explorer-category explorer 'サンプル'
 shoot explorer-directory explorer 'サンプル\sample.vmf\ソフト'
 shoot browser-data-folder browser ""
-shoot browser-category browser 'サンプル' /select,sample.vmf
-shoot browser-directory browser 'サンプル\sample.vmf\ソフト' /select,setup.exe
+shoot browser-category browser '/select,サンプル\sample.vmf'
+shoot browser-directory browser '/select,サンプル\sample.vmf\ソフト\setup.exe'

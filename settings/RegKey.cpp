@@ -60,6 +60,11 @@ bool RegKey::ReadString(const char* name, char* buffer, DWORD size) const noexce
     return true;
 }
 
+DWORD RegKey::StringSize(const char* name) const noexcept {
+    DWORD size = 0;
+    return Read(name, REG_SZ, nullptr, size) ? size : 0;
+}
+
 bool RegKey::ReadBinary(const char* name, void* buffer, DWORD& size) const noexcept {
     return Read(name, REG_BINARY, buffer, size);
 }

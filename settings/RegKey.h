@@ -26,6 +26,8 @@ public:
     bool ReadDword(const char* name, DWORD& out) const noexcept;
     // `size` is the buffer size in bytes.  A string that does not fit fails.
     bool ReadString(const char* name, char* buffer, DWORD size) const noexcept;
+    // The size in bytes of a string value as stored; 0 when there is none.
+    DWORD StringSize(const char* name) const noexcept;
     // `size` in: buffer size; out: bytes stored.
     bool ReadBinary(const char* name, void* buffer, DWORD& size) const noexcept;
 

@@ -42,13 +42,34 @@ std::size_t SettingsStore::GetDataRoot(char* buffer, std::size_t size) const noe
     return length;
 }
 
-std::size_t SettingsStore::GetEffectiveDataRoot(char* buffer, std::size_t size) const noexcept {
+SettingsStore::DataRootProblem SettingsStore::CheckDataRoot(const char* path) noexcept {
+    if (path == nullptr || std::strlen(path) >= MAX_PATH) return DataRootProblem::kTooLong;
+    // Relative to what?  The shell's current folder changes under it.
+    const bool drive = path::IsFullPath(path) && path[0] != '\\';
+    if (!path::IsFullPath(path) || (drive && path[2] != '\\' && path[2] != '\0')) return DataRootProblem::kNotFull;
+    return DataRootProblem::kNone;
+}
+
+std::size_t SettingsStore::GetEffectiveDataRoot(char* buffer, std::size_t size, DataRootProblem* problem) const noexcept {
+    if (problem != nullptr) *problem = DataRootProblem::kNone;
     if (buffer == nullptr || size == 0) return 0;
-    char path[MAX_PATH] = {};
-    if (GetDataRoot(path, sizeof path) == 0) {
+    char path[MAX_PATH + 1] = {};
+    RegKey key;
+    const DWORD stored = key.Open(HKEY_CURRENT_USER, kKeyPath) ? key.StringSize(kDataRoot) : 0;
+    // A value too long to read is still a value, not a missing one.
+    const std::size_t read = GetDataRoot(path, sizeof path);
+    const DataRootProblem found = read != 0               ? CheckDataRoot(path)
+                                  : stored >= MAX_PATH - 1 ? DataRootProblem::kTooLong
+                                                           : DataRootProblem::kNone;
+    if (found != DataRootProblem::kNone) {
+        if (problem != nullptr) *problem = found;
+        return 0;
+    }
+    if (path[0] == '\0') {
         if (!platform::SpecialFolderPath(CSIDL_APPDATA, path)) GetWindowsDirectoryA(path, sizeof path);
         if (!path::Append(path, "Cataloom")) return 0;
     }
+    if (path::IsRoot(path)) path::AddBackslash(path);  // "Q:" is the root "Q:\"
     // "C:\" stays a root; "C:\data\" becomes "C:\data".
     if (!path::IsRoot(path)) path::RemoveBackslash(path);
     const std::size_t length = std::strlen(path);

@@ -29,11 +29,18 @@ public:
     // path longer than the buffer reads as missing too.
     std::size_t GetDataRoot(char* buffer, std::size_t size) const noexcept;
     void SetDataRoot(const char* path) noexcept;
+    // What keeps a `DataRoot` value from naming a data folder: a path that
+    // depends on a current folder ("data", "\data", "C:data"), or one longer
+    // than 259 bytes.  A drive alone ("Q:") names the drive's root.
+    enum class DataRootProblem { kNone, kNotFull, kTooLong };
+    static DataRootProblem CheckDataRoot(const char* path) noexcept;
     // The data folder every caller works in: `DataRoot` without a trailing
-    // backslash (a drive root keeps its own), or "<application data>\Cataloom"
-    // when the value is empty or missing.  Returns the length; 0 only when
-    // not even the fallback fits.  The folder itself may not exist yet.
-    std::size_t GetEffectiveDataRoot(char* buffer, std::size_t size) const noexcept;
+    // backslash (a drive root keeps its own, "Q:" reads as "Q:\"), or
+    // "<application data>\Cataloom" when the value is empty or missing.
+    // Returns the length; 0 when not even the fallback fits, or, with
+    // `problem` set, when the stored value is unusable: no other folder is
+    // used in its place.  The folder itself may not exist yet.
+    std::size_t GetEffectiveDataRoot(char* buffer, std::size_t size, DataRootProblem* problem = nullptr) const noexcept;
 
     COLORREF GetBgColor() const noexcept;
     void SetBgColor(COLORREF color) noexcept;

@@ -2,8 +2,10 @@
 
 #include <shellapi.h>
 
+#include <string>
+
+#include "core/CommandLine.h"
 #include "core/PathUtil.h"
-#include "settings/ClassIds.h"
 #include "namespace/ModulePath.h"
 #include "namespace/ProcessObjects.h"
 #include "namespace/ProgramLauncher.h"
@@ -14,7 +16,7 @@ namespace {
 
 constexpr char kBrowserProgram[] = "CataloomBrowser.exe";
 
-// Workaround: Wine's explorer (8.0) turns a "::{CLSID}\..." argument into a
+// Workaround: Wine's explorer (8.0) turns a "::{CLSID}\..." location into a
 // file path and cannot open a namespace location, so under Wine the item is
 // shown in our own browser when it is installed beside the library.  Wine
 // is recognised by the export its ntdll has and Windows' has not.
@@ -25,30 +27,23 @@ bool RunsOnWine() {
 
 }  // namespace
 
-LocationCommand MakeLocationCommand(const std::string& itemPath, const std::string& libraryFolder) {
-    const std::string full = std::string(kFolderParsingName) + "\\" + itemPath;
-    const std::string browser = libraryFolder + kBrowserProgram;
-    if (RunsOnWine() && path::Exists(browser.c_str())) {
-        // The name follows the last separator, which `full` always has.
-        const char* last = path::LastComponent(full.c_str());
-        const std::string name = last;
-        const std::string folder = full.substr(0, static_cast<std::size_t>(last - full.c_str()) - 1);
-        return {AnsiToWide(browser.c_str()), AnsiToWide(("\"" + folder + "\" \"/select," + name + "\"").c_str())};
-    }
-    return {L"explorer.exe", AnsiToWide(("/select,\"" + full + "\"").c_str())};
-}
-
-bool OpenItemLocation(HWND owner, const std::string& itemPath) noexcept {
+bool OpenItemLocation(HWND owner, PCIDLIST_ABSOLUTE item) noexcept {
     try {
         char folder[MAX_PATH];
         if (!GetModuleFolder(ProcessObjects::Instance(), folder, sizeof folder)) folder[0] = '\0';
-        const LocationCommand command = MakeLocationCommand(itemPath, folder);
+        const std::string browser = std::string(folder) + kBrowserProgram;
+        if (!RunsOnWine() || folder[0] == '\0' || !path::Exists(browser.c_str()))
+            return SUCCEEDED(OpenFolderSelecting(item));
+        const std::wstring name = ItemDisplayName(item, SHGDN_FORPARSING);
+        if (name.empty()) return false;
+        const std::wstring program = AnsiToWide(browser.c_str());
+        const std::wstring parameters = QuoteArgument(L"/select," + name);
         SHELLEXECUTEINFOW info = {};
         info.cbSize = sizeof info;
         info.hwnd = owner;
         info.lpVerb = L"open";
-        info.lpFile = command.program.c_str();
-        info.lpParameters = command.parameters.c_str();
+        info.lpFile = program.c_str();
+        info.lpParameters = parameters.c_str();
         info.nShow = SW_SHOWNORMAL;
         return LaunchProgram(&info);
     } catch (...) {

@@ -2,23 +2,16 @@
 #pragma once
 
 #include <windows.h>
-
-#include <string>
+#include <shlobj.h>
 
 namespace cataloom {
 
-// The program and parameters that show `itemPath` (a path below the
-// namespace root) selected in its folder: explorer.exe with
-// /select,"::{CLSID}\path"; where explorer cannot open a namespace location
-// (Wine), CataloomBrowser.exe from `libraryFolder` with the folder and
-// /select,NAME.
-struct LocationCommand {
-    std::wstring program;
-    std::wstring parameters;
-};
-LocationCommand MakeLocationCommand(const std::string& itemPath, const std::string& libraryFolder);
-
-// Starts that command through LaunchProgram, owned by `owner`.
-bool OpenItemLocation(HWND owner, const std::string& itemPath) noexcept;
+// Shows `item` (an absolute identifier list) selected in its folder: the
+// shell opens the list itself (no command line is built from the item's
+// names).  Where the shell's own window cannot show a namespace location
+// (Wine), CataloomBrowser.exe beside the library is started instead with the
+// item's parsing name as its one quoted /select, argument.  `owner` owns
+// what starts.
+bool OpenItemLocation(HWND owner, PCIDLIST_ABSOLUTE item) noexcept;
 
 }  // namespace cataloom

@@ -19,13 +19,6 @@ namespace {
 
 constexpr std::size_t kLongestPath = kMaxPath - 1;
 
-// A path that does not depend on a current directory: "X:\..." or
-// "\\server\share...".  "X:name" is relative to drive X's current folder.
-bool IsAbsolutePath(const char* path) {
-    if (!path::IsFullPath(path)) return false;
-    return path[0] == '\\' || path[2] == '\\';
-}
-
 COLORREF StoredColour(int id) {
     const SettingsStore& settings = ProcessObjects::Settings();
     return id == IDC_BG_COLOR ? settings.GetBgColor() : settings.GetTextColor();
@@ -51,6 +44,12 @@ BOOL OptionsPage::OnInit(HWND page) {
 INT_PTR OptionsPage::OnMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
+        // Typing marks the page changed; the text set when it opens does not
+        // (setting a text clears the edit's modified flag).
+        if (LOWORD(wParam) == IDC_DATA_FOLDER && HIWORD(wParam) == EN_CHANGE) {
+            if (SendDlgItemMessageA(page, IDC_DATA_FOLDER, EM_GETMODIFY, 0, 0) != 0) MarkChanged(page);
+            return TRUE;
+        }
         if (HIWORD(wParam) != BN_CLICKED) return FALSE;
         switch (LOWORD(wParam)) {
         case IDC_BROWSE_FOLDER:
@@ -114,19 +113,21 @@ bool OptionsPage::AcceptDataFolder(HWND page, const char* typed) noexcept {
         return false;
     }
     // A double-byte path of 259 characters is longer than 259 bytes.
-    if (std::strlen(typed) > kLongestPath) {
+    switch (SettingsStore::CheckDataRoot(typed)) {
+    case SettingsStore::DataRootProblem::kTooLong:
         ShowLibraryMessage(page, IDS_DATA_FOLDER_TOO_LONG, MB_OK | MB_ICONWARNING);
         return false;
-    }
-    // Relative to what?  The shell's current folder changes under it.
-    if (!IsAbsolutePath(typed)) {
+    case SettingsStore::DataRootProblem::kNotFull:
         ShowLibraryMessage(page, IDS_DATA_FOLDER_NOT_FULL, MB_OK | MB_ICONWARNING);
         return false;
+    case SettingsStore::DataRootProblem::kNone:
+        break;
     }
-    // "C:\data\" names the folder "C:\data"; a root keeps its backslash.
+    // "C:\data\" names the folder "C:\data"; a root keeps its backslash ("Q:" gets one).
     char folder[kMaxPath];
     text::CopyTruncated(folder, sizeof folder, typed);
-    if (!path::IsRoot(folder)) path::RemoveBackslash(folder);
+    if (path::IsRoot(folder)) path::AddBackslash(folder);
+    else path::RemoveBackslash(folder);
     std::uint32_t attributes = 0;
     if (!platform::GetAttributes(folder, attributes)) {
         if (ShowLibraryMessage(page, IDS_DATA_FOLDER_MISSING, MB_YESNOCANCEL | MB_ICONWARNING) != IDYES) return false;

@@ -230,6 +230,11 @@ void SearcherDialog::StopOrClose() {
 void SearcherDialog::Search() {
     rows_.clear();
     ListView_SetItemCountEx(List(), 0, 0);
+    // A setting that names no folder is not searched as if it were empty.
+    if (const UINT problem = DataRootSettingProblem()) {
+        ShowLibraryMessage(window_, problem, MB_OK | MB_ICONWARNING);
+        return;
+    }
     SearchRequest request;
     request.pattern = WindowText(GetDlgItem(window_, IDC_SEARCH_PATTERN)).substr(0, kPatternLimit);
     request.matchCase = IsDlgButtonChecked(window_, IDC_SEARCH_MATCH_CASE) == BST_CHECKED;
@@ -340,8 +345,9 @@ void SearcherDialog::OpenLocation() {
     HWND list = List();
     const int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED | LVNI_SELECTED);
     if (focused < 0 || static_cast<std::size_t>(focused) >= rows_.size()) return;
-    const std::string itemPath = ItemPath(rows_[static_cast<std::size_t>(focused)].List());
-    if (!itemPath.empty()) OpenItemLocation(window_, itemPath);
+    TaskMemory<ITEMIDLIST> item(ILCombine(rootList_.Get(), reinterpret_cast<PCUIDLIST_RELATIVE>(
+                                                              rows_[static_cast<std::size_t>(focused)].List())));
+    if (item != nullptr) OpenItemLocation(window_, item.Get());
 }
 
 LRESULT SearcherDialog::OnNotify(const NMHDR& header) {

@@ -38,6 +38,7 @@ enum : UINT {
     kStoreWidthsMessage,
     kBrowseMessage,
     kEditLabelMessage,  // wParam: the row
+    kSettingMessage,
 };
 
 constexpr SHCONTF kEnumerationFlags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN;
@@ -359,6 +360,9 @@ LRESULT FolderView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         statusPending_ = false;
         UpdateStatus();
         return 0;
+    case kSettingMessage:
+        if (const UINT problem = DataRootSettingProblem()) ShowLibraryMessage(window_, problem, MB_OK | MB_ICONWARNING);
+        return 0;
     case kStoreWidthsMessage:
         widthsPending_ = false;
         ViewColumns::Store(list_.Window(), Ids::KindOfLast(folder_->IdList()));
@@ -388,6 +392,10 @@ LRESULT FolderView::OnCreate() {
         Fill();
     }
     if (listing_ == Listing::kMedia) dropTarget_.Register(window_, list_, folder_);
+    // An unusable data folder setting lists nothing: the view says why once
+    // it is shown (not inside the browser's navigation).
+    if (folder_->IsTop() && folder_->IsFileSystemLevel() && DataRootSettingProblem() != 0)
+        PostMessageA(window_, kSettingMessage, 0, 0);
     return 0;
 }
 

@@ -10,6 +10,7 @@
 #include "core/MovePayload.h"
 #include "core/PathUtil.h"
 #include "namespace/CatalogAnnouncement.h"
+#include "namespace/ContainedPath.h"
 #include "namespace/ProcessObjects.h"
 #include "namespace/ShellUtil.h"
 #include "namespace/ViewList.h"
@@ -111,7 +112,8 @@ bool MoveRequest::Read(IDataObject* data) {
 }
 
 bool MoveRequest::Accept(const char* dataRoot, const char* path) {
-    if (!move_rules::IsInside(dataRoot, path)) return false;
+    // Strictly inside, and not through a link: the data folder itself never moves.
+    if (!move_rules::IsInside(dataRoot, path) || !IsContainedPath(dataRoot, path)) return false;
     if (!path::IsDirectory(path) && !IsCatalogueFile(path)) return false;
     sources_.emplace_back(path);
     return true;
@@ -120,16 +122,10 @@ bool MoveRequest::Accept(const char* dataRoot, const char* path) {
 bool MoveRequest::CanMoveInto(const char* destination) const {
     char dataRoot[kMaxPath];
     if (sources_.empty() || destination == nullptr || !EffectiveDataRoot(dataRoot)) return false;
-    char root[kMaxPath];
-    char target[kMaxPath];
-    std::strcpy(root, dataRoot);
-    if (text::CopyTruncated(target, sizeof target, destination) != std::strlen(destination)) return false;
-    path::RemoveBackslash(root);
-    path::RemoveBackslash(target);
-    const bool isRoot = platform::CompareNoCase(root, target) == 0;
-    if (!isRoot && !move_rules::IsInside(dataRoot, destination)) return false;
-    if (!path::IsDirectory(destination)) return false;
+    if (!IsContainedPath(dataRoot, destination) || !path::IsDirectory(destination)) return false;
     for (const std::string& source : sources_) {
+        // Checked again: a link may have been put in place since the drag began.
+        if (!IsContainedPath(dataRoot, source.c_str())) return false;
         if (!move_rules::ChangesPlace(source.c_str(), destination)) return false;
         // Wine's file operation replaces a file of the same name on a move
         // without asking: a catalogue there would be lost.

@@ -2,7 +2,8 @@
 // data object and checked before anything moves.  The block may come from
 // any process, so only category folders and catalogue files inside the data
 // folder are ever moved, and only into a folder of the data folder that is
-// not already theirs nor inside one of them.
+// not already theirs nor inside one of them; neither a source nor the
+// destination may be reached through a link (IsContainedPath).
 #pragma once
 
 #include <windows.h>

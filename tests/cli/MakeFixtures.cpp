@@ -1,10 +1,12 @@
 // Writes the catalogues the command-line checks need and the tool cannot
 // capture: one without a name (as from an unlabelled volume), the crafted
 // ones that once made `find` exhaust memory or run for ever, and ones with
-// fixed times and names that CSV and JSON must quote.
+// fixed times and names that CSV and JSON must quote; with --page, the
+// catalogues of the web page's checks.
 #include "tests/core/CatalogBuilder.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -63,12 +65,52 @@ bool WriteLong(const std::string& path) {
                                {level + "5", 4, {test::File(std::string(259, 'n'), 8)}}});
 }
 
+// Names that would run script or leave their text if a page took them as
+// markup, in a catalogue whose own name and file system text try the same;
+// a directory of such a name holds one more.
+bool WriteMarkupNames(const std::string& path) {
+    using namespace cataloom;
+    CatalogHeader header = test::MakeHeader("<i>cat</i>\"'");
+    std::strcpy(header.fileSystem, "<svg onload=x>");
+    return test::WriteCatalog(
+        path, header,
+        {{"", 0,
+          {test::Dir("<b>dir</b>"), test::File("<script>window.pwned=1</script>", 1),
+           test::File("\"><img src=x onerror=\"window.pwned=2\">", 2),
+           test::File("</script><script>window.pwned=3</script>", 3), test::File("javascript:window.pwned=4", 4),
+           test::File("' onmouseover='window.pwned=5", 5), test::File("ctl\x01\x1b[31mred\x7f", 6),
+           test::File("&lt;amp&amp;", 7), test::File("<!--", 8), test::File("]]>", 9)}},
+         {"<b>dir</b>", 0, {test::File("<style>*{display:none}</style>", 10)}}});
+}
+
+// 3,000 files in one directory, sizes and times in no order, for sorting
+// and for a list much longer than the window.
+bool WriteManyFiles(const std::string& path) {
+    using namespace cataloom;
+    CatalogHeader header = test::MakeHeader("long");
+    std::vector<EntryData> files;
+    for (unsigned i = 0; i < 3000; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof(name), "file%04u.%s", i, i % 3 == 0 ? "txt" : "dat");
+        files.push_back(Timed(name, (i * 7919u) % 3001u, 0, 0x01D9000000000000ULL + (i * 104729u % 3000u) * 10000000ULL,
+                              0x20));
+    }
+    return test::WriteCatalog(path, header, {{"", 0, {test::Dir("many")}}, {"many", 0, files}});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace cataloom;
+    // The web page's checks (tests/html) take catalogues of their own.
+    if (argc == 3 && std::strcmp(argv[1], "--page") == 0) {
+        const std::string folder = std::string(argv[2]) + "\\";
+        bool written = WriteMarkupNames(folder + "hostile-markup.vmf") && WriteManyFiles(folder + "long-list.vmf");
+        if (!written) std::fputs("cli_fixtures: cannot write the catalogues\n", stderr);
+        return written ? 0 : 1;
+    }
     if (argc != 2) {
-        std::fputs("usage: cli_fixtures FOLDER\n", stderr);
+        std::fputs("usage: cli_fixtures FOLDER | --page FOLDER\n", stderr);
         return 2;
     }
     const std::string folder = std::string(argv[1]) + "\\";

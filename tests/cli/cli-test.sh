@@ -229,10 +229,18 @@ run export-empty 0 empty.json "$tool" export empty --format json
 same export-empty empty.json empty.expected.json
 # Nothing is written for a damaged catalogue given alone: what -o names stays
 # as it was, and no temporary file is left beside it.
-printf 'keep' > out/kept.csv
-run export-damaged 1 damaged.csv "$tool" export crafted/loop.vmf -o out/kept.csv
-[ "$(cat out/kept.csv)" = keep ] && [ ! -s damaged.csv ] || { echo "FAIL export-damaged: output written"; failures=$((failures+1)); }
-complains export-damaged-message "cataloom: damaged catalogue, nothing exported: crafted/loop.vmf"
+for format in csv html; do
+  printf 'keep' > out/kept.csv
+  run export-damaged-$format 1 damaged.csv "$tool" export crafted/loop.vmf --format $format -o out/kept.csv
+  [ "$(cat out/kept.csv)" = keep ] && [ ! -s damaged.csv ] || { echo "FAIL export-damaged-$format: output written"; failures=$((failures+1)); }
+  complains export-damaged-message-$format "cataloom: damaged catalogue, nothing exported: crafted/loop.vmf"
+done
+# The page of a data folder with a damaged catalogue: written without it,
+# with the warning and a failing status.
+run export-folder-html 1 /dev/null "$tool" export exp --format html -o out/folder.html
+[ "$err" = "cataloom: warning: damaged catalogue skipped: exp/b/huge.vmf" ] || { echo "FAIL export-folder-html warning: $err"; failures=$((failures+1)); }
+grep -q '^<script id="data" type="application/octet-stream">[A-Za-z0-9+/=]*</script>$' out/folder.html ||
+  { echo "FAIL export-folder-html: no data element"; failures=$((failures+1)); }
 # An export never replaces a catalogue, nor goes where no file can be made.
 run export-over-catalogue 2 /dev/null "$tool" export exp/a/awkward.vmf -o exp/a/awkward.vmf
 cmp -s exp/a/awkward.vmf crafted/awkward.vmf || { echo "FAIL export-over-catalogue: catalogue changed"; failures=$((failures+1)); }

@@ -118,11 +118,14 @@ TEST(PathUtil, NamesAndNumbers) {
     EXPECT_FALSE(path::IsValidName(""));
     EXPECT_FALSE(path::IsValidName("a:b"));
     EXPECT_FALSE(path::IsValidName("a;b"));
+    EXPECT_FALSE(path::IsValidName("a\x01" "b"));
+    EXPECT_FALSE(path::IsValidName("\x1b[31m"));
+    EXPECT_FALSE(path::IsValidName("tab\t"));
     // The trail byte of "ソ" is not an invalid backslash.
     EXPECT_TRUE(path::IsValidName(SO "x"));
-    char name[kMaxPath] = "srv\\sh" SO "a|b";
+    char name[kMaxPath] = "srv\\sh" SO "a|b\x1f";
     path::ReplaceInvalidChars(name, '_');
-    EXPECT_STREQ(name, "srv_sh" SO "a_b");
+    EXPECT_STREQ(name, "srv_sh" SO "a_b_");
 
     EXPECT_EQ(text::ParseInt("-12x"), -12);
     EXPECT_EQ(text::ParseInt("-"), 0);

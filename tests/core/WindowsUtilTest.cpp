@@ -1,8 +1,10 @@
 // The Windows-only helpers, against the real menu and shell functions.
 #include "platform/win32/MenuItems.h"
 #include "platform/win32/ShellFolderPath.h"
+#include "core/CommandLine.h"
 
 #include <gtest/gtest.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <string>
@@ -65,6 +67,36 @@ TEST(SpecialFolder, ResolvesFileSystemFoldersOnly) {
     EXPECT_NE(GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES);
     char untouched[MAX_PATH] = "keep";
     EXPECT_FALSE(platform::SpecialFolderPath(CSIDL_DRIVES, untouched));  // "My Computer" has no path
+}
+
+// Every hostile argument, quoted and joined, reads back as itself, one
+// argument each, through the system's own command-line parser.
+TEST(CommandLine, QuotedArgumentsReadBackUnchanged) {
+    const std::vector<std::wstring> table = {
+        L"plain",
+        L"",
+        L"two words",
+        L"q\" C:\\evil.exe \"x",
+        L"y\" \"/select,z\" \"C:\\windows\\system32",
+        L"/select,name",
+        L"trailing\\",
+        L"trailing two\\\\",
+        L"slash before quote\\\"",
+        L"\\\\\"\"\\",
+        L"tab\there",
+        L"C:\\evil.exe",
+        L"::{82B07BC4-AD2A-4D64-9D02-731A84AC7151}\\ソフト\\a\"b\\",
+    };
+    std::wstring commandLine = L"program.exe";
+    for (const std::wstring& argument : table) commandLine += L" " + QuoteArgument(argument);
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(commandLine.c_str(), &count);
+    ASSERT_NE(arguments, nullptr);
+    std::vector<std::wstring> readBack(arguments + 1, arguments + count);
+    LocalFree(arguments);
+    EXPECT_EQ(readBack, table);
+    // The form itself: quotes escaped, backslashes doubled only before a quote.
+    EXPECT_EQ(QuoteArgument(L"a\\b\"c\\"), L"\"a\\b\\\"c\\\\\"");
 }
 
 }  // namespace

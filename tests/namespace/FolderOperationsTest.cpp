@@ -13,6 +13,7 @@
 #include "namespace/ProcessObjects.h"
 #include "namespace/ViewList.h"
 #include "tests/namespace/ShellTestSupport.h"
+#include "tests/support/WinTestSupport.h"
 
 namespace cataloom::test {
 namespace {
@@ -181,6 +182,38 @@ TEST_F(FolderOperationsTest, DeleteItemsSendsCategoriesAndCataloguesToTheRecycle
     const ItemId* missing[] = {Find(items, "書類").Id()};
     EXPECT_EQ(folder->DeleteItems(missing, 1), E_FAIL);  // already gone: nothing is sent
     EXPECT_EQ(rootView.calls.size(), 2u);
+}
+
+// A category that is a link to a folder outside the data folder: it is not
+// deleted, and nothing in it is deleted, renamed or created.
+TEST_F(FolderOperationsTest, NothingChangesThroughALinkOutOfTheDataFolder) {
+    TempTree outside;
+    outside.MakeDir("inner");
+    ASSERT_TRUE(CopyFileA(data.Path("disc.VMF").c_str(), outside.Path("victim.vmf").c_str(), TRUE));
+    UnixLink link(outside.Root(), data.Path("リンク"));
+    ASSERT_TRUE(link.Made());
+    ComPtr<IShellFolder> linked = OpenFolder("リンク");
+    ASSERT_TRUE(linked);
+    auto* linkedFolder = static_cast<CatalogFolder*>(linked.Get());
+    std::vector<IdList> inside = Enumerate(linked.Get());
+    const ItemId* victim[] = {Find(inside, "victim.vmf").Id()};
+    const ItemId* inner[] = {Find(inside, "inner").Id()};
+    EXPECT_EQ(linkedFolder->DeleteItems(victim, 1), E_ACCESSDENIED);
+    EXPECT_EQ(linkedFolder->DeleteItems(inner, 1), E_ACCESSDENIED);
+    EXPECT_EQ(linked->SetNameOf(nullptr, Find(inside, "inner").Child(), L"moved", SHGDN_NORMAL, nullptr),
+              E_ACCESSDENIED);
+    EXPECT_EQ(linkedFolder->CreateCategory("new", nullptr), E_FAIL);
+    const std::vector<IdList> top = Enumerate(root.Get());
+    const ItemId* theLink[] = {Find(top, "リンク").Id()};
+    EXPECT_EQ(folder->DeleteItems(theLink, 1), E_ACCESSDENIED);
+    EXPECT_EQ(root->SetNameOf(nullptr, reinterpret_cast<PCUITEMID_CHILD>(theLink[0]), L"moved", SHGDN_NORMAL, nullptr),
+              E_ACCESSDENIED);
+    EXPECT_TRUE(IsFolder(outside.Path("inner")));
+    EXPECT_FALSE(IsFolder(outside.Path("moved")));
+    EXPECT_FALSE(IsFolder(outside.Path("new")));
+    EXPECT_NE(GetFileAttributesA(outside.Path("victim.vmf").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(IsFolder(data.Path("リンク")));
+    EXPECT_TRUE(rootView.calls.empty());
 }
 
 TEST_F(FolderOperationsTest, RefreshItemsUpdatesTheViewsOfItsFolder) {

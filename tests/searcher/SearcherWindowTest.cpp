@@ -10,15 +10,18 @@
 
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "core/CatalogReader.h"
 #include "core/ItemIdFactory.h"
+#include "core/StoredName.h"
 #include "namespace/IconCache.h"
 #include "namespace/ProcessObjects.h"
 #include "namespace/ProgramLauncher.h"
 #include "namespace/SearcherOpener.h"
+#include "namespace/ShellUtil.h"
 #include "tests/core/CatalogBuilder.h"
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/searcher/SearcherTestSupport.h"
@@ -335,11 +338,17 @@ struct Launch {
     int show;
 };
 std::vector<Launch> g_launches;
+std::vector<std::wstring> g_opened;  // the parsing names of the items opened
 
 bool RecordLaunch(SHELLEXECUTEINFOW* info) {
     g_launches.push_back({info->lpFile ? info->lpFile : L"", info->lpParameters ? info->lpParameters : L"",
                           info->lpVerb ? info->lpVerb : L"", info->hwnd, info->nShow});
     return true;
+}
+
+HRESULT RecordOpen(PCIDLIST_ABSOLUTE item) {
+    g_opened.push_back(ItemDisplayName(item, SHGDN_FORPARSING));
+    return S_OK;
 }
 
 // Selects and focuses the row named `name`; its index, -1 for none.
@@ -369,9 +378,12 @@ void DoubleClickRow(HWND dialog, const std::string& name) {
     }
 }
 
+// The namespace root's parsing name as Wine's desktop gives it back.
+const std::wstring kRoot = L"::{82b07bc4-ad2a-4d64-9d02-731a84ac7151}";
+
 TEST(SearcherWindowTest, DoubleClickOpensTheItemsFolderWithTheItemSelected) {
     SearchData data;
-    // A long path: the parameters hold all of it, however long.
+    // A long path: the identifier list holds all of it, however long.
     const std::string longCategory(150, 'c');
     const std::string longDirectory(200, 'd');
     data.Tree().MakeDir(longCategory);
@@ -379,7 +391,9 @@ TEST(SearcherWindowTest, DoubleClickOpensTheItemsFolderWithTheItemSelected) {
     ASSERT_TRUE(WriteCatalog(data.Path(longCategory + "\\deep.vmf"), header,
                              {{"深い", 0, {Dir(longDirectory)}}, {longDirectory, 0, {File("end.txt", 1)}}}));
     InstallProgramLauncher(RecordLaunch);
+    InstallFolderOpener(RecordOpen);
     g_launches.clear();
+    g_opened.clear();
     HWND shownDialog = nullptr;
     RunSearcher("", [&](HWND dialog) {
         shownDialog = dialog;
@@ -392,6 +406,8 @@ TEST(SearcherWindowTest, DoubleClickOpensTheItemsFolderWithTheItemSelected) {
         std::ofstream(browser).put('x');
         SearchFor(dialog, "readme");
         DoubleClickRow(dialog, "readme.txt");
+        SearchFor(dialog, "end.txt");
+        DoubleClickRow(dialog, "end.txt");
         DeleteFileA(browser.c_str());
         // Enter on the focused row opens it too (not a new search).
         SearchFor(dialog, "");
@@ -401,23 +417,85 @@ TEST(SearcherWindowTest, DoubleClickOpensTheItemsFolderWithTheItemSelected) {
         SetFocus(GetDlgItem(dialog, kResultList));
         AttachThreadInput(GetCurrentThreadId(), windowThread, FALSE);
         PostMessageA(GetDlgItem(dialog, kResultList), WM_KEYDOWN, VK_RETURN, 0);
-        EXPECT_TRUE(WaitUntil([] { return g_launches.size() == 4; }));
+        EXPECT_TRUE(WaitUntil([] { return g_opened.size() == 3; }));
         EXPECT_EQ(StatusText(dialog), FoundText(17));  // the 13 items and the long path's 4
     });
     InstallProgramLauncher(nullptr);
-    ASSERT_EQ(g_launches.size(), 4u);
-    EXPECT_EQ(g_launches[3].parameters, g_launches[0].parameters);
-    const std::wstring root = L"::{82B07BC4-AD2A-4D64-9D02-731A84AC7151}";
-    EXPECT_EQ(g_launches[0].file, L"explorer.exe");
-    EXPECT_EQ(g_launches[0].parameters, L"/select,\"" + root + Wide("\\ソフト\\ソフト.vmf\\ドキュメント\\readme.txt\""));
+    InstallFolderOpener(nullptr);
+    const std::wstring readme = kRoot + Wide("\\ソフト\\ソフト.vmf\\ドキュメント\\readme.txt");
+    const std::wstring end = kRoot + Wide("\\" + longCategory + "\\deep.vmf\\" + longDirectory + "\\end.txt");
+    EXPECT_EQ(g_opened, (std::vector<std::wstring>{readme, end, readme}));
+    ASSERT_EQ(g_launches.size(), 2u);
+    EXPECT_EQ(g_launches[1].parameters, L"\"/select," + end + L"\"");  // whole, however long
+    EXPECT_EQ(g_launches[0].file, Wide(ProgramFolder() + "CataloomBrowser.exe"));
+    EXPECT_EQ(g_launches[0].parameters, L"\"/select," + readme + L"\"");
     EXPECT_EQ(g_launches[0].verb, L"open");
     EXPECT_EQ(g_launches[0].owner, shownDialog);
     EXPECT_EQ(g_launches[0].show, SW_SHOWNORMAL);
-    EXPECT_EQ(g_launches[1].parameters,
-              L"/select,\"" + root + Wide("\\" + longCategory + "\\deep.vmf\\" + longDirectory + "\\end.txt\""));
-    EXPECT_EQ(g_launches[2].file, Wide(ProgramFolder() + "CataloomBrowser.exe"));
-    EXPECT_EQ(g_launches[2].parameters,
-              L"\"" + root + Wide("\\ソフト\\ソフト.vmf\\ドキュメント\" \"/select,readme.txt\""));
+}
+
+// The arguments of each start of the recorder standing in for the browser,
+// in the order of the starts.
+std::vector<std::vector<std::wstring>> RecordedStarts(const std::string& recorder) {
+    std::vector<std::vector<std::wstring>> starts;
+    for (int n = 1;; ++n) {
+        std::ifstream file(recorder + "." + std::to_string(n) + ".args", std::ios::binary);
+        if (!file) return starts;
+        const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+        starts.emplace_back();
+        for (std::size_t from = 0, end; (end = text.find(L'\0', from)) != std::wstring::npos; from = end + 1)
+            starts.back().push_back(text.substr(from, end - from));
+    }
+}
+
+// Names that would end the argument, add arguments or name another program
+// if pasted between quotes.  A name that holds a separator has no parsing
+// name and starts nothing; every other reaches the program started in place
+// of the browser as exactly one argument naming the hit.
+TEST(SearcherWindowTest, HostileNamesReachTheBrowserAsOneLocationArgument) {
+    SearchData data;
+    const std::vector<std::string> damaged = {"q\" C:\\evil.exe \"x", "y\" \"/select,z\" \"C:\\windows\\system32",
+                                              "/select,a", "trailing\\", "C:\\evil.exe"};
+    const std::vector<std::string> sound = {"q\" evil.exe \"x", "y\" \"-select,z\" \"C:", "two  words.txt", "end\""};
+    std::vector<EntryData> files;
+    for (const auto* names : {&damaged, &sound})
+        for (const std::string& name : *names) files.push_back(File(name, 1));
+    CatalogHeader header = MakeHeader("敵");
+    ASSERT_TRUE(WriteCatalog(data.Path("hostile.vmf"), header, {{"敵", 0, {Dir("中")}}, {"中", 0, files}}));
+    const std::string browser = ProgramFolder() + "CataloomBrowser.exe";
+    ASSERT_TRUE(CopyFileA((ProgramFolder() + "argument-recorder.exe").c_str(), browser.c_str(), FALSE));
+    RunSearcher("", [&](HWND dialog) {
+        SearchFor(dialog, "");
+        // The damaged names first: a start of theirs would come before the others' records.
+        for (const auto* names : {&damaged, &sound})
+            for (const std::string& name : *names) DoubleClickRow(dialog, VisibleName(name.c_str()));
+        EXPECT_TRUE(WaitUntil([&] { return RecordedStarts(browser).size() >= sound.size(); }));
+    });
+    std::vector<std::vector<std::wstring>> expected;
+    for (const std::string& name : sound)
+        expected.push_back({L"/select," + kRoot + Wide("\\hostile.vmf\\中\\" + name)});
+    EXPECT_EQ(RecordedStarts(browser), expected);
+    for (std::size_t n = 1; n <= sound.size() + damaged.size(); ++n)
+        DeleteFileA((browser + "." + std::to_string(n) + ".args").c_str());
+    DeleteFileA(browser.c_str());
+}
+
+// A data folder setting written by hand as a relative path: no search runs
+// in some other folder; the window says what is wrong.
+TEST(SearcherWindowTest, ARelativeDataFolderSettingIsReportedNotSearched) {
+    SearchData data;
+    ProcessObjects::Settings().SetDataRoot("SearchData");
+    std::string message;
+    RunSearcher("", [&](HWND dialog) {
+        DialogAnswerer warning("Cataloom", IDOK);
+        StartSearch(dialog, "", false);
+        EXPECT_TRUE(warning.Answered());
+        message = warning.Message();
+        EXPECT_EQ(ListedRows(dialog).size(), 0u);
+    });
+    EXPECT_EQ(message, "データ保存先の設定がドライブ名から始まる完全なパスではありません。\n"
+                       "オプションのデータ保存先フォルダを指定し直してください。");
 }
 
 // A picture of the window with results, for the record (only when

@@ -158,6 +158,8 @@ TEST_F(SettingsStoreTest, TheEffectiveDataFolderHasNoTrailingBackslashAndAFallba
     EXPECT_EQ(std::string(path), fallback);
 
     const std::pair<const char*, const char*> cases[] = {
+        {"Q:", "Q:\\"},  // a drive alone is its root
+        {"q:\\", "q:\\"},
         {"C:\\データ\\catalogues\\", "C:\\データ\\catalogues"},
         {"C:\\データ\\catalogues", "C:\\データ\\catalogues"},
         {"D:\\", "D:\\"},
@@ -172,6 +174,36 @@ TEST_F(SettingsStoreTest, TheEffectiveDataFolderHasNoTrailingBackslashAndAFallba
     char small[8] = "keep";
     EXPECT_EQ(settings.GetEffectiveDataRoot(small, sizeof small), 0u);
     EXPECT_STREQ(small, "keep");
+}
+
+// A value written by hand that names no folder on its own gives no folder
+// and says why: nothing else is used in its place.
+TEST_F(SettingsStoreTest, ARelativeOrOverLongDataRootGivesNoFolderAndSaysWhy) {
+    using Problem = SettingsStore::DataRootProblem;
+    const std::string longest = "C:\\" + std::string(256, 'x');  // 259 bytes
+    const std::pair<std::string, Problem> cases[] = {
+        {"data", Problem::kNotFull},
+        {"\\data", Problem::kNotFull},
+        {"C:data", Problem::kNotFull},
+        {"..\\data", Problem::kNotFull},
+        {longest + "y", Problem::kTooLong},
+        {"C:\\" + std::string(5000, 'x'), Problem::kTooLong},
+        {longest, Problem::kNone},
+    };
+    for (const auto& c : cases) {
+        settings.SetDataRoot(c.first.c_str());
+        char path[MAX_PATH] = "keep";
+        Problem problem = Problem::kNone;
+        const std::size_t length = settings.GetEffectiveDataRoot(path, sizeof path, &problem);
+        EXPECT_EQ(problem, c.second) << c.first;
+        EXPECT_EQ(SettingsStore::CheckDataRoot(c.first.c_str()), c.second) << c.first;
+        if (c.second == Problem::kNone) {
+            EXPECT_EQ(std::string(path, length), c.first);
+        } else {
+            EXPECT_EQ(length, 0u) << c.first;
+            EXPECT_STREQ(path, "keep") << c.first;
+        }
+    }
 }
 
 TEST_F(SettingsStoreTest, DefaultVerbIsOnOnlyForExactlyRoot) {

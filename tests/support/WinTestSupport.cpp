@@ -1,5 +1,9 @@
 #include "tests/support/WinTestSupport.h"
 
+#include <winioctl.h>
+
+#include <cstring>
+
 namespace cataloom::test {
 
 std::string ProgramFolder() {
@@ -7,6 +11,84 @@ std::string ProgramFolder() {
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string folder = path;
     return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+namespace {
+
+// The Linux name of a Windows path (Wine's own export); empty off Wine.
+std::string UnixName(const std::string& path) {
+    using Converter = char*(CDECL*)(const wchar_t*);
+    auto convert = reinterpret_cast<Converter>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (convert == nullptr) return {};
+    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+    char* name = convert(wide.c_str());
+    if (name == nullptr) return {};
+    std::string result = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+// A Linux system call with two pointer arguments, made directly: Wine runs
+// the program's code on the Linux kernel and offers no call for links.
+long LinuxCall(long number, const char* first, const char* second) {
+    long result = 0;
+    asm volatile("syscall" : "=a"(result) : "a"(number), "D"(first), "S"(second) : "rcx", "r11", "memory");
+    return result;
+}
+constexpr long kLinuxUnlink = 87;
+constexpr long kLinuxSymlink = 88;
+
+}  // namespace
+
+WineDrive::WineDrive(wchar_t letter, const std::string& folder, ULONG type) : letter_(letter) {
+    const std::string path = UnixName(folder);
+    defined_ = !path.empty() && Define(type, path.c_str());
+}
+
+WineDrive::~WineDrive() {
+    if (defined_) Define(0, nullptr);
+}
+
+bool WineDrive::Define(ULONG type, const char* path) {
+    struct UnixDrive {  // the mount manager's request
+        ULONG size;
+        ULONG type;
+        ULONG fsType;
+        DWORD serial;
+        ULONGLONG unixDevice;
+        WCHAR letter;
+        USHORT mountPointOffset;
+        USHORT deviceOffset;
+        USHORT labelOffset;
+    };
+    std::vector<char> request(sizeof(UnixDrive) + (path ? std::strlen(path) + 1 : 0));
+    auto* drive = reinterpret_cast<UnixDrive*>(request.data());
+    drive->size = static_cast<ULONG>(request.size());
+    drive->type = type;
+    drive->letter = letter_;
+    if (path != nullptr) {
+        drive->mountPointOffset = sizeof(UnixDrive);
+        std::strcpy(request.data() + sizeof(UnixDrive), path);
+    }
+    HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (manager == INVALID_HANDLE_VALUE) return false;
+    const DWORD defineUnixDrive = CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+    BOOL done = DeviceIoControl(manager, defineUnixDrive, request.data(), drive->size, nullptr, 0, nullptr, nullptr);
+    CloseHandle(manager);
+    return done != FALSE;
+}
+
+UnixLink::UnixLink(const std::string& target, const std::string& link) : unixLink_(UnixName(link)) {
+    const std::string unixTarget = UnixName(target);
+    made_ = !unixLink_.empty() && !unixTarget.empty() &&
+            LinuxCall(kLinuxSymlink, unixTarget.c_str(), unixLink_.c_str()) == 0;
+}
+
+UnixLink::~UnixLink() {
+    if (made_) LinuxCall(kLinuxUnlink, unixLink_.c_str(), nullptr);
 }
 
 namespace {

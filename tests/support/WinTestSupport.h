@@ -17,6 +17,41 @@ namespace cataloom::test {
 // The folder of the running test program, with a trailing backslash.
 std::string ProgramFolder();
 
+// A drive letter of Wine's mount manager for a folder of the test, of a
+// given drive type (as the prefix's configuration tool defines drives);
+// removed again on destruction.
+class WineDrive {
+public:
+    WineDrive(wchar_t letter, const std::string& folder, ULONG type);
+    ~WineDrive();
+    WineDrive(const WineDrive&) = delete;
+    WineDrive& operator=(const WineDrive&) = delete;
+    bool Defined() const { return defined_; }
+
+private:
+    bool Define(ULONG type, const char* path);
+
+    wchar_t letter_;
+    bool defined_ = false;
+};
+
+// A symbolic link `link` to `target` made on the Linux side of the prefix's
+// drive, as a person or another program could (Wine makes none through its
+// Windows calls); removed on destruction, so declare it after the trees it
+// joins: nothing that removes a tree then follows it.
+class UnixLink {
+public:
+    UnixLink(const std::string& target, const std::string& link);
+    ~UnixLink();
+    UnixLink(const UnixLink&) = delete;
+    UnixLink& operator=(const UnixLink&) = delete;
+    bool Made() const { return made_; }
+
+private:
+    std::string unixLink_;
+    bool made_ = false;
+};
+
 // The first visible top-level dialog with this caption (and of this process
 // when `processId` is not 0), waiting up to `timeoutMs` or until `stop` is
 // set; null when none came.

@@ -28,6 +28,7 @@ constexpr int kBrowse = 1403;
 constexpr int kBgColour = 1404;
 constexpr int kTextColour = 1405;
 constexpr int kRootVerb = 1807;
+constexpr int kApplyButton = 0x3021;  // the sheet's own
 constexpr char kVerbKey[] = "CLSID\\{82B07BC4-AD2A-4D64-9D02-731A84AC7151}\\shell";
 
 constexpr char kRequired[] =
@@ -91,11 +92,17 @@ TEST_F(OptionsPageTest, ShowsTheStoredSettingsTheVersionAndTheColours) {
     EXPECT_EQ(ControlText(page, kDataFolder), tree.Root());
     EXPECT_EQ(SendDlgItemMessageA(page, kDataFolder, EM_GETLIMITTEXT, 0, 0), 259);
     EXPECT_EQ(CheckState(page, kRootVerb), BST_CHECKED);
-    EXPECT_EQ(WindowText(ChildWithText(page, "Cataloom ver.")), "Cataloom ver.1.0.0");
+    EXPECT_EQ(WindowText(ChildWithText(page, "Cataloom ver.")), "Cataloom ver.0.0.4");
     EXPECT_EQ(WindowText(ChildWithText(page, "Copyright")), "Copyright (C) 2026 Quillmoor");
     EXPECT_EQ(ClientPixel(GetDlgItem(page, kBgColour), 6, 6), RGB(1, 2, 3));
     EXPECT_EQ(ClientPixel(GetDlgItem(page, kTextColour), 6, 6), RGB(200, 100, 50));
     SaveWindowPicture(host->Window(), "options-page");
+    // Typing in the folder box enables Apply; the text shown on opening did not.
+    HWND apply = GetDlgItem(host->Window(), kApplyButton);
+    EXPECT_FALSE(IsWindowEnabled(apply));
+    SendDlgItemMessageA(page, kDataFolder, WM_CHAR, 'x', 0);
+    EXPECT_NE(ControlText(page, kDataFolder), tree.Root());
+    EXPECT_TRUE(IsWindowEnabled(apply));
 }
 
 TEST_F(OptionsPageTest, AnEmptySettingShowsTheFolderTheNamespaceFallsBackTo) {
@@ -165,7 +172,8 @@ TEST_F(OptionsPageTest, AMissingFolderIsCreatedAfterYesAndTheSettingsAreStored) 
 
 TEST_F(OptionsPageTest, AnExistingFolderWithABackslashAndADriveRootAreTakenAsTyped) {
     Show();
-    for (const std::string& typed : {tree.Root() + "\\", std::string("C:\\")}) {
+    // A drive alone ("C:") is its root, as everywhere the setting is read.
+    for (const std::string& typed : {tree.Root() + "\\", std::string("C:\\"), std::string("C:")}) {
         bool applied = false;
         EXPECT_TRUE(ApplyWith(typed, {IDOK}, &applied).empty()) << typed;
         EXPECT_TRUE(applied) << typed;

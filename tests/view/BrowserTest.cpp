@@ -33,6 +33,8 @@ std::string RootParsingName() {
     return name;
 }
 const std::string kRoot = RootParsingName();
+// The root as the address line shows it, like the shell's address bar.
+const std::string kShown = "Cataloom";
 
 class BrowserTest : public ::testing::TestWithParam<bool> {
 protected:
@@ -163,19 +165,19 @@ TEST_P(BrowserTest, EveryColumnSortsBothWaysWithCategoriesAndDirectoriesFirst) {
 
 TEST_P(BrowserTest, DoubleClicksOpenThreeLevelsDownAndBackReturns) {
     Open("");
-    EXPECT_EQ(Address(), kRoot);
-    HWND list = OpenRow("ソフト", kRoot + "\\ソフト");
+    EXPECT_EQ(Address(), kShown);
+    HWND list = OpenRow("ソフト", kShown + "\\ソフト");
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(ColumnTexts(list), Texts{"道具"});
-    list = OpenRow("道具", kRoot + "\\ソフト\\道具.vmf");
+    list = OpenRow("道具", kShown + "\\ソフト\\道具.vmf");
     ASSERT_NE(list, nullptr);
-    list = OpenRow("ソフト", kRoot + "\\ソフト\\道具.vmf\\ソフト");
+    list = OpenRow("ソフト", kShown + "\\ソフト\\道具.vmf\\ソフト");
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(ColumnTexts(list), Texts{"表"});
     // Enter opens the focused, selected row too.
     ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SendMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
-    ASSERT_TRUE(PumpUntil([&] { return Address() == kRoot + "\\ソフト\\道具.vmf\\ソフト\\表"; })) << Address();
+    ASSERT_TRUE(PumpUntil([&] { return Address() == kShown + "\\ソフト\\道具.vmf\\ソフト\\表"; })) << Address();
     EXPECT_EQ(ColumnTexts(browser.List()), (Texts{"1000.bin", "能.txt"}));
     // A file does not browse anywhere (its default command shows its
     // properties, which this program does not serve).
@@ -186,10 +188,31 @@ TEST_P(BrowserTest, DoubleClicksOpenThreeLevelsDownAndBackReturns) {
 
     for (const char* back : {"\\ソフト\\道具.vmf\\ソフト", "\\ソフト\\道具.vmf", "\\ソフト", ""}) {
         SendMessageA(GetDlgItem(browser.Window(), BrowserFrame::kBackId), BM_CLICK, 0, 0);
-        EXPECT_TRUE(PumpUntil([&] { return Address() == kRoot + back; })) << Address();
+        EXPECT_TRUE(PumpUntil([&] { return Address() == kShown + back; })) << Address();
     }
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(browser.Window(), BrowserFrame::kBackId)));
     EXPECT_EQ(ColumnTexts(browser.List()), (Texts{"ソフト", "音楽", "alpha", "Beta", "ガンマ"}));
+
+    // Typed into the address line, the form it shows and the parsing name
+    // both navigate; anything else stays where it is.
+    HWND address = browser.Frame()->Address();
+    const struct {
+        std::string typed;
+        std::string shown;
+    } cases[] = {
+        {kShown + "\\ソフト\\道具.vmf", kShown + "\\ソフト\\道具.vmf"},
+        {kRoot + "\\ソフト", kShown + "\\ソフト"},
+        {"cataloom\\音楽", kShown + "\\音楽"},
+        {kShown + "x\\ソフト", ""},  // no place: the view stays
+    };
+    for (const auto& c : cases) {
+        HWND before = browser.List();
+        SetWindowTextA(address, c.typed.c_str());
+        SendMessageA(address, WM_KEYDOWN, VK_RETURN, 0);
+        PumpMessages();
+        if (c.shown.empty()) EXPECT_EQ(browser.List(), before) << c.typed;
+        else EXPECT_EQ(Address(), c.shown) << c.typed;
+    }
 }
 
 TEST_P(BrowserTest, TheStatusBarCountsItemsAndSelections) {
@@ -314,7 +337,7 @@ TEST_P(BrowserTest, TheBrowserServesOrRefusesItsControlsAndMenus) {
 
 TEST_P(BrowserTest, TheProgramOpensAPlaceAndSelectsAnItem) {
     browser.Close();
-    std::string commandLine = "\"" + ProgramFolder() + "CataloomBrowser.exe\" \"ソフト\\道具.vmf\" /select,b.txt" +
+    std::string commandLine = "\"" + ProgramFolder() + "CataloomBrowser.exe\" \"/select,ソフト\\道具.vmf\\b.txt\"" +
                               (LikeWine() ? " /likewine" : "");
     STARTUPINFOA startup = {sizeof startup};
     PROCESS_INFORMATION process = {};
@@ -334,7 +357,7 @@ TEST_P(BrowserTest, TheProgramOpensAPlaceAndSelectsAnItem) {
     EXPECT_EQ(ItemCount(list), 5);
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 3);
     EXPECT_EQ(ListView_GetNextItem(list, 3, LVNI_SELECTED), -1);
-    EXPECT_EQ(WindowText(GetDlgItem(frame, BrowserFrame::kAddressId)), kRoot + "\\ソフト\\道具.vmf");
+    EXPECT_EQ(WindowText(GetDlgItem(frame, BrowserFrame::kAddressId)), kShown + "\\ソフト\\道具.vmf");
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
     DWORD status = 1;

@@ -82,6 +82,50 @@ TEST_F(DropTargetTest, DamagedOrForeignBlocksMoveNothing) {
               (Names{"a.vmf", "b.vmf", "c.txt", "c.vmf", "nomagic.vmf", "ソフト", "音楽"}));
 }
 
+// Links inside the data folder that lead out of it, to a folder and to a
+// catalogue: neither what they reach nor the links themselves move, and
+// nothing moves into a category that is such a link.
+TEST_F(DropTargetTest, NothingMovesThroughALinkOutOfTheDataFolder) {
+    outside.MakeDir("outdir\\inner");
+    ASSERT_TRUE(CopyFileA(data.Path("a.vmf").c_str(), outside.Path("outdir\\victim.vmf").c_str(), TRUE));
+    UnixLink folderLink(outside.Path("outdir"), data.Path("リンク"));
+    UnixLink fileLink(outside.Path("outside.vmf"), data.Path("linked.vmf"));
+    // A link that stays inside is still a link: a path through it is refused too.
+    UnixLink innerLink(data.Path("ソフト"), data.Path("内"));
+    ASSERT_TRUE(folderLink.Made() && fileLink.Made() && innerLink.Made());
+    // Wine shows a link to a folder as a reparse point, a link to a file as the file.
+    EXPECT_NE(GetFileAttributesA(data.Path("リンク").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+    EXPECT_EQ(GetFileAttributesA(data.Path("linked.vmf").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+    struct Case {
+        const char* what;
+        Bytes block;
+    };
+    const Case cases[] = {
+        {"a catalogue through a folder link", AnsiBlock({data.Path("リンク\\victim.vmf")})},
+        {"a folder through a folder link", AnsiBlock({data.Path("リンク\\inner")})},
+        {"the folder link itself", AnsiBlock({data.Path("リンク")})},
+        {"a link to a catalogue", AnsiBlock({data.Path("linked.vmf")})},
+        {"a wide path through a folder link", WideBlock({data.Path("リンク\\victim.vmf")})},
+        {"a catalogue through a link that stays inside", AnsiBlock({data.Path("内\\道具.vmf")})},
+    };
+    for (const Case& c : cases) {
+        DropOutcome outcome = DropOnMusic(c.block);
+        EXPECT_EQ(outcome.entered, static_cast<DWORD>(DROPEFFECT_NONE)) << c.what;
+        EXPECT_TRUE(FAILED(outcome.dropped)) << c.what;
+    }
+    ComPtr<IShellFolder> root = OpenFolder("");
+    ComPtr<IDropTarget> linked = DropTargetFor(root.Get(), "リンク");
+    ASSERT_TRUE(linked);
+    DropOutcome outcome = EnterAndDrop(linked.Get(), OfferedBlock(AnsiBlock({data.Path("a.vmf")})).Get(), kAnyEffect);
+    EXPECT_EQ(outcome.entered, static_cast<DWORD>(DROPEFFECT_NONE));
+    EXPECT_TRUE(FAILED(outcome.dropped));
+    EXPECT_TRUE(FolderEntries(data.Path("音楽")).empty());
+    EXPECT_TRUE(Exists("a.vmf"));
+    EXPECT_TRUE(Exists("ソフト\\道具.vmf"));
+    EXPECT_EQ(FolderEntries(outside.Path("outdir")), (Names{"inner", "victim.vmf"}));
+    EXPECT_EQ(FolderEntries(outside.Root()), (Names{"outdir", "outside.vmf"}));
+}
+
 TEST_F(DropTargetTest, CategoriesAndCataloguesMoveIntoTheCategory) {
     ComPtr<IShellFolder> root = OpenFolder("");
     ComPtr<IShellFolder> software = OpenFolder("ソフト");

@@ -21,6 +21,7 @@
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/view/MenuTestSupport.h"
 #include "tests/view/ViewData.h"
+#include "tests/support/WinTestSupport.h"
 #include "view/ViewCommands.h"
 
 namespace cataloom::test {
@@ -238,62 +239,26 @@ TEST_F(ItemMenuTest, DeleteAndRenameOnlyWhatTheFolderAllows) {
     EXPECT_TRUE(path::Exists(data.Path("b.vmf").c_str()));
 }
 
-// A drive letter of Wine's mount manager for a folder of the test, of a
-// given drive type (as the prefix's configuration tool defines drives);
-// removed again on destruction.
-class WineDrive {
-public:
-    WineDrive(wchar_t letter, const std::string& folder, ULONG type) : letter_(letter) {
-        using UnixName = char*(CDECL*)(const wchar_t*);
-        auto unixName = reinterpret_cast<UnixName>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-        if (unixName == nullptr) return;
-        wchar_t wide[MAX_PATH] = {};
-        MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide, MAX_PATH);
-        char* path = unixName(wide);
-        if (path == nullptr) return;
-        defined_ = Define(type, path);
-        HeapFree(GetProcessHeap(), 0, path);
+// The data folder set to a drive's root, each way a person may type it:
+// the namespace lists what the drive holds, and deletes there work.
+TEST_F(ItemMenuTest, ADriveRootAsTheDataFolderLists) {
+    WineDrive drive(L'q', data.Path(""), DRIVE_FIXED);
+    ASSERT_TRUE(drive.Defined());
+    for (const char* setting : {"Q:", "Q:\\", "q:\\"}) {
+        ProcessObjects::Settings().SetDataRoot(setting);
+        ComPtr<IShellFolder> top = OpenFolder("");
+        ASSERT_TRUE(top) << setting;
+        std::vector<IdList> items = Enumerate(top.Get());
+        EXPECT_EQ(items.size(), rootItems.size()) << setting;
+        ComPtr<IShellFolder> inside = OpenFolder("ソフト\\道具.vmf");
+        ASSERT_TRUE(inside) << setting;
+        EXPECT_EQ(Enumerate(inside.Get()).size(), entries.size()) << setting;
     }
-    ~WineDrive() {
-        if (defined_) Define(0, nullptr);
-    }
-    bool Defined() const { return defined_; }
-
-private:
-    struct UnixDrive {  // the mount manager's request
-        ULONG size;
-        ULONG type;
-        ULONG fsType;
-        DWORD serial;
-        ULONGLONG unixDevice;
-        WCHAR letter;
-        USHORT mountPointOffset;
-        USHORT deviceOffset;
-        USHORT labelOffset;
-    };
-    bool Define(ULONG type, const char* path) {
-        std::vector<char> request(sizeof(UnixDrive) + (path ? std::strlen(path) + 1 : 0));
-        auto* drive = reinterpret_cast<UnixDrive*>(request.data());
-        drive->size = static_cast<ULONG>(request.size());
-        drive->type = type;
-        drive->letter = letter_;
-        if (path != nullptr) {
-            drive->mountPointOffset = sizeof(UnixDrive);
-            std::strcpy(request.data() + sizeof(UnixDrive), path);
-        }
-        HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (manager == INVALID_HANDLE_VALUE) return false;
-        const DWORD defineUnixDrive = CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
-        BOOL done = DeviceIoControl(manager, defineUnixDrive, request.data(), drive->size, nullptr, 0, nullptr, nullptr);
-        CloseHandle(manager);
-        return done != FALSE;
-    }
-
-    wchar_t letter_;
-    bool defined_ = false;
-};
+    ComPtr<IShellFolder> top = OpenFolder("");
+    std::vector<IdList> items = Enumerate(top.Get());
+    EXPECT_EQ(Invoke(MenuOf(top.Get(), {&Find(items, "b.vmf")}).Get(), 4), S_OK);
+    EXPECT_FALSE(path::Exists(data.Path("b.vmf").c_str()));
+}
 
 TEST_F(ItemMenuTest, ADeleteThatCannotGoToTheRecycleBinAsksFirst) {
     // The data folder on a network drive: the shell would delete for good.

@@ -16,6 +16,7 @@
 #include "namespace/CatalogFolder.h"
 #include "namespace/ObjectCount.h"
 #include "namespace/ProcessObjects.h"
+#include "settings/SettingsStore.h"
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/support/WinTestSupport.h"
 #include "tests/view/ViewData.h"
@@ -127,6 +128,29 @@ TEST_P(ViewBehaviourTest, RefusedNamesWarnAndReopenTheEditAfterIt) {
     }
     EXPECT_TRUE(path::IsDirectory(data.Path("ソフト").c_str()));
     EXPECT_EQ(CellText(list, 0, 0), "ソフト");
+}
+
+// A data folder setting written by hand that names no folder: the view of
+// the namespace root lists nothing (not another folder) and says why.
+TEST_P(ViewBehaviourTest, AnUnusableDataFolderSettingIsReportedNotReplaced) {
+    const struct {
+        std::string setting;
+        const char* message;
+    } cases[] = {
+        {"ViewData", "データ保存先の設定がドライブ名から始まる完全なパスではありません。\n"
+                     "オプションのデータ保存先フォルダを指定し直してください。"},
+        {"C:\\" + std::string(300, 'x'), "データ保存先の設定が長すぎます (259 バイトまで)。\n"
+                                          "オプションのデータ保存先フォルダを指定し直してください。"},
+    };
+    for (const auto& c : cases) {
+        ProcessObjects::Settings().SetDataRoot(c.setting.c_str());
+        DialogAnswerer warning("Cataloom", IDOK);
+        std::unique_ptr<ViewHost> fresh = MakeHost(GetParam());  // a new view for each setting
+        HWND list = Open(*fresh, "");
+        ASSERT_TRUE(warning.Answered()) << c.setting;
+        EXPECT_EQ(warning.Message(), c.message) << c.setting;
+        EXPECT_EQ(ListView_GetItemCount(list), 0) << c.setting;
+    }
 }
 
 TEST_P(ViewBehaviourTest, ARenameReachesARowWhoseLabelIsBeingEdited) {

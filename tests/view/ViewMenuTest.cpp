@@ -389,7 +389,7 @@ TEST_P(MenuBarTest, MenuCommandsReachTheView) {
     Command(9);
     EXPECT_TRUE(about.Closed());
     EXPECT_EQ(about.caption, "Cataloom");
-    EXPECT_EQ(about.text, "Cataloom\nCataloom ver.1.0.0\nCopyright (C) 2026 Quillmoor");
+    EXPECT_EQ(about.text, "Cataloom\nCataloom ver.0.0.4\nCopyright (C) 2026 Quillmoor");
     // Edit category is offered but does nothing.
     DialogCloser none(IDCANCEL, 1000);
     Command(7);
