@@ -44,15 +44,6 @@ public:
         std::fflush(stderr);
     }
 
-    std::string Phase() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return phase_;
-    }
-    std::string Detail() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return detail_;
-    }
-
 private:
     void Set(std::string& field, const char* text) {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -107,7 +98,7 @@ void Tell(bool warning, const std::string& line, std::size_t count, const std::v
 
 // Ends a capture that wrote its catalogue: what was stored in another form
 // (nothing is lost: the exact names keep them) or left out.
-int ReportLosses(const CaptureReport& report, bool verbose) {
+int ReportLosses(const CaptureReport& report, std::uint64_t unknownTotals, bool verbose) {
     Tell(false,
          Count(report.changedNames, "name is", "names are") +
              " stored in another code page 932 form and kept exactly beside it",
@@ -117,7 +108,12 @@ int ReportLosses(const CaptureReport& report, bool verbose) {
                "directories could not be read and are") +
              " recorded without contents",
          report.unreadDirectories, report.unreadPaths, verbose);
-    return report.unreadDirectories == 0 ? kExitOk : kExitIncomplete;
+    if (unknownTotals > 0)
+        Error("warning: stopped while computing directory totals: " +
+              Count(static_cast<std::size_t>(unknownTotals), "directory total is", "directory totals are") +
+              " unknown");
+    if (report.unreadDirectories > 0) return kExitIncomplete;
+    return unknownTotals == 0 ? kExitOk : kExitTotalsUnknown;
 }
 
 }  // namespace
@@ -186,22 +182,24 @@ int CaptureCommand(const Arguments& args) {
         std::fputs("\n", stderr);
     }
 
+    if (task.StaleRemoved() > 0)
+        Error("note: removed " + Count(task.StaleRemoved(), "stale temporary file", "stale temporary files") +
+              " (older than a day) beside " + ShowPath(target));
+    for (const std::string& kept : task.StaleKept())
+        Error("warning: stale temporary file still open by another program: " + ShowPath(kept));
     switch (task.Result()) {
     case CaptureTask::Outcome::kSucceeded: {
         const CatalogHeader& written = task.Header();
         Print("captured " + ShowPath(source) + " into " + ShowPath(target) + ": " +
               std::to_string(written.directoryCount) + " directories, " + std::to_string(written.fileCount) +
               " files\n");
-        return ReportLosses(task.Report(), options.verbose);
+        return ReportLosses(task.Report(), task.UnknownTotals(), options.verbose);
     }
     case CaptureTask::Outcome::kStopped:
         Error("capture stopped; nothing was written");
         return kExitFailure;
-    case CaptureTask::Outcome::kCannotCreate:
-        Error(progress.Detail() + " (" + ShowPath(target) + ")");
-        return kExitFailure;
     default:
-        Error(progress.Phase() + " writing " + ShowPath(target) + " failed; nothing was written");
+        Error("writing " + ShowPath(target) + " failed" + Cause(task.WriteError()) + "; nothing was written");
         return kExitFailure;
     }
 }

@@ -2,37 +2,39 @@
 #include "cli/Terminal.h"
 #include "core/CatalogWalker.h"
 #include "core/PathUtil.h"
-#include "core/StoredName.h"
 #include "platform/Console.h"
 
 namespace cataloom::cli {
 namespace {
+
+// The argument as a path, if it names something other than a folder.
+bool ArgumentFile(const char* argument, std::string& path) {
+    path = platform::console::ArgumentPath(argument);
+    if (path.empty() || path.size() >= kMaxPath || !path::Exists(path.c_str()) || path::IsDirectory(path.c_str())) {
+        Error("no such file: " + ShowPath(path));
+        return false;
+    }
+    return true;
+}
+
+void NotACatalogue(const std::string& path) {
+    Error("not a catalogue (no regular file with a \"!vmf\" header): " + ShowPath(path));
+}
 
 // Walks a catalogue as the export and the comparison will, writing nothing.
 class SoundnessCheck : public WalkVisitor {
 public:
     bool Stopped() override { return platform::console::Interrupted(); }
     void Entry(const char*, const char*, std::size_t, const std::uint8_t*) override {}
-    // A name holding a separator is the entry's own damage: its walk leaves
-    // it out with a warning; a path beyond the capacity is the catalogue's.
-    void Unreachable(const char*, const std::uint8_t* entry) override {
-        if (FitsCatalogPath(EntryRecord::Name(entry))) sound = false;
-    }
-    void Damaged(const char*) override { sound = false; }
-    bool sound = true;
 };
 
 }  // namespace
 
 bool OpenCatalogArgument(const char* argument, std::string& path, CatalogHeader& header) {
-    path = platform::console::ArgumentPath(argument);
-    if (path.empty() || path.size() >= kMaxPath || !path::Exists(path.c_str()) || path::IsDirectory(path.c_str())) {
-        Error("no such file: " + ShowPath(path));
-        return false;
-    }
+    if (!ArgumentFile(argument, path)) return false;
     // Reading refuses anything but a regular file (a FIFO would block).
     if (!ReadCatalogHeader(path.c_str(), &header)) {
-        Error("not a catalogue (no regular file with a \"!vmf\" header): " + ShowPath(path));
+        NotACatalogue(path);
         return false;
     }
     header.name[sizeof(header.name) - 1] = '\0';
@@ -40,10 +42,16 @@ bool OpenCatalogArgument(const char* argument, std::string& path, CatalogHeader&
     return true;
 }
 
-bool IsSoundCatalog(CatalogReader& reader, const char* path, const char* rootName) {
+bool OpenCatalogVersion(const char* argument, std::string& path, CatalogReader& reader, platform::File& file,
+                        bool& sound) {
+    if (!ArgumentFile(argument, path)) return false;
+    if (reader.Open(path.c_str(), file) == kNotCatalog) {
+        NotACatalogue(path);
+        return false;
+    }
     SoundnessCheck check;
-    CatalogWalker(reader, check, CatalogWalker::kExportCapacity).Walk(path, rootName);
-    return check.sound && !platform::console::Interrupted();
+    sound = CatalogWalker(reader, check, CatalogWalker::kExportCapacity).IsSound(file, path.c_str(), "");
+    return true;
 }
 
 void WarnIgnoredExactNames(const CatalogReader& reader, const std::string& path) {

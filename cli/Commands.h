@@ -1,7 +1,8 @@
 // The commands of the cataloom tool.  Each takes the arguments after its
 // name and returns the process exit status: 0 for success, 1 for a failure
 // or a damaged catalogue, 2 for bad arguments, 3 for a capture written
-// without the contents of some directories.
+// without the contents of some directories, 4 for a capture stopped while
+// it computed directory totals (written, some totals unknown).
 #pragma once
 
 #include "core/CatalogFile.h"
@@ -18,6 +19,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitIncomplete = 3;
+constexpr int kExitTotalsUnknown = 4;
 
 int CaptureCommand(const Arguments& args);
 int InfoCommand(const Arguments& args);
@@ -33,11 +35,14 @@ int DupsCommand(const Arguments& args);
 // when the file is missing or is not a catalogue.
 bool OpenCatalogArgument(const char* argument, std::string& path, CatalogHeader& header);
 
-// Walks the catalogue at `path` from its root `rootName` through `reader`
-// without writing anything: false when a list cannot be read or a path does
-// not fit the export's capacity (or Ctrl-C was pressed), so that no half of a
+// Opens the catalogue named by a command-line argument through `reader`,
+// leaving `file` open on the version loaded, and walks it without writing
+// anything.  Reports on stderr and returns false when the file is missing or
+// is not a catalogue; `sound` tells whether every list read and every path
+// fit the export's capacity (false after Ctrl-C too), so that no half of a
 // damaged catalogue is ever written out.
-bool IsSoundCatalog(CatalogReader& reader, const char* path, const char* rootName);
+bool OpenCatalogVersion(const char* argument, std::string& path, CatalogReader& reader, platform::File& file,
+                        bool& sound);
 
 // Warns on stderr when the catalogue open in `reader` has damaged exact
 // names: its stored names stand in for them.

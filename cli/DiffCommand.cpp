@@ -181,8 +181,8 @@ private:
 // One side of the comparison: the catalogue's reader, its guarded lists and
 // a walker for the sub-trees only this side has.
 struct Side {
-    Side(CatalogReader& r, SubtreeReport& report)
-        : reader(r), lists(r), walker(r, report, CatalogWalker::kExportCapacity), subtree(report) {}
+    Side(CatalogReader& r, platform::File& file, SubtreeReport& report)
+        : reader(r), lists(r, file), walker(r, report, CatalogWalker::kExportCapacity), subtree(report) {}
     CatalogReader& reader;
     GuardedLists lists;
     CatalogWalker walker;
@@ -337,11 +337,11 @@ private:
 };
 
 // Opens one catalogue for the comparison: its header, a readable table and
-// lists that all read.
-bool OpenSide(const char* argument, std::string& path, CatalogReader& reader) {
-    CatalogHeader header;
-    if (!OpenCatalogArgument(argument, path, header)) return false;
-    if (!IsSoundCatalog(reader, path.c_str(), header.name)) {
+// lists that all read, all of one version, which `file` keeps open.
+bool OpenSide(const char* argument, std::string& path, CatalogReader& reader, platform::File& file) {
+    bool sound = false;
+    if (!OpenCatalogVersion(argument, path, reader, file, sound)) return false;
+    if (!sound) {
         Error("damaged catalogue: " + ShowPath(path));
         return false;
     }
@@ -364,7 +364,9 @@ int DiffCommand(const Arguments& args) {
     platform::console::CatchInterrupt();
     std::string beforePath, afterPath;
     CatalogReader beforeReader, afterReader;
-    if (!OpenSide(operands[0], beforePath, beforeReader) || !OpenSide(operands[1], afterPath, afterReader))
+    platform::File beforeFile, afterFile;
+    if (!OpenSide(operands[0], beforePath, beforeReader, beforeFile) ||
+        !OpenSide(operands[1], afterPath, afterReader, afterFile))
         return kExitTrouble;
 
     Output output;
@@ -374,7 +376,7 @@ int DiffCommand(const Arguments& args) {
     ChangeSink& sink = *changes;
     SeparatorSkips skips;
     SubtreeReport removed(sink, Change::kRemoved, skips), added(sink, Change::kAdded, skips);
-    Side before(beforeReader, removed), after(afterReader, added);
+    Side before(beforeReader, beforeFile, removed), after(afterReader, afterFile, added);
     CatalogDiff diff(before, after, sink, skips);
     bool sound = diff.Run();
     if (platform::console::Interrupted()) {

@@ -247,27 +247,27 @@ private:
 };
 
 // Every entry of every sound catalogue below a data folder, in name order;
-// damaged catalogues are skipped with a warning.
+// damaged catalogues are skipped with a warning.  The walk checks each
+// catalogue before its entries come; the writer learns of it only then, with
+// the header of the version whose entries follow.
 class FolderExport : public EntryRows {
 public:
-    FolderExport(ExportWriter& writer, CatalogReader& reader, const std::string& root)
-        : EntryRows(writer), reader_(reader), rootLength_(root.size()) {}
+    FolderExport(ExportWriter& writer, const std::string& root) : EntryRows(writer), rootLength_(root.size()) {}
 
-    bool Catalog(const char* path, const char* file, const CatalogHeader& header) override {
-        std::string name = RootName(header);
-        if (!IsSoundCatalog(reader_, path, name.c_str())) {
-            Damaged(path);
-            return false;
-        }
-        std::string relative = path + std::min(rootLength_, std::strlen(path));
-        while (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
-        writer_.Catalog(path, file, relative, header, reader_.ShownCatalogName());
+    bool Catalog(const char*, const char* file, const CatalogHeader&) override {
+        file_ = file;
         return true;
     }
 
+    void Opened(const char* path, const CatalogHeader& header) override {
+        std::string relative = path + std::min(rootLength_, std::strlen(path));
+        while (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
+        writer_.Catalog(path, file_.c_str(), relative, header, Walker()->ShownCatalogName());
+    }
+
 private:
-    CatalogReader& reader_;
     std::size_t rootLength_;
+    std::string file_;
 };
 
 struct ExportOptions {
@@ -314,8 +314,13 @@ int ExportCommand(const Arguments& args) {
     std::string source = platform::console::ArgumentPath(options.source);
     while (source.size() > 1 && path::EndsWithBackslash(source.c_str())) source.pop_back();
     bool folder = source.size() < kMaxPath && path::IsDirectory(source.c_str());
-    CatalogHeader header;
-    if (!folder && !OpenCatalogArgument(options.source, source, header)) return kExitFailure;
+    // A single catalogue is checked and exported through one open handle,
+    // so its name and its rows come from one version of the file.
+    CatalogReader reader;
+    platform::File file;
+    platform::console::CatchInterrupt();
+    bool sound = true;
+    if (!folder && !OpenCatalogVersion(options.source, source, reader, file, sound)) return kExitFailure;
 
     // "-o -" is standard output, as when no -o is given.
     bool toFile = options.output != nullptr && std::strcmp(options.output, "-") != 0;
@@ -332,17 +337,18 @@ int ExportCommand(const Arguments& args) {
         return kExitUsage;
     }
 
-    CatalogReader reader;
-    platform::console::CatchInterrupt();
+    CatalogHeader header = reader.Header();
+    header.name[sizeof(header.name) - 1] = '\0';
+    header.fileSystem[sizeof(header.fileSystem) - 1] = '\0';
     std::string rootName = folder ? "" : RootName(header);
-    if (!folder && !IsSoundCatalog(reader, source.c_str(), rootName.c_str())) {
+    if (!sound) {
         Error(platform::console::Interrupted() ? "export stopped; nothing was written"
                                                : "damaged catalogue, nothing exported: " + ShowPath(source));
         return kExitFailure;
     }
     Output output;
     if (!output.Open(target)) {
-        Error("cannot write " + ShowPath(target));
+        Error("cannot write " + ShowPath(target) + Cause(output.Error()));
         return kExitFailure;
     }
     std::unique_ptr<ExportWriter> writer;
@@ -350,14 +356,15 @@ int ExportCommand(const Arguments& args) {
     else writer = std::make_unique<RowWriter>(options.format, options.rawCells, output);
     bool complete = true;
     if (folder) {
-        FolderExport walk(*writer, reader, source);
-        CatalogWalker(reader, walk, CatalogWalker::kExportCapacity, CatalogWalker::FolderOrder::kByName)
+        FolderExport walk(*writer, source);
+        CatalogWalker(reader, walk, CatalogWalker::kExportCapacity, CatalogWalker::FolderOrder::kByName,
+                      CatalogWalker::Soundness::kCheckedFirst)
             .Walk(source.c_str(), "");
         complete = walk.Skipped() == 0;
     } else {
         writer->Catalog(source.c_str(), path::LastComponent(source.c_str()), source, header, reader.ShownCatalogName());
         EntryRows walk(*writer);
-        CatalogWalker(reader, walk, CatalogWalker::kExportCapacity).Walk(source.c_str(), rootName.c_str());
+        CatalogWalker(reader, walk, CatalogWalker::kExportCapacity).WalkOpened(file, source.c_str(), rootName.c_str());
         complete = walk.Skipped() == 0;
     }
     if (platform::console::Interrupted()) {
@@ -365,7 +372,8 @@ int ExportCommand(const Arguments& args) {
         return kExitFailure;
     }
     if (!writer->End() || !output.Finish()) {
-        Error("writing " + (target.empty() ? std::string("the export") : ShowPath(target)) + " failed");
+        Error("writing " + (target.empty() ? std::string("the export") : ShowPath(target)) + " failed" +
+              Cause(output.Error()));
         return kExitFailure;
     }
     return complete ? kExitOk : kExitFailure;

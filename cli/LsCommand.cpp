@@ -46,19 +46,19 @@ int LsCommand(const Arguments& args) {
     // The path is given in exact names (or stored ones where they are).
     std::string relative = operands.size() > 1 ? platform::console::ArgumentUtf8(operands[1]) : "";
     CatalogReader reader;
-    if (!Succeeded(reader.Open(path.c_str()))) {
+    platform::File file;
+    if (!Succeeded(reader.Open(path.c_str(), file))) {
         Error("damaged catalogue (the directory table cannot be read): " + ShowPath(path));
         return kExitFailure;
     }
     WarnIgnoredExactNames(reader, path);
     long record = reader.FindRecordExact(relative, kPathSeparator);
-    platform::File file;
     std::uint8_t* block = nullptr;
     if (record < 0) {
         Error("no directory \"" + ShowPath(platform::console::ArgumentPath(operands[1])) + "\" in " + ShowPath(path));
         return kExitFailure;
     }
-    if (!reader.OpenCurrent(file) || !Succeeded(reader.ReadRecordList(static_cast<std::size_t>(record), file, &block))) {
+    if (!Succeeded(reader.ReadRecordList(static_cast<std::size_t>(record), file, &block))) {
         Error("damaged entry list of \"" + ShowPath(platform::console::ArgumentPath(operands[1])) + "\" in " + ShowPath(path));
         return kExitFailure;
     }

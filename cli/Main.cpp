@@ -22,7 +22,8 @@ const char kUsage[] =
     "  cataloom diff OLD.vmf NEW.vmf [--json]\n"
     "  cataloom dups DATAFOLDER [--min-size N] [--by name+size|size] [--json]\n"
     "exit status: 0 done, 1 failed or damaged catalogue, 2 bad arguments,\n"
-    "  3 catalogue written but some directories could not be read (capture -v lists them)\n";
+    "  3 catalogue written but some directories could not be read (capture -v lists them),\n"
+    "  4 catalogue written but Ctrl-C stopped the directory totals (the warning says how many are unknown)\n";
 
 }  // namespace
 }  // namespace cataloom::cli

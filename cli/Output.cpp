@@ -7,13 +7,6 @@
 
 namespace cataloom::cli {
 
-Output::~Output() {
-    if (!temporary_.empty()) {
-        file_.Close();
-        platform::RemoveFile(temporary_.c_str());
-    }
-}
-
 const char* Output::Refusal(const std::string& target) {
     switch (platform::GetPathKind(target.c_str())) {
     case platform::PathKind::kMissing:
@@ -33,28 +26,10 @@ bool Output::Open(const std::string& target) {
         platform::console::BinaryOutput(stdout);
         return true;
     }
-    if (!MakeTemporaryPath()) return false;
-    if (!file_.Open(temporary_.c_str(), platform::File::kWrite, platform::File::kShareNone, false)) {
-        temporary_.clear();
-        return false;
-    }
-    return true;
-}
-
-// "<target>.~<hex>.tmp": beside the target, so the final move stays on one
-// volume, and named so no reader takes it for a catalogue.
-bool Output::MakeTemporaryPath() {
-    auto seed = static_cast<unsigned>(platform::CurrentTime() / 10000);
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        char suffix[24];
-        std::snprintf(suffix, sizeof(suffix), ".~%08X.tmp", seed + attempt * 7919u);
-        std::string candidate = target_ + suffix;
-        if (candidate.size() >= kMaxPath) return false;
-        if (!path::Exists(candidate.c_str())) {
-            temporary_ = candidate;
-            return true;
-        }
-    }
+    // "<target>.~<hex>.tmp": beside the target, so the final move stays on
+    // one volume, and named so no reader takes it for a catalogue.
+    if (file_.Create(target_ + ".~")) return true;
+    error_ = file_.Error();
     return false;
 }
 
@@ -70,9 +45,10 @@ void Output::Write(const char* data, std::size_t size) {
 
 void Output::Drain() {
     if (!buffer_.empty() && !failed_) {
-        std::size_t written = file_.IsOpen() ? file_.Write(buffer_.data(), buffer_.size())
-                                             : std::fwrite(buffer_.data(), 1, buffer_.size(), stdout);
+        std::size_t written = target_.empty() ? std::fwrite(buffer_.data(), 1, buffer_.size(), stdout)
+                                              : file_.File().Write(buffer_.data(), buffer_.size());
         failed_ = written != buffer_.size();
+        if (failed_) error_ = target_.empty() ? platform::IoError::kOther : platform::LastIoError();
     }
     buffer_.clear();
 }
@@ -80,10 +56,21 @@ void Output::Drain() {
 bool Output::Finish() {
     Drain();
     if (target_.empty()) return std::fflush(stdout) == 0 && !failed_;
-    bool written = !failed_ && file_.Flush() && file_.Close();
-    if (!written || !platform::MoveReplacing(temporary_.c_str(), target_.c_str())) return false;
-    temporary_.clear();
-    return true;
+    if (failed_) return false;
+    if (file_.Publish(target_.c_str())) return true;
+    error_ = file_.Error();
+    return false;
+}
+
+std::string Cause(platform::IoError error) {
+    switch (error) {
+    case platform::IoError::kDiskFull: return ": the disk is full";
+    case platform::IoError::kReadOnly: return ": the target is read-only";
+    case platform::IoError::kAccessDenied: return ": permission denied";
+    case platform::IoError::kNameTooLong: return ": the name is too long";
+    case platform::IoError::kNotFound: return ": no such folder";
+    default: return "";
+    }
 }
 
 }  // namespace cataloom::cli

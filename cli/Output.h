@@ -4,6 +4,7 @@
 // pointed.
 #pragma once
 
+#include "core/TemporaryFile.h"
 #include "platform/Platform.h"
 
 #include <cstddef>
@@ -13,9 +14,8 @@ namespace cataloom::cli {
 
 class Output {
 public:
+    // The temporary file of an output that was not finished is removed.
     Output() = default;
-    // Removes the temporary file of an output that was not finished.
-    ~Output();
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
 
@@ -37,18 +37,23 @@ public:
     // Writes what is buffered; for a file, closes it and moves it over the
     // target.  False if any write, the close or the move failed.
     bool Finish();
+    // Why Open or Finish failed, where the system said so.
+    platform::IoError Error() const { return error_; }
 
 private:
     static constexpr std::size_t kBufferSize = 1 << 16;
 
     void Drain();
-    bool MakeTemporaryPath();
 
     std::string buffer_;
-    platform::File file_;
+    TemporaryFile file_;
     std::string target_;
-    std::string temporary_;
     bool failed_ = false;
+    platform::IoError error_ = platform::IoError::kNone;
 };
+
+// The cause of a write error for the end of a message (": the disk is
+// full"), or "" when the system named none worth telling.
+std::string Cause(platform::IoError error);
 
 }  // namespace cataloom::cli

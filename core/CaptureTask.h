@@ -13,6 +13,7 @@
 #include "core/WorkerThread.h"
 
 #include <string>
+#include <vector>
 
 namespace cataloom {
 
@@ -37,24 +38,42 @@ public:
     // Names that had to be changed and directories that could not be read,
     // as the scan found them.
     const CaptureReport& Report() const { return report_; }
+    // Directory totals left unknown because the job was stopped while it
+    // computed them (the catalogue is written all the same).
+    std::uint64_t UnknownTotals() const { return unknownTotals_; }
+    // Stale temporary files of killed writers in the target's folder: how
+    // many the job removed, and those it left because a writer holds them.
+    std::size_t StaleRemoved() const { return staleRemoved_; }
+    const std::vector<std::string>& StaleKept() const { return staleKept_; }
+    // Why the catalogue could not be written (kCannotCreate, kWriteFailed),
+    // where the system said so.
+    platform::IoError WriteError() const { return writeError_; }
 
 protected:
     std::uint32_t Run() override;
 
 private:
     Outcome Capture();
-    bool MakeTemporaryPath();
+    // Ends a job whose file could not be written: `error` names the cause.
+    Outcome WriteFailed(Outcome outcome, platform::IoError error);
     void Finish(Outcome outcome);
 
     std::string source_;
     std::string target_;
-    std::string temporary_;
     CatalogHeader header_;
     std::string exactName_;
     CaptureSink& sink_;
     Outcome outcome_ = Outcome::kNotRun;
     std::size_t entryCount_ = 0;
     CaptureReport report_;
+    std::uint64_t unknownTotals_ = 0;
+    std::size_t staleRemoved_ = 0;
+    std::vector<std::string> staleKept_;
+    platform::IoError writeError_ = platform::IoError::kNone;
 };
+
+// The progress window's detail text for a write error's cause; the generic
+// "cannot open the file" text when the system gave none worth naming.
+const char* WriteErrorText(platform::IoError error);
 
 }  // namespace cataloom

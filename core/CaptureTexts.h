@@ -16,4 +16,10 @@ constexpr const char kCaptureFailed[] = "イメージを作成できませんで
 constexpr const char kPressF5[] = "ディスクが表示されない場合はF5キーを押してください。";  // 308
 constexpr const char kNoMediaInfo[] = "メディアの情報を取得できませんでした。";        // 320
 
+// Why a catalogue could not be written, where the system says so.
+constexpr const char kDiskFull[] = "ディスクの空き容量が足りません。";
+constexpr const char kReadOnly[] = "書き込み先が読取専用です。";
+constexpr const char kAccessDenied[] = "書き込む権限がありません。";
+constexpr const char kNameTooLong[] = "ファイル名が長すぎます。";
+
 }  // namespace cataloom::capture_text

@@ -23,6 +23,8 @@ public:
     const std::vector<std::string>& Problems() const { return problems_; }
     // Sound but worth knowing (totals not computed after a stopped capture).
     const std::vector<std::string>& Notes() const { return notes_; }
+    // Sound but not as a capture writes it (records out of name order).
+    const std::vector<std::string>& Warnings() const { return warnings_; }
     std::size_t DirectoryRecords() const { return records_.size(); }
     std::size_t FileEntries() const { return fileEntries_; }
 
@@ -56,6 +58,7 @@ private:
     std::vector<std::string> problems_;
     std::vector<std::string> notes_;
     std::vector<std::uint32_t> entryStarts_;  // from the list area's start, ascending
+    std::vector<std::string> warnings_;
     std::size_t fileEntries_ = 0;
     std::size_t allEntries_ = 0;
     bool listsSound_ = true;

@@ -2,10 +2,10 @@
 
 #include "core/ExactNames.h"
 #include "core/PathUtil.h"
+#include "core/TemporaryFile.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cstdio>
+#include <cctype>
 #include <vector>
 
 namespace cataloom {
@@ -47,24 +47,50 @@ bool IsCatalogFileName(const char* name) {
     return p == suffix && platform::CompareNoCase(suffix, kCatalogExtension) == 0;
 }
 
-bool MakeTemporaryCatalogPath(const char* target, char* path) {
-    if (target == nullptr || path == nullptr) return false;
+std::string TemporaryCatalogPrefix(const char* target) {
+    if (target == nullptr) return "";
     char folder[kMaxPath];
-    if (text::CopyTruncated(folder, sizeof folder, target) != std::strlen(target)) return false;
+    if (text::CopyTruncated(folder, sizeof folder, target) != std::strlen(target)) return "";
+    char prefix[kMaxPath];
     if (!path::RemoveLastComponent(folder)) folder[0] = '\0';
-    static std::atomic<unsigned> counter{0};
-    auto seed = static_cast<unsigned>(platform::CurrentTime() / 10000);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char name[32];
-        std::snprintf(name, sizeof name, "~vmf%08X.tmp", seed + (counter++) * 7919u);
-        char candidate[kMaxPath];
-        if (!path::Combine(candidate, folder, name)) return false;
-        if (!path::Exists(candidate)) {
-            std::strcpy(path, candidate);
-            return true;
-        }
+    if (!path::Combine(prefix, folder, kTemporaryCatalogPrefix)) return "";
+    return prefix;
+}
+
+bool IsTemporaryCatalogName(const char* name) {
+    // "~vmf" + 8 hex digits + ".tmp", the letters in either case.
+    constexpr std::size_t kPrefix = sizeof(kTemporaryCatalogPrefix) - 1;
+    if (name == nullptr || std::strlen(name) != kPrefix + 8 + 4) return false;
+    if (platform::CompareNoCase(std::string(name, kPrefix).c_str(), kTemporaryCatalogPrefix) != 0 ||
+        platform::CompareNoCase(name + kPrefix + 8, ".tmp") != 0)
+        return false;
+    for (std::size_t i = kPrefix; i < kPrefix + 8; ++i)
+        if (std::isxdigit(static_cast<unsigned char>(name[i])) == 0) return false;
+    return true;
+}
+
+std::vector<std::string> StaleTemporaryFiles(const char* folder, platform::FileTime now) {
+    std::vector<std::string> stale;
+    char pattern[kMaxPath];
+    if (folder == nullptr || !path::Combine(pattern, folder, "~vmf*.tmp")) return stale;
+    platform::DirectorySearch listing(pattern);
+    for (platform::FindData found; listing.Next(found);) {
+        if ((found.attributes & platform::kAttrDirectory) == 0 && IsTemporaryCatalogName(found.name) &&
+            found.lastWriteTime + kStaleAge < now)
+            stale.emplace_back(found.name);
     }
-    return false;
+    return stale;
+}
+
+std::vector<std::string> RemoveStaleTemporaryFiles(const char* folder, platform::FileTime now, std::size_t& removed) {
+    std::vector<std::string> kept;
+    removed = 0;
+    for (const std::string& name : StaleTemporaryFiles(folder, now)) {
+        char file[kMaxPath];
+        if (path::Combine(file, folder, name.c_str()) && platform::RemoveUnheldFile(file)) ++removed;
+        else kept.push_back(name);
+    }
+    return kept;
 }
 
 namespace {
@@ -104,22 +130,18 @@ Rewrite PlanRewrite(platform::File& in, std::uint64_t size, const CatalogHeader&
     return plan;
 }
 
-// Writes `header`, then what `PlanRewrite` gives, to `target`; false when
+// Writes `header`, then what `PlanRewrite` gives, to `out`; false when
 // `source` is shorter than a header or any read or write falls short.
-bool CopyWithHeader(const char* source, const char* target, const CatalogHeader* header, const char* exactName) {
+bool CopyWithHeader(const char* source, platform::File& out, const CatalogHeader* header, const char* exactName) {
     platform::File in;
-    platform::File out;
     platform::FileStamp stamp;
     CatalogHeader old;
-    if (!platform::GetFileStamp(source, stamp) || stamp.size < kHeaderSize ||
-        !in.Open(source, platform::File::kRead, platform::File::kShareRead, true) ||
-        in.Read(&old, kHeaderSize) != kHeaderSize)
+    // The size comes from the handle the bytes come from.
+    if (!in.Open(source, platform::File::kRead, platform::File::kShareRead, true) || !in.Stamp(stamp) ||
+        stamp.size < kHeaderSize || in.Read(&old, kHeaderSize) != kHeaderSize)
         return false;
     Rewrite plan = PlanRewrite(in, stamp.size, *header, exactName);
-    if (!in.Seek(kHeaderSize, platform::File::kBegin) ||
-        !out.Open(target, platform::File::kWrite, platform::File::kShareNone, false) ||
-        out.Write(header, kHeaderSize) != kHeaderSize)
-        return false;
+    if (!in.Seek(kHeaderSize, platform::File::kBegin) || out.Write(header, kHeaderSize) != kHeaderSize) return false;
     std::vector<std::uint8_t> buffer(64 * 1024);
     std::uint64_t copied = kHeaderSize;
     while (copied < plan.copyEnd) {
@@ -130,19 +152,16 @@ bool CopyWithHeader(const char* source, const char* target, const CatalogHeader*
         if (out.Write(buffer.data(), read) != read) return false;
         copied += read;
     }
-    return copied == plan.copyEnd && out.Write(plan.tail.data(), plan.tail.size()) == plan.tail.size() &&
-           out.Flush() && out.Close();
+    return copied == plan.copyEnd && out.Write(plan.tail.data(), plan.tail.size()) == plan.tail.size();
 }
 
 }  // namespace
 
 bool ReplaceHeader(const char* path, const CatalogHeader* header, const char* exactName) {
     if (path == nullptr || header == nullptr) return false;
-    char temporary[kMaxPath];
-    if (!MakeTemporaryCatalogPath(path, temporary)) return false;
-    if (CopyWithHeader(path, temporary, header, exactName) && platform::MoveReplacing(temporary, path)) return true;
-    platform::RemoveFile(temporary);
-    return false;
+    TemporaryFile temporary;
+    return temporary.Create(TemporaryCatalogPrefix(path)) &&
+           CopyWithHeader(path, temporary.File(), header, exactName) && temporary.Publish(path);
 }
 
 std::uint64_t ListsEnd(const std::uint8_t* table, std::uint32_t size) {

@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace cataloom {
 
@@ -47,6 +49,7 @@ constexpr std::size_t kMaxNameLength = 259;      // longest file name
 constexpr std::size_t kMaxCatalogNameLength = 255;
 constexpr char kCatalogExtension[] = ".vmf";
 constexpr std::size_t kCatalogExtensionLength = sizeof(kCatalogExtension) - 1;
+constexpr char kTemporaryCatalogPrefix[] = "~vmf";
 
 // Little-endian field access at any byte position.
 inline std::uint16_t Load16(const void* p) {
@@ -113,9 +116,21 @@ bool ReadCatalogHeader(const char* path, CatalogHeader* header);
 // True when the name (or the path's last component) ends in ".vmf", compared
 // without regard to case.
 bool IsCatalogFileName(const char* name);
-// A name beside `target` (in its folder) that no file has yet, for a file
-// that is written whole and then moved over the target.
-bool MakeTemporaryCatalogPath(const char* target, char* path);
+// Where a catalogue's replacement is written (see TemporaryFile): beside
+// `target`, in its folder, so the final move stays on one volume, and named
+// "~vmf" + 8 hex digits + ".tmp", so no reader takes it for a catalogue.
+// Empty when the target's path is too long.
+std::string TemporaryCatalogPrefix(const char* target);
+// True for a name a catalogue's temporary file may have.
+bool IsTemporaryCatalogName(const char* name);
+// A catalogue's temporary file not written for a day is left over from a
+// writer that was killed.
+constexpr platform::FileTime kStaleAge = 24ull * 3600 * 10000000;
+// The names of the stale temporary files in `folder` at time `now`.
+std::vector<std::string> StaleTemporaryFiles(const char* folder, platform::FileTime now);
+// Removes those no writer holds, counting them in `removed`; the names of
+// those it could not remove.
+std::vector<std::string> RemoveStaleTemporaryFiles(const char* folder, platform::FileTime now, std::size_t& removed);
 // Puts `header` in place of the header of the catalogue at `path` by way of
 // a copy that then replaces the file, so that a failure at any point leaves
 // the old file whole.  The exact names after the lists are kept; with

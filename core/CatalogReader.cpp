@@ -11,17 +11,21 @@ namespace {
 
 using Record = const std::uint8_t*;
 
-// Orders records by (depth, parent id), the keys the table is sorted on.
-struct DepthParentLess {
-    bool operator()(Record r, std::pair<std::uint32_t, std::uint32_t> key) const {
-        return std::make_pair<std::uint32_t, std::uint32_t>(DirectoryRecord::Depth(r),
-                                                            DirectoryRecord::ParentId(r)) < key;
-    }
-    bool operator()(std::pair<std::uint32_t, std::uint32_t> key, Record r) const {
-        return key < std::make_pair<std::uint32_t, std::uint32_t>(DirectoryRecord::Depth(r),
-                                                                  DirectoryRecord::ParentId(r));
-    }
+// A record's place in the name index: depth, parent id, then the name's
+// bytes (exact, as lookups match names).
+struct NameKey {
+    std::uint32_t depth;
+    std::uint32_t parentId;
+    const char* name;
 };
+
+NameKey KeyOf(Record r) { return {DirectoryRecord::Depth(r), DirectoryRecord::ParentId(r), DirectoryRecord::Name(r)}; }
+
+bool operator<(const NameKey& a, const NameKey& b) {
+    if (a.depth != b.depth) return a.depth < b.depth;
+    if (a.parentId != b.parentId) return a.parentId < b.parentId;
+    return std::strcmp(a.name, b.name) < 0;
+}
 
 }  // namespace
 
@@ -30,46 +34,47 @@ std::uint64_t CatalogReader::ListStart(const std::uint8_t* record) const {
 }
 
 HResult CatalogReader::Open(const char* path) {
-    if (path == nullptr) return kPointer;
-    if (IsLoaded() && platform::CompareNoCase(path, path_) == 0) {
-        // Another process may have rewritten the file since it was loaded.
-        platform::FileStamp now;
-        if (platform::GetFileStamp(path, now) && now.size == stamp_.size &&
-            now.lastWriteTime == stamp_.lastWriteTime)
-            return kOk;
-    }
-    Release();
-    return Load(path);
+    platform::File file;
+    return Open(path, file);
 }
 
-HResult CatalogReader::Load(const char* path) {
-    if (!path::Exists(path) || path::IsDirectory(path)) return kInvalidArg;
+HResult CatalogReader::Open(const char* path, platform::File& file, CatalogHeader* header) {
+    if (path == nullptr) return kPointer;
+    // Only a regular file opens: a directory, FIFO or device is no catalogue.
     platform::FileStamp stamp;
-    if (!platform::GetFileStamp(path, stamp)) return kFail;
+    if (!file.Open(path, platform::File::kRead, platform::File::kShareRead, true) || !file.Stamp(stamp)) {
+        file.Close();
+        return kNotCatalog;
+    }
+    if (IsLoaded() && stamp == stamp_ && platform::CompareNoCase(path, path_) == 0) {
+        if (header != nullptr) *header = header_;
+        return kOk;
+    }
+    Release();
+    HResult hr = Load(path, file, stamp, header);
+    if (!Succeeded(hr)) Release();
+    return hr;
+}
 
-    platform::File file;
-    if (!file.Open(path, platform::File::kRead, platform::File::kShareRead, true)) return kFail;
-    CatalogHeader header;
-    if (file.Read(&header, kHeaderSize) != kHeaderSize || !IsCatalogHeader(&header)) return kFail;
+HResult CatalogReader::Load(const char* path, platform::File& file, const platform::FileStamp& stamp,
+                            CatalogHeader* header) {
+    CatalogHeader read;
+    if (file.ReadAt(0, &read, kHeaderSize) != kHeaderSize || !IsCatalogHeader(&read)) return kNotCatalog;
+    if (header != nullptr) *header = read;
     // The table must lie inside the file before anything is allocated for it.
-    std::uint64_t tableEnd = static_cast<std::uint64_t>(header.tableOffset) + header.tableSize;
-    if (header.tableOffset < kHeaderSize || header.tableSize < kTerminatorSize || tableEnd > stamp.size)
-        return kFail;
+    std::uint64_t tableEnd = static_cast<std::uint64_t>(read.tableOffset) + read.tableSize;
+    if (read.tableOffset < kHeaderSize || read.tableSize < kTerminatorSize || tableEnd > stamp.size) return kFail;
 
-    TaskMemory<std::uint8_t> table = TaskMemory<std::uint8_t>::Allocate(header.tableSize);
+    TaskMemory<std::uint8_t> table = TaskMemory<std::uint8_t>::Allocate(read.tableSize);
     if (table == nullptr) return kOutOfMemory;
-    if (!file.Seek(header.tableOffset, platform::File::kBegin) ||
-        file.Read(table.Get(), header.tableSize) != header.tableSize)
-        return kFail;
+    if (file.ReadAt(read.tableOffset, table.Get(), read.tableSize) != read.tableSize) return kFail;
 
     table_ = std::move(table);
-    tableSize_ = header.tableSize;
-    std::memcpy(catalogName_, header.name, kMaxCatalogNameLength);
+    tableSize_ = read.tableSize;
     fileSize_ = stamp.size;
-    if (!BuildIndex()) {
-        Release();
-        return kFail;
-    }
+    if (!BuildIndex()) return kFail;
+    BuildNameIndex();
+    header_ = read;
     LoadExactNames(file);
     stamp_ = stamp;
     text::CopyTruncated(path_, sizeof(path_), path);
@@ -103,13 +108,13 @@ void CatalogReader::LoadExactNames(platform::File& file) {
 }
 
 std::string CatalogReader::ShownCatalogName() const {
-    return ShownName(exact_.Find(ExactKind::kCatalog, 0), catalogName_);
+    return ShownName(exact_.Find(ExactKind::kCatalog, 0), CatalogNameField().c_str());
 }
 
 std::string CatalogReader::ExactDirectoryName(std::size_t record) const {
     if (record >= index_.size()) return std::string();
     Record r = index_[record];
-    if (record == 0) return ExactOrStored(exact_.Find(ExactKind::kCatalog, 0), catalogName_);
+    if (record == 0) return ExactOrStored(exact_.Find(ExactKind::kCatalog, 0), CatalogNameField().c_str());
     return ExactOrStored(exact_.Find(ExactKind::kDirectory, DirectoryRecord::Id(r)), DirectoryRecord::Name(r));
 }
 
@@ -127,6 +132,14 @@ std::string CatalogReader::ExactEntryName(std::size_t record, const std::uint8_t
     return ExactOrStored(ExactRecordName(record, list, entry), EntryRecord::Name(entry));
 }
 
+void CatalogReader::BuildNameIndex() {
+    byName_.resize(index_.size());
+    for (std::size_t i = 0; i < byName_.size(); ++i) byName_[i] = static_cast<std::uint32_t>(i);
+    // Stable, so of two records with one name the first in the table wins.
+    std::stable_sort(byName_.begin(), byName_.end(),
+                     [this](std::uint32_t a, std::uint32_t b) { return KeyOf(index_[a]) < KeyOf(index_[b]); });
+}
+
 void CatalogReader::Release() {
     table_.Reset();
     tableSize_ = 0;
@@ -134,43 +147,34 @@ void CatalogReader::Release() {
     listsLimit_ = 0;
     exact_.Clear();
     stamp_ = platform::FileStamp();
+    header_ = CatalogHeader();
     path_[0] = '\0';
-    catalogName_[0] = '\0';
     index_.clear();
     index_.shrink_to_fit();
+    byName_.clear();
+    byName_.shrink_to_fit();
 }
 
 long CatalogReader::FindChild(std::size_t parent, const char* name) const {
     if (parent >= index_.size() || name == nullptr) return -1;
     Record current = index_[parent];
-    std::pair<std::uint32_t, std::uint32_t> key{DirectoryRecord::Depth(current) + 1u,
-                                                DirectoryRecord::Id(current)};
-    auto first = std::lower_bound(index_.begin() + static_cast<long>(parent), index_.end(), key,
-                                  DepthParentLess());
-    auto last = std::upper_bound(first, index_.end(), key, DepthParentLess());
-    if (first == last) return -1;
-
-    // Names were sorted by the collation of whichever system wrote the file:
-    // try a binary search first, then walk the parent's run.
-    auto hit = std::lower_bound(first, last, name, [](Record r, const char* n) {
-        return platform::CompareCase(DirectoryRecord::Name(r), n) < 0;
-    });
-    if (hit != last && std::strcmp(DirectoryRecord::Name(*hit), name) == 0) return hit - index_.begin();
-    for (auto it = first; it != last; ++it)
-        if (std::strcmp(DirectoryRecord::Name(*it), name) == 0) return it - index_.begin();
-    return -1;
+    NameKey key{DirectoryRecord::Depth(current) + 1u, DirectoryRecord::Id(current), name};
+    auto hit = std::lower_bound(byName_.begin(), byName_.end(), key,
+                                [this](std::uint32_t r, const NameKey& k) { return KeyOf(index_[r]) < k; });
+    if (hit == byName_.end() || key < KeyOf(index_[*hit])) return -1;
+    return static_cast<long>(*hit);
 }
 
 long CatalogReader::FindChildExact(std::size_t parent, const std::string& utf8) const {
     if (parent >= index_.size()) return -1;
     Record current = index_[parent];
-    std::pair<std::uint32_t, std::uint32_t> key{DirectoryRecord::Depth(current) + 1u,
-                                                DirectoryRecord::Id(current)};
-    auto first = std::lower_bound(index_.begin() + static_cast<long>(parent), index_.end(), key,
-                                  DepthParentLess());
-    auto last = std::upper_bound(first, index_.end(), key, DepthParentLess());
-    for (auto it = first; it != last; ++it)
-        if (ExactDirectoryName(static_cast<std::size_t>(it - index_.begin())) == utf8) return it - index_.begin();
+    // Every record is looked at: a command's few lookups need no index.
+    for (std::size_t i = 0; i < index_.size(); ++i) {
+        Record r = index_[i];
+        if (DirectoryRecord::Depth(r) == DirectoryRecord::Depth(current) + 1u &&
+            DirectoryRecord::ParentId(r) == DirectoryRecord::Id(current) && ExactDirectoryName(i) == utf8)
+            return static_cast<long>(i);
+    }
     bool changed = false;
     std::string stored = platform::Utf8ToStored(utf8, changed);
     return changed ? -1 : FindChild(parent, stored.c_str());
@@ -219,10 +223,6 @@ bool CatalogReader::FindDirectory(const char* path, std::uint64_t* offset, std::
     return true;
 }
 
-bool CatalogReader::OpenCurrent(platform::File& file) const {
-    return IsLoaded() && file.Open(path_, platform::File::kRead, platform::File::kShareRead, true);
-}
-
 std::uint32_t CatalogReader::ListSize(std::size_t record) const {
     return record < index_.size() ? DirectoryRecord::ListSize(index_[record]) : 0;
 }
@@ -245,15 +245,19 @@ HResult CatalogReader::ReadRecordList(std::size_t record, platform::File& file, 
     return kOk;
 }
 
-HResult CatalogReader::ReadEntryList(const char* path, std::uint8_t** list) const {
+HResult CatalogReader::ReadEntryList(const char* path, std::uint8_t** list) {
     if (path == nullptr || list == nullptr) return kPointer;
     *list = nullptr;
+    if (!IsLoaded()) return kFail;
+    // The file is opened for each list, so it stays free to be replaced or
+    // deleted between reads; the list comes from the version the table does.
+    char current[sizeof path_];
+    std::memcpy(current, path_, sizeof current);
+    platform::File file;
+    HResult hr = Open(current, file);
+    if (!Succeeded(hr)) return hr;
     long record = FindRecord(path);
     if (record < 0) return kFail;
-    platform::File file;
-    // The file is opened for each list, so it stays free to be replaced or
-    // deleted between reads.
-    if (!OpenCurrent(file)) return kFail;
     return ReadRecordList(static_cast<std::size_t>(record), file, list);
 }
 
@@ -263,7 +267,8 @@ std::uint64_t CatalogReader::ListAreaSize() const {
 }
 
 std::size_t CatalogReader::MemoryFootprint() const {
-    return tableSize_ + index_.capacity() * sizeof(Record) + exact_.BlockSize() + exact_.Count() * 4;
+    return tableSize_ + index_.capacity() * sizeof(Record) + byName_.capacity() * sizeof(std::uint32_t) +
+           exact_.BlockSize() + exact_.Count() * 4;
 }
 
 }  // namespace cataloom

@@ -16,12 +16,28 @@ struct Listed {
     std::string name;
 };
 
+// Walks a catalogue for IsSound: only asks the walk's visitor about a stop.
+class SoundnessCheck : public WalkVisitor {
+public:
+    explicit SoundnessCheck(WalkVisitor& visitor) : visitor_(visitor) {}
+    bool Stopped() override { return visitor_.Stopped(); }
+    void Entry(const char*, const char*, std::size_t, const std::uint8_t*) override {}
+    // A name holding a separator is the entry's own damage: the walk leaves
+    // it out (its visitor warns); a path beyond the capacity is the catalogue's.
+    void Unreachable(const char*, const std::uint8_t* entry) override {
+        if (FitsCatalogPath(EntryRecord::Name(entry))) sound = false;
+    }
+    void Damaged(const char*) override { sound = false; }
+    bool sound = true;
+
+private:
+    WalkVisitor& visitor_;
+};
+
 }  // namespace
 
-GuardedLists::GuardedLists(const CatalogReader& reader)
-    : reader_(reader), entered_(reader.DirectoryCount(), false), unread_(reader.ListAreaSize()) {
-    reader_.OpenCurrent(file_);
-}
+GuardedLists::GuardedLists(const CatalogReader& reader, platform::File& file)
+    : reader_(reader), file_(file), entered_(reader.DirectoryCount(), false), unread_(reader.ListAreaSize()) {}
 
 TaskMemory<std::uint8_t> GuardedLists::Read(std::size_t record) {
     if (record >= entered_.size() || entered_[record]) {
@@ -40,8 +56,10 @@ TaskMemory<std::uint8_t> GuardedLists::Read(std::size_t record) {
     return TaskMemory<std::uint8_t>(block);
 }
 
-CatalogWalker::CatalogWalker(CatalogReader& reader, WalkVisitor& visitor, std::size_t capacity, FolderOrder order)
-    : reader_(reader), visitor_(visitor), capacity_(std::max(capacity, kSearchCapacity)), order_(order) {
+CatalogWalker::CatalogWalker(CatalogReader& reader, WalkVisitor& visitor, std::size_t capacity, FolderOrder order,
+                             Soundness soundness)
+    : reader_(reader), visitor_(visitor), capacity_(std::max(capacity, kSearchCapacity)), order_(order),
+      soundness_(soundness) {
     visitor_.walker_ = this;
 }
 
@@ -52,8 +70,14 @@ CatalogWalker::~CatalogWalker() {
 void CatalogWalker::Walk(const char* path, const char* inner) {
     if (path == nullptr || *path == '\0') return;
     visitor_.walker_ = this;
-    if (path::IsDirectory(path)) WalkFolder(path);
-    else WalkCatalog(path, inner != nullptr ? inner : "");
+    if (path::IsDirectory(path)) {
+        WalkFolder(path);
+        return;
+    }
+    // One open of the catalogue serves its whole subtree.
+    platform::File file;
+    HResult opened = reader_.Open(path, file);
+    WalkLoaded(opened, file, path, inner != nullptr ? inner : "");
 }
 
 std::string_view CatalogWalker::ExactRecordName() const {
@@ -136,30 +160,42 @@ void CatalogWalker::WalkFolder(const char* path) {
             if ((entry.attributes & platform::kAttrReparsePoint) == 0) WalkFolder(child);
             continue;
         }
-        CatalogHeader header;
         // Other files (category.ini and the like) are neither categories nor
         // catalogues.
-        if (!IsCatalogFileName(name) || !ReadCatalogHeader(child, &header)) continue;
-        if (!visitor_.Catalog(child, name, header)) continue;
-        char root[kMaxCatalogNameLength + 1];
-        text::CopyTruncated(root, sizeof(root), header.name);
-        WalkCatalog(child, root);
+        if (IsCatalogFileName(name)) WalkListedCatalog(child, name);
     }
 }
 
-void CatalogWalker::WalkCatalog(const char* path, const char* inner) {
+void CatalogWalker::WalkListedCatalog(const char* path, const char* name) {
+    // The header the visitor sees is the one of the version walked: both
+    // come from one open handle.
+    platform::File file;
+    CatalogHeader header;
+    HResult opened = reader_.Open(path, file, &header);
+    if (opened == kNotCatalog || !visitor_.Catalog(path, name, header)) return;
+    char root[kMaxCatalogNameLength + 1];
+    text::CopyTruncated(root, sizeof(root), header.name);
+    WalkLoaded(opened, file, path, root);
+}
+
+void CatalogWalker::WalkLoaded(HResult opened, platform::File& file, const char* path, const char* inner) {
     visitor_.Entering(path, inner);
     if (visitor_.Stopped()) return;
-    // One open of the catalogue serves its whole subtree.
-    if (!Succeeded(reader_.Open(path))) {
+    if (!Succeeded(opened)) {
         visitor_.Damaged(path);
         return;
     }
-    GuardedLists lists(reader_);
-    if (!lists.IsOpen()) {
-        visitor_.Damaged(path);
+    if (soundness_ == Soundness::kCheckedFirst && !IsSound(file, path, inner)) {
+        if (!visitor_.Stopped()) visitor_.Damaged(path);
         return;
     }
+    visitor_.Opened(path, reader_.Header());
+    WalkOpened(file, path, inner);
+}
+
+void CatalogWalker::WalkOpened(platform::File& file, const char* path, const char* inner) {
+    if (!reader_.IsLoaded() || path == nullptr || inner == nullptr) return;
+    GuardedLists lists(reader_, file);
     long record = reader_.FindRecord(inner);
     std::vector<char> buffer(capacity_);
     std::size_t length = text::CopyTruncated(buffer.data(), buffer.size(), inner);
@@ -168,6 +204,13 @@ void CatalogWalker::WalkCatalog(const char* path, const char* inner) {
     levels_.clear();
     WalkDirectory(lists, path, buffer.data(), length, static_cast<std::size_t>(record));
     if (lists.Damaged()) visitor_.Damaged(path);
+}
+
+bool CatalogWalker::IsSound(platform::File& file, const char* path, const char* inner) {
+    if (!reader_.IsLoaded()) return false;
+    SoundnessCheck check(visitor_);
+    CatalogWalker(reader_, check, capacity_).WalkOpened(file, path, inner);
+    return check.sound && !visitor_.Stopped();
 }
 
 void CatalogWalker::WalkDirectory(GuardedLists& lists, const char* path, char* inner, std::size_t length,

@@ -39,6 +39,9 @@ public:
     virtual bool Catalog(const char* /*path*/, const char* /*name*/, const CatalogHeader& /*header*/) {
         return true;
     }
+    // A catalogue whose table was read, before its entries: `header` is the
+    // header of the version whose entries follow.
+    virtual void Opened(const char* /*path*/, const CatalogHeader& /*header*/) {}
     // An entry of a directory walked: `inner` is its catalogue path (see
     // core/CatalogPath.h) of `length` bytes; a directory's own entries follow.
     virtual void Entry(const char* path, const char* inner, std::size_t length, const std::uint8_t* entry) = 0;
@@ -62,10 +65,9 @@ private:
 // points records at each other or lists at the same bytes runs out of both.
 class GuardedLists {
 public:
-    // Opens the reader's current file; IsOpen() tells whether that worked.
-    explicit GuardedLists(const CatalogReader& reader);
+    // Reads through `file`, the handle the reader loaded its table from.
+    GuardedLists(const CatalogReader& reader, platform::File& file);
 
-    bool IsOpen() const { return file_.IsOpen(); }
     // The validated entry list of `record`; empty (and Damaged() from then on)
     // when it was read before, does not fit what is left of the list area or
     // fails the reader's checks.
@@ -74,7 +76,7 @@ public:
 
 private:
     const CatalogReader& reader_;
-    platform::File file_;
+    platform::File& file_;
     std::vector<bool> entered_;
     std::uint64_t unread_ = 0;
     bool damaged_ = false;
@@ -90,10 +92,14 @@ public:
     static constexpr std::size_t kExportCapacity = 32 * 1024;
 
     enum class FolderOrder { kAsListed, kByName };
+    // kCheckedFirst walks each catalogue once without the visitor before
+    // handing on any of its entries, so a damaged one gives none (the
+    // export writes no half of one).
+    enum class Soundness { kAsRead, kCheckedFirst };
 
     // `reader` is the walk's own: catalogues are opened through it.
     CatalogWalker(CatalogReader& reader, WalkVisitor& visitor, std::size_t capacity = kSearchCapacity,
-                  FolderOrder order = FolderOrder::kAsListed);
+                  FolderOrder order = FolderOrder::kAsListed, Soundness soundness = Soundness::kAsRead);
     ~CatalogWalker();
     CatalogWalker(const CatalogWalker&) = delete;
     CatalogWalker& operator=(const CatalogWalker&) = delete;
@@ -102,6 +108,13 @@ public:
     // otherwise `path` is a catalogue and the walk starts at the directory
     // `inner` (a catalogue path) inside it.
     void Walk(const char* path, const char* inner);
+    // Walks the catalogue at `path` that the reader loaded from `file`
+    // (CatalogReader::Open), from the directory `inner`.
+    void WalkOpened(platform::File& file, const char* path, const char* inner);
+    // True when every list below `inner` of the catalogue the reader loaded
+    // from `file` reads and every path fits; the visitor is only asked
+    // whether to stop (a stop gives false).
+    bool IsSound(platform::File& file, const char* path, const char* inner);
 
     // Walks the directory `record` of the catalogue open in the reader,
     // reading through `lists`.  `inner` holds its catalogue path of `length`
@@ -134,7 +147,9 @@ private:
     };
 
     void WalkFolder(const char* path);
-    void WalkCatalog(const char* path, const char* inner);
+    void WalkListedCatalog(const char* path, const char* name);
+    // Walks a catalogue once `opened` tells how the reader's Open went.
+    void WalkLoaded(HResult opened, platform::File& file, const char* path, const char* inner);
     // The exact names of the directories from the root to `inner`.
     std::vector<std::string> ExactComponents(const char* inner) const;
 
@@ -144,6 +159,7 @@ private:
     FolderOrder order_;
     std::vector<std::string> startBelow_;  // exact names down to where the catalogue's walk began
     std::vector<Level> levels_;
+    Soundness soundness_;
 };
 
 }  // namespace cataloom

@@ -1,6 +1,7 @@
 #include "core/CatalogWriter.h"
 
 #include <algorithm>
+#include <utility>
 #include <limits>
 
 namespace cataloom {
@@ -69,20 +70,34 @@ bool AppendDirectoryRecord(std::vector<std::uint8_t>& out, const DirectoryNode& 
 }
 
 bool CatalogWriter::Create(const char* path) {
-    failed_ = !file_.Open(path, platform::File::kReadWrite, platform::File::kShareNone, false);
+    platform::File file;
+    if (!file.Open(path, platform::File::kReadWrite, platform::File::kShareNone, false)) {
+        error_ = platform::LastIoError();
+        return !(failed_ = true);
+    }
+    return Create(std::move(file));
+}
+
+bool CatalogWriter::Create(platform::File&& file) {
+    file_ = std::move(file);
+    failed_ = !file_.IsOpen();
     tableSize_ = 0;
     listAreaSize_ = 0;
     fileCount_ = 0;
     exactNames_.clear();
     exactCatalog_.clear();
+    unknownTotals_ = 0;
+    error_ = platform::IoError::kNone;
     return !failed_;
 }
 
 bool CatalogWriter::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
     if (failed_) return false;
     if (!file_.Seek(static_cast<std::int64_t>(offset), platform::File::kBegin) ||
-        file_.Write(data, size) != size)
+        file_.Write(data, size) != size) {
         failed_ = true;
+        error_ = platform::LastIoError();
+    }
     return !failed_;
 }
 
@@ -112,6 +127,7 @@ bool CatalogWriter::WriteEntryList(DirectoryNode& node, const std::vector<EntryD
         NoteExactEntry(listAreaSize_ + buffer_.size(), entry.exact);
         if (!AppendEntryRecord(buffer_, entry)) return failed_ = true, false;
         if (!entry.IsDirectory()) ++fileCount_;
+        else if (entry.size == kUnknownTotal) ++unknownTotals_;
     }
     return FlushList(node, listStart, true);
 }
@@ -127,6 +143,7 @@ bool CatalogWriter::WriteEntryRecords(DirectoryNode& node, const std::uint8_t* c
         if (exact != nullptr && exact[i] != nullptr) NoteExactEntry(listAreaSize_ + buffer_.size(), *exact[i]);
         buffer_.insert(buffer_.end(), record, record + EntryRecord::Size(record));
         if (!EntryRecord::IsDirectory(record)) ++fileCount_;
+        else if (EntryRecord::FileSize(record) == kUnknownTotal) ++unknownTotals_;
         if (buffer_.size() >= kPiece && !FlushList(node, listStart, false)) return false;
     }
     return FlushList(node, listStart, true);
@@ -212,6 +229,7 @@ bool CatalogWriter::WriteTotals(const std::vector<DirectoryNode>& table, const s
                     size = totals[static_cast<std::size_t>(child)];
                     Store64(entry + EntryRecord::kFileSize, size);
                     changed = true;
+                    --unknownTotals_;
                 }
             }
             // A directory whose record was not found keeps its unknown size
@@ -226,7 +244,10 @@ bool CatalogWriter::WriteTotals(const std::vector<DirectoryNode>& table, const s
 }
 
 bool CatalogWriter::Close() {
-    if (file_.IsOpen() && !failed_ && !file_.Flush()) failed_ = true;
+    if (file_.IsOpen() && !failed_ && !(file_.Flush() && file_.Close())) {
+        failed_ = true;
+        error_ = platform::LastIoError();
+    }
     file_.Close();
     return !failed_;
 }

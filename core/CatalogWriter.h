@@ -56,6 +56,8 @@ public:
 
     // Creates or truncates the target file.
     bool Create(const char* path);
+    // Writes into a file the caller created (a TemporaryFile's).
+    bool Create(platform::File&& file);
     // Sets the header's table offset and size, writes the header and the table
     // (entry list fields still 0).
     bool WriteHeaderAndTable(CatalogHeader& header, const std::vector<DirectoryNode>& table);
@@ -87,6 +89,13 @@ public:
     bool WriteExactNames();
     // Flushes and closes the file; false if anything failed on the way.
     bool Close();
+    // Why a write failed (kNone when nothing failed or a limit of the format
+    // was reached).
+    platform::IoError Error() const { return error_; }
+    // Directory entries whose total is still unknown: all of them until the
+    // totals pass, fewer after it, some left after a stop or for a
+    // directory without a record.
+    std::uint64_t UnknownTotals() const { return unknownTotals_; }
 
 private:
     bool WriteAt(std::uint64_t offset, const void* data, std::size_t size);
@@ -100,6 +109,8 @@ private:
     std::uint32_t tableSize_ = 0;
     std::uint64_t listAreaSize_ = 0;  // bytes of entry lists written so far
     std::uint64_t fileCount_ = 0;  // entries without the directory attribute
+    std::uint64_t unknownTotals_ = 0;
+    platform::IoError error_ = platform::IoError::kNone;
     std::vector<std::uint8_t> buffer_;
     std::vector<ExactName> exactNames_;  // entries' and directories'
     std::string exactCatalog_;

@@ -34,33 +34,39 @@ NameMatcher::NameMatcher(const char* pattern, std::string_view utf8, bool matchC
         tokens_.push_back({kind, *p, 0});
         ++p;
     }
+    if (wildcards_) return;
+    for (p = reinterpret_cast<const unsigned char*>(pattern_.c_str()); *p != '\0'; p += StartsDouble(p) ? 2 : 1)
+        units_.push_back(UnitAt(p));
+    border_.assign(units_.size(), 0);
+    for (std::size_t i = 1, k = 0; i < units_.size(); ++i) {
+        while (k > 0 && units_[i] != units_[k]) k = border_[k - 1];
+        if (units_[i] == units_[k]) ++k;
+        border_[i] = k;
+    }
 }
 
 bool NameMatcher::Matches(const char* name) const {
     if (name == nullptr || !storedForm_) return false;
     auto n = reinterpret_cast<const unsigned char*>(name);
-    if (wildcards_) return MatchesWhole(n);
-    if (tokens_.empty()) return true;
-    // Candidates are the starts of characters; the first token is tested
-    // here, the rest only where it meets.
-    const Token& first = tokens_.front();
-    for (; *n != '\0'; n += StartsDouble(n) ? 2 : 1)
-        if (MeetsLiteral(first, n) && MatchesAt(n)) return true;
+    return wildcards_ ? MatchesWhole(n) : MatchesAnywhere(n);
+}
+
+bool NameMatcher::MatchesAnywhere(const unsigned char* n) const {
+    if (units_.empty()) return true;
+    // The name is read a character at a time, so a match only ever starts
+    // where a character starts; `k` pattern characters are matched so far.
+    std::size_t k = 0;
+    for (; *n != '\0'; n += StartsDouble(n) ? 2 : 1) {
+        std::uint32_t unit = UnitAt(n);
+        while (k > 0 && units_[k] != unit) k = border_[k - 1];
+        if (units_[k] == unit && ++k == units_.size()) return true;
+    }
     return false;
 }
 
 bool NameMatcher::MeetsLiteral(const Token& token, const unsigned char* n) const {
     if (token.kind == Kind::kDouble) return StartsDouble(n) && n[0] == token.first && n[1] == token.second;
     return *n != '\0' && !StartsDouble(n) && Same(*n, token.first);
-}
-
-bool NameMatcher::MatchesAt(const unsigned char* n) const {
-    // Every token is a literal here, so each one consumes a whole character.
-    for (const Token& t : tokens_) {
-        if (!MeetsLiteral(t, n)) return false;
-        n += t.kind == Kind::kDouble ? 2 : 1;
-    }
-    return true;
 }
 
 bool NameMatcher::MatchesWhole(const unsigned char* n) const {

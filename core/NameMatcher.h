@@ -44,7 +44,12 @@ private:
         unsigned char second;
     };
 
-    bool MatchesAt(const unsigned char* name) const;
+    // A character of a name or a literal pattern as one value: a single byte
+    // by its folded form, a double-byte character by both its bytes.
+    std::uint32_t UnitAt(const unsigned char* n) const {
+        return StartsDouble(n) ? 0x10000u | (static_cast<std::uint32_t>(n[0]) << 8) | n[1] : fold_[*n];
+    }
+    bool MatchesAnywhere(const unsigned char* name) const;
     bool MatchesWhole(const unsigned char* name) const;
     // Whether the literal `token` meets the name at `n`, where a character starts.
     bool MeetsLiteral(const Token& token, const unsigned char* n) const;
@@ -54,6 +59,11 @@ private:
 
     std::string pattern_;
     std::vector<Token> tokens_;
+    // Without wildcards: the pattern's characters and, for each prefix, the
+    // length of its longest proper border, so the search never steps back
+    // in the name (linear in the name's length whatever the pattern).
+    std::vector<std::uint32_t> units_;
+    std::vector<std::size_t> border_;
     bool wildcards_ = false;
     unsigned char fold_[256];
     bool lead_[256];

@@ -15,6 +15,8 @@ constexpr HResult kPointer = static_cast<HResult>(0x80004003);
 constexpr HResult kFail = static_cast<HResult>(0x80004005);
 constexpr HResult kOutOfMemory = static_cast<HResult>(0x8007000E);
 constexpr HResult kInvalidArg = static_cast<HResult>(0x80070057);
+// The file cannot be opened or has no catalogue's header (ERROR_BAD_FORMAT).
+constexpr HResult kNotCatalog = static_cast<HResult>(0x8007000B);
 
 inline bool Succeeded(HResult hr) { return hr >= 0; }
 

@@ -1,7 +1,6 @@
 #include "namespace/EntryNames.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include "core/ItemIdFactory.h"
 #include "core/PathUtil.h"
@@ -13,22 +12,33 @@ namespace {
 
 using Ids = ItemIdFactory;
 
+constexpr char kAdvancedKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+
+// A key of the file types: the user's own first, as the merged view of the
+// classes gives it (Wine's view holds only the machine's).
+bool OpenClassKey(RegKey& key, const char* name) {
+    const std::string own = std::string("Software\\Classes\\") + name;
+    return key.Open(HKEY_CURRENT_USER, own.c_str(), KEY_READ) || key.Open(HKEY_CLASSES_ROOT, name, KEY_READ);
+}
+
 // The shell's rule for known types: the extension's key names a type, whose
 // key may insist on the extension being shown or hidden.
 bool HidesExtension(const char* extension) {
     RegKey type;
     char typeName[kMaxPath] = {};
-    if (!type.Open(HKEY_CLASSES_ROOT, extension, KEY_READ) || !type.ReadString("", typeName, sizeof typeName) ||
-        typeName[0] == '\0')
+    if (!OpenClassKey(type, extension) || !type.ReadString("", typeName, sizeof typeName) || typeName[0] == '\0')
         return false;
     RegKey program;
-    if (!program.Open(HKEY_CLASSES_ROOT, typeName, KEY_READ)) return false;
+    if (!OpenClassKey(program, typeName)) return false;
     char flag[8];
     if (program.ReadString("NeverShowExt", flag, sizeof flag)) return true;
     if (program.ReadString("AlwaysShowExt", flag, sizeof flag)) return false;
-    SHELLFLAGSTATE state = {};
-    SHGetSettings(&state, SSF_SHOWEXTENSIONS);
-    return !state.fShowExtensions;
+    // The user's "hide extensions for known file types", where the shell
+    // keeps it; Wine's shell answers the setting's query without reading it.
+    RegKey advanced;
+    DWORD hide = 0;
+    return advanced.Open(HKEY_CURRENT_USER, kAdvancedKey, KEY_READ) && advanced.ReadDword("HideFileExt", hide) &&
+           hide != 0;
 }
 
 // The last extension of a sound name that is more than an extension

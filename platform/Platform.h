@@ -134,6 +134,14 @@ PathKind GetPathKind(const char* path);
 struct FileStamp {
     std::uint64_t size = 0;
     FileTime lastWriteTime = 0;
+    // The file's identity on its volume (inode, or file index): a file put
+    // in place by a rename has another one, whatever its size and time.
+    std::uint64_t fileId = 0;
+
+    bool operator==(const FileStamp& o) const {
+        return size == o.size && lastWriteTime == o.lastWriteTime && fileId == o.fileId;
+    }
+    bool operator!=(const FileStamp& o) const { return !(*this == o); }
 };
 // Size and last write time of a file; false if the file cannot be examined.
 bool GetFileStamp(const char* path, FileStamp& stamp);
@@ -141,8 +149,25 @@ bool GetFileStamp(const char* path, FileStamp& stamp);
 bool MakeDirectory(const char* path);
 bool DeleteDirectory(const char* path);
 bool RemoveFile(const char* path);
+// Removes a file that no process holds open for writing through File::
+// CreateNew (on Linux such a file is locked; on Windows it is shared with no
+// one); false when it is held or cannot be removed.
+bool RemoveUnheldFile(const char* path);
 // Renames `from` to `to`, replacing an existing file of that name.
 bool MoveReplacing(const char* from, const char* to);
+// Gives the file `replacement` (the caller's own new file) the access of the
+// file `existing` it is about to replace: on Linux its mode and, where the
+// process may set it, its owner and group; on Windows its hidden and system
+// attributes.  Nothing happens when `existing` does not exist.
+void KeepAccess(const char* existing, const char* replacement);
+
+// Why the last failed file call of this thread failed, as far as a person
+// can act on it.
+enum class IoError { kNone, kDiskFull, kReadOnly, kAccessDenied, kNameTooLong, kExists, kNotFound, kOther };
+IoError LastIoError();
+
+// The process's identifier, for names that must differ between processes.
+std::uint32_t ProcessId();
 
 // An owned file handle.
 class File {
@@ -155,12 +180,27 @@ public:
     ~File() { Close(); }
     File(const File&) = delete;
     File& operator=(const File&) = delete;
+    File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
+    File& operator=(File&& other) noexcept {
+        if (this != &other) {
+            Close();
+            handle_ = other.handle_;
+            other.handle_ = kInvalid;
+        }
+        return *this;
+    }
 
     // Closes any handle it owns, then opens `path`.  When `mustExist` is
     // false the file is created, or truncated if it exists.  Only a regular
     // file opens: a directory, FIFO, pipe or device is refused without
     // waiting for it.
     bool Open(const char* path, unsigned access, unsigned share, bool mustExist);
+    // Creates `path` for reading and writing, shared with no one (held:
+    // see RemoveUnheldFile), only if no file of that name exists
+    // (LastIoError() is kExists when one does).
+    bool CreateNew(const char* path);
+    // Size, last write time and identity of the open file.
+    bool Stamp(FileStamp& stamp) const;
     // Bytes transferred, 0 when the call fails.
     std::size_t Read(void* buffer, std::size_t bytes);
     std::size_t Write(const void* buffer, std::size_t bytes);

@@ -35,6 +35,9 @@ summary+=("host:  $(echo "$out" | grep -E 'tests passed|tests failed' | tail -1)
 # Windows tests: one Xvfb for the whole run, up before the first Wine call,
 # and one persistent wineserver so each program starts quickly.
 cataloom_xvfb_start 91 || exit 1
+# A server an earlier run left behind keeps that run's display.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
 cataloom_wine_start
 # Temporary trees an interrupted earlier run left behind.
 rm -rf "$WINEPREFIX"/drive_c/users/*/Temp/cataloom-test-* 2>/dev/null || true

@@ -39,16 +39,35 @@ cataloom_wine_unmanaged() {
 # DISPLAY; its process id goes to CATALOOM_XVFB_PID for cataloom_xvfb_stop.
 # Up before the prefix's first Wine process: the display is fixed by
 # whichever process starts the server.
+# A display counts as ours only once our own server says it listens there
+# (-displayfd writes the number when ready; a server whose display another
+# run took first exits at once): runs that start together would otherwise
+# both pick the same free number, one of them would test on the other's
+# server and lose its display in the middle when that run stops it.
 cataloom_xvfb_start() {
-  local n display=
+  local n ready
+  ready=$(mktemp)
   for n in $(seq "${1:-91}" $((${1:-91} + 49))); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=$n; break; }
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    : >"$ready"
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -displayfd 3 3>"$ready" >/dev/null 2>&1 &
+    CATALOOM_XVFB_PID=$!
+    for _ in $(seq 200); do
+      [ -s "$ready" ] && break
+      kill -0 "$CATALOOM_XVFB_PID" 2>/dev/null || break
+      sleep 0.05
+    done
+    if [ "$(cat "$ready")" = "$n" ]; then
+      rm -f "$ready"
+      export DISPLAY=":$n"
+      return 0
+    fi
+    kill "$CATALOOM_XVFB_PID" 2>/dev/null; wait "$CATALOOM_XVFB_PID" 2>/dev/null
   done
-  [ -n "$display" ] || { echo "no free X display" >&2; return 1; }
-  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  CATALOOM_XVFB_PID=$!
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-  export DISPLAY=":$display"
+  rm -f "$ready"
+  CATALOOM_XVFB_PID=
+  echo "no free X display" >&2
+  return 1
 }
 
 cataloom_xvfb_stop() {

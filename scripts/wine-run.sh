@@ -14,4 +14,9 @@ wine "$@" >"$out" 2>"$err" </dev/null
 status=$?
 cat "$out"
 cat "$err" >&2
+# A program that failed without a word never reached its test main (or lost
+# its buffered output): say so, with what it ran against.
+if [ "$status" != 0 ] && [ ! -s "$out" ] && [ ! -s "$err" ]; then
+  echo "wine-run.sh: $1 ended with status $status and no output (DISPLAY=${DISPLAY:-unset})" >&2
+fi
 exit $status

@@ -39,6 +39,32 @@ INT_PTR Answer(HWND page, LONG_PTR result) {
     return TRUE;
 }
 
+// The notification's code for WM_NOTIFY; 0 (no page notification) otherwise.
+UINT NotifyCode(UINT message, LPARAM lParam) {
+    return message == WM_NOTIFY ? reinterpret_cast<NMHDR*>(lParam)->code : 0;
+}
+
+// What the pages the user leaves by a button share: `init` fills the page
+// when it is created, the title is kept, `buttons` show while it is active
+// and Cancel is allowed.
+INT_PTR ButtonPage(HWND page, UINT message, LPARAM lParam, void (SetupWizard::*init)(HWND) const, DWORD buttons) {
+    if (message == WM_INITDIALOG) {
+        (Attach(page, lParam)->*init)(page);
+        return TRUE;
+    }
+    if (message == kRetitleMessage) return Retitle(page);
+    switch (NotifyCode(message, lParam)) {
+    case PSN_SETACTIVE:
+        KeepTitle(page);
+        PropSheet_SetWizButtons(GetParent(page), buttons);
+        return Answer(page, 0);
+    case PSN_QUERYCANCEL:
+        return Answer(page, FALSE);
+    default:
+        return FALSE;
+    }
+}
+
 // No C++ exception may unwind through the system's dialog code: one that
 // reaches a page procedure leaves the message unhandled.
 template <DLGPROC procedure>
@@ -140,25 +166,9 @@ void SetupWizard::InitDonePage(HWND page) const {
 }
 
 INT_PTR CALLBACK SetupWizard::ChoosePage(HWND page, UINT message, WPARAM, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        Attach(page, lParam)->InitChoosePage(page);
-        return TRUE;
-    }
-    if (message == kRetitleMessage) return Retitle(page);
-    if (message != WM_NOTIFY) return FALSE;
-    switch (reinterpret_cast<NMHDR*>(lParam)->code) {
-    case PSN_SETACTIVE:
-        KeepTitle(page);
-        PropSheet_SetWizButtons(GetParent(page), PSWIZB_NEXT);
-        return Answer(page, 0);
-    case PSN_WIZNEXT:
-        // -1 keeps the wizard on this page.
-        return Answer(page, WizardOf(page)->TakeChoice(page) ? 0 : -1);
-    case PSN_QUERYCANCEL:
-        return Answer(page, FALSE);
-    default:
-        return FALSE;
-    }
+    // -1 keeps the wizard on this page.
+    if (NotifyCode(message, lParam) == PSN_WIZNEXT) return Answer(page, WizardOf(page)->TakeChoice(page) ? 0 : -1);
+    return ButtonPage(page, message, lParam, &SetupWizard::InitChoosePage, PSWIZB_NEXT);
 }
 
 INT_PTR CALLBACK SetupWizard::WorkingPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -195,24 +205,8 @@ INT_PTR CALLBACK SetupWizard::WorkingPage(HWND page, UINT message, WPARAM wParam
 }
 
 INT_PTR CALLBACK SetupWizard::DonePage(HWND page, UINT message, WPARAM, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        Attach(page, lParam)->InitDonePage(page);
-        return TRUE;
-    }
-    if (message == kRetitleMessage) return Retitle(page);
-    if (message != WM_NOTIFY) return FALSE;
-    switch (reinterpret_cast<NMHDR*>(lParam)->code) {
-    case PSN_SETACTIVE:
-        KeepTitle(page);
-        PropSheet_SetWizButtons(GetParent(page), PSWIZB_FINISH);
-        return Answer(page, 0);
-    case PSN_WIZFINISH:
-        return Answer(page, 0);
-    case PSN_QUERYCANCEL:
-        return Answer(page, FALSE);
-    default:
-        return FALSE;
-    }
+    if (NotifyCode(message, lParam) == PSN_WIZFINISH) return Answer(page, 0);
+    return ButtonPage(page, message, lParam, &SetupWizard::InitDonePage, PSWIZB_FINISH);
 }
 
 }  // namespace cataloom

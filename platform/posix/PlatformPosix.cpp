@@ -7,11 +7,13 @@
 #include <locale.h>
 #include <wctype.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -120,6 +122,28 @@ void SplitPattern(const std::string& path, std::string& dir, std::string& patter
 }
 
 bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
+
+thread_local IoError lastIoError = IoError::kNone;
+
+// Records why the call that just failed failed; returns false for the caller.
+bool Failed() {
+    switch (errno) {
+    case ENOSPC: case EDQUOT: case EFBIG: lastIoError = IoError::kDiskFull; break;
+    case EROFS: lastIoError = IoError::kReadOnly; break;
+    case EACCES: case EPERM: lastIoError = IoError::kAccessDenied; break;
+    case ENAMETOOLONG: lastIoError = IoError::kNameTooLong; break;
+    case EEXIST: lastIoError = IoError::kExists; break;
+    case ENOENT: case ENOTDIR: lastIoError = IoError::kNotFound; break;
+    default: lastIoError = IoError::kOther; break;
+    }
+    return false;
+}
+
+void StampOf(const struct stat& st, FileStamp& stamp) {
+    stamp.size = static_cast<std::uint64_t>(st.st_size);
+    stamp.lastWriteTime = ToFileTime(st.st_mtim);
+    stamp.fileId = (static_cast<std::uint64_t>(st.st_dev) << 40) ^ static_cast<std::uint64_t>(st.st_ino);
+}
 
 std::string Trimmed(std::string path) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
@@ -244,17 +268,48 @@ bool GetFileStamp(const char* path, FileStamp& stamp) {
     if (path == nullptr || *path == '\0') return false;
     struct stat st;
     if (stat(ToNativePath(path).c_str(), &st) != 0) return false;
-    stamp.size = static_cast<std::uint64_t>(st.st_size);
-    stamp.lastWriteTime = ToFileTime(st.st_mtim);
+    StampOf(st, stamp);
     return true;
 }
 
 bool MakeDirectory(const char* path) { return path && mkdir(ToNativePath(path).c_str(), 0777) == 0; }
 bool DeleteDirectory(const char* path) { return path && rmdir(ToNativePath(path).c_str()) == 0; }
 bool RemoveFile(const char* path) { return path && unlink(ToNativePath(path).c_str()) == 0; }
-bool MoveReplacing(const char* from, const char* to) {
-    return from && to && rename(ToNativePath(from).c_str(), ToNativePath(to).c_str()) == 0;
+
+bool RemoveUnheldFile(const char* path) {
+    if (path == nullptr) return false;
+    std::string native = ToNativePath(path);
+    int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;
+    struct stat st;
+    bool removed = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                   unlink(native.c_str()) == 0;
+    close(fd);
+    return removed;
 }
+bool MoveReplacing(const char* from, const char* to) {
+    if (from == nullptr || to == nullptr) return false;
+    return rename(ToNativePath(from).c_str(), ToNativePath(to).c_str()) == 0 || Failed();
+}
+
+void KeepAccess(const char* existing, const char* replacement) {
+    if (existing == nullptr || replacement == nullptr) return;
+    struct stat st;
+    std::string target = ToNativePath(replacement);
+    if (stat(ToNativePath(existing).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+    // The owner first: changing it may clear the set-id bits the mode
+    // restores.  Only a privileged process may give a file away, and only a
+    // member of the group may hand it on; otherwise the new file stays the
+    // writer's own, which is no failure.
+    bool given = chown(target.c_str(), st.st_uid, st.st_gid) == 0 ||
+                 chown(target.c_str(), static_cast<uid_t>(-1), st.st_gid) == 0;
+    static_cast<void>(given);
+    chmod(target.c_str(), st.st_mode & 07777);
+}
+
+IoError LastIoError() { return lastIoError; }
+
+std::uint32_t ProcessId() { return static_cast<std::uint32_t>(getpid()); }
 
 // Linux has no share modes; a file is opened without them.
 bool File::Open(const char* path, unsigned access, unsigned /*share*/, bool mustExist) {
@@ -268,7 +323,7 @@ bool File::Open(const char* path, unsigned access, unsigned /*share*/, bool must
     // capture only creates fresh temporary files; the null device takes
     // every write).
     int fd = open(ToNativePath(path).c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
-    if (fd < 0) return false;
+    if (fd < 0) return Failed();
     struct stat st;
     if (fstat(fd, &st) != 0 || (mustExist && !S_ISREG(st.st_mode)) ||
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
@@ -276,6 +331,26 @@ bool File::Open(const char* path, unsigned access, unsigned /*share*/, bool must
         return false;
     }
     handle_ = fd;
+    return true;
+}
+
+bool File::CreateNew(const char* path) {
+    Close();
+    if (path == nullptr || *path == '\0') return false;
+    // O_EXCL makes the check and the creation one step: of two processes
+    // asking for one name, exactly one gets the file.
+    int fd = open(ToNativePath(path).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) return Failed();
+    // The lock tells a clean-up of stale files that this one is being written.
+    flock(fd, LOCK_EX | LOCK_NB);
+    handle_ = fd;
+    return true;
+}
+
+bool File::Stamp(FileStamp& stamp) const {
+    struct stat st;
+    if (!IsOpen() || fstat(static_cast<int>(handle_), &st) != 0) return false;
+    StampOf(st, stamp);
     return true;
 }
 
@@ -312,7 +387,8 @@ std::size_t File::Write(const void* buffer, std::size_t bytes) {
     while (done < bytes) {
         ssize_t n = write(static_cast<int>(handle_), static_cast<const char*>(buffer) + done, bytes - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return 0;
+        if (n == 0) errno = ENOSPC;
+        if (n <= 0) return Failed();
         done += static_cast<std::size_t>(n);
     }
     return done;
@@ -324,13 +400,14 @@ bool File::Seek(std::int64_t offset, Origin origin) {
     return lseek(static_cast<int>(handle_), offset, whence) >= 0;
 }
 
-bool File::Flush() { return IsOpen() && fsync(static_cast<int>(handle_)) == 0; }
+bool File::Flush() { return IsOpen() && (fsync(static_cast<int>(handle_)) == 0 || Failed()); }
 
 bool File::Close() {
     if (!IsOpen()) return false;
-    close(static_cast<int>(handle_));
+    // A network file system may report a failed write only here.
+    bool closed = close(static_cast<int>(handle_)) == 0 || errno == EINTR || Failed();
     handle_ = kInvalid;
-    return true;
+    return closed;
 }
 
 void File::Detach() { handle_ = kInvalid; }

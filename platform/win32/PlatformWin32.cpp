@@ -78,6 +78,24 @@ bool EndsWithSeparator(const std::string& path) {
 
 HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
+thread_local IoError lastIoError = IoError::kNone;
+
+// Records why the call that just failed failed; returns false for the caller.
+bool Failed() {
+    switch (GetLastError()) {
+    case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: lastIoError = IoError::kDiskFull; break;
+    case ERROR_WRITE_PROTECT: lastIoError = IoError::kReadOnly; break;
+    // A file another program holds open is in use, not forbidden: that is
+    // left to the generic text.
+    case ERROR_ACCESS_DENIED: lastIoError = IoError::kAccessDenied; break;
+    case ERROR_FILENAME_EXCED_RANGE: case ERROR_BUFFER_OVERFLOW: lastIoError = IoError::kNameTooLong; break;
+    case ERROR_FILE_EXISTS: case ERROR_ALREADY_EXISTS: lastIoError = IoError::kExists; break;
+    case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: lastIoError = IoError::kNotFound; break;
+    default: lastIoError = IoError::kOther; break;
+    }
+    return false;
+}
+
 }  // namespace
 
 int CompareNoCase(const char* a, const char* b) { return lstrcmpiA(a, b); }
@@ -197,15 +215,40 @@ bool GetFileStamp(const char* path, FileStamp& stamp) {
     if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return false;
     stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     stamp.lastWriteTime = ToFileTime(data.ftLastWriteTime);
+    // The identity needs a handle; a stamp taken by name has none.
+    stamp.fileId = 0;
     return true;
 }
 
 bool MakeDirectory(const char* path) { return path && CreateDirectoryA(path, nullptr); }
 bool DeleteDirectory(const char* path) { return path && RemoveDirectoryA(path); }
 bool RemoveFile(const char* path) { return path && DeleteFileA(path); }
+// A file another handle holds without delete sharing cannot be deleted.
+bool RemoveUnheldFile(const char* path) { return RemoveFile(path); }
 bool MoveReplacing(const char* from, const char* to) {
-    return from && to && MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (from == nullptr || to == nullptr) return false;
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    // A read-only target is refused as "access denied"; say which it was.
+    DWORD target = GetLastError() == ERROR_ACCESS_DENIED ? GetFileAttributesA(to) : INVALID_FILE_ATTRIBUTES;
+    Failed();
+    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_READONLY) != 0) lastIoError = IoError::kReadOnly;
+    return false;
 }
+
+void KeepAccess(const char* existing, const char* replacement) {
+    if (existing == nullptr || replacement == nullptr) return;
+    DWORD old = GetFileAttributesA(existing);
+    if (old == INVALID_FILE_ATTRIBUTES || (old & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
+    // The security of a file follows its folder; what a user sets on the
+    // file itself is whether it is hidden or a system file.
+    DWORD kept = old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    DWORD now = GetFileAttributesA(replacement);
+    if (kept != 0 && now != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(replacement, now | kept);
+}
+
+IoError LastIoError() { return lastIoError; }
+
+std::uint32_t ProcessId() { return GetCurrentProcessId(); }
 
 bool File::Open(const char* path, unsigned access, unsigned share, bool mustExist) {
     Close();
@@ -216,7 +259,7 @@ bool File::Open(const char* path, unsigned access, unsigned share, bool mustExis
     HANDLE h = CreateFileA(path, desired, shareMode, nullptr,
                            mustExist ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    if (h == INVALID_HANDLE_VALUE) return Failed();
     // An existing file must be a disk file: a pipe or a device named like a
     // catalogue is refused.  A file the caller creates is whatever it named.
     if (mustExist && GetFileType(h) != FILE_TYPE_DISK) {
@@ -224,6 +267,27 @@ bool File::Open(const char* path, unsigned access, unsigned share, bool mustExis
         return false;
     }
     handle_ = reinterpret_cast<std::intptr_t>(h);
+    return true;
+}
+
+bool File::CreateNew(const char* path) {
+    Close();
+    if (path == nullptr || *path == '\0') return false;
+    // CREATE_NEW makes the check and the creation one step: of two processes
+    // asking for one name, exactly one gets the file.
+    HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return Failed();
+    handle_ = reinterpret_cast<std::intptr_t>(h);
+    return true;
+}
+
+bool File::Stamp(FileStamp& stamp) const {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!IsOpen() || !GetFileInformationByHandle(AsHandle(handle_), &info)) return false;
+    stamp.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    stamp.lastWriteTime = ToFileTime(info.ftLastWriteTime);
+    stamp.fileId = ((static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow) ^
+                   (static_cast<std::uint64_t>(info.dwVolumeSerialNumber) << 48);
     return true;
 }
 
@@ -247,7 +311,7 @@ std::size_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t bytes) 
 std::size_t File::Write(const void* buffer, std::size_t bytes) {
     if (!IsOpen() || buffer == nullptr || bytes > MAXDWORD) return 0;
     DWORD done = 0;
-    if (!WriteFile(AsHandle(handle_), buffer, static_cast<DWORD>(bytes), &done, nullptr)) return 0;
+    if (!WriteFile(AsHandle(handle_), buffer, static_cast<DWORD>(bytes), &done, nullptr)) return Failed();
     return done;
 }
 
@@ -259,7 +323,7 @@ bool File::Seek(std::int64_t offset, Origin origin) {
     return SetFilePointerEx(AsHandle(handle_), distance, nullptr, method) != FALSE;
 }
 
-bool File::Flush() { return IsOpen() && FlushFileBuffers(AsHandle(handle_)); }
+bool File::Flush() { return IsOpen() && (FlushFileBuffers(AsHandle(handle_)) || Failed()); }
 
 bool File::Close() {
     if (!IsOpen()) return false;

@@ -96,11 +96,11 @@ std::string AnswerMessage(int button) {
     return text;
 }
 
-HWND WaitForWriteFailure() {
+HWND WaitForWriteFailure(const char* detail) {
     HWND progress = WaitForOwnDialog(kProgressCaption);
     if (progress == nullptr) return nullptr;
     EXPECT_TRUE(WaitForControlText(progress, IDC_CAPTURE_PHASE, capture_text::kCaptureFailed));
-    EXPECT_EQ(ControlText(progress, IDC_CAPTURE_DETAIL), capture_text::kCannotOpenFile);
+    EXPECT_EQ(ControlText(progress, IDC_CAPTURE_DETAIL), detail);
     return progress;
 }
 

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "core/CaptureSink.h"
+#include "core/CaptureTexts.h"
 #include "namespace/ComPtr.h"
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/support/TempTree.h"
@@ -43,7 +44,7 @@ HWND WaitForOwnDialog(const char* caption, DWORD timeoutMs = kWindowTimeoutMs);
 std::string AnswerMessage(int button);
 // The progress window once it shows that its file could not be written
 // (checking both texts); null when no window came.
-HWND WaitForWriteFailure();
+HWND WaitForWriteFailure(const char* detail = capture_text::kCannotOpenFile);
 // Presses 閉じる (or 中止) on a progress window and waits until it is gone.
 void CloseProgress(HWND progress);
 

@@ -47,6 +47,8 @@ TEST_F(CreateSafetyTest, NoAndCancelKeepTheDialogAndTheFileAndYesReplacesItOnlyW
         for (int answer : {IDNO, IDCANCEL}) {
             PressDialogButton(dialog, IDOK);
             EXPECT_EQ(AnswerMessage(answer), kOverwriteText);
+            // Long enough for a wrongly started capture to show its window.
+            EXPECT_EQ(WaitForOwnDialog(kProgressCaption, 2000), nullptr) << answer;
             EXPECT_TRUE(IsWindowVisible(dialog));
             EXPECT_EQ(ControlText(dialog, IDC_CATALOG_NAME), "古い");
             EXPECT_EQ(FileBytes(DataPath("古い.vmf")), before);
@@ -102,7 +104,7 @@ TEST_F(CreateSafetyTest, YesThenACaptureThatCannotWriteLeavesTheOlderCatalogueAs
         SetControlText(dialog, IDC_CATALOG_NAME, "a");
         PressDialogButton(dialog, IDOK);
         EXPECT_EQ(AnswerMessage(IDYES), kOverwriteText);
-        HWND progress = WaitForWriteFailure();
+        HWND progress = WaitForWriteFailure(capture_text::kNameTooLong);
         ASSERT_NE(progress, nullptr);
         CloseProgress(progress);
         EXPECT_TRUE(WaitUntilClosed(dialog));
@@ -115,6 +117,7 @@ TEST_F(CreateSafetyTest, YesThenACaptureThatCannotWriteLeavesTheOlderCatalogueAs
 
 TEST_F(CreateSafetyTest, NamesThatCannotBeAFileNameAreRefusedAndTheDialogStays) {
     const Names refused = {"", "a:b", "a\\b", "a/b", "x*y", "a|b", "a\"b", "a<b", "a>b", "a?b", "a;b",
+                           "a\x01" "b", "\x1b[31m", "tab\there", ".vmf", ".VMF",
                            std::string(256, 'n'),  // longer than a catalogue name
                            std::string(250, 'n')}; // a path longer than the system's limit
     Names messages;
@@ -141,17 +144,23 @@ TEST_F(CreateSafetyTest, ANameWithADotStillGetsTheCatalogueExtension) {
     WindowScript first([] { NameAndCapture("Disc 1.0"); });
     EXPECT_EQ(Create(), S_OK);
     first.Finish();
-    // A name that ends in the extension already keeps it once.
+    // A name that ends in the extension already keeps it once, in the file's
+    // name only.
     WindowScript second([] { NameAndCapture("ソース.VMF"); });
     EXPECT_EQ(Create(), S_OK);
     second.Finish();
-    EXPECT_EQ(FolderEntries(data.Root()), (Names{"Disc 1.0.vmf", "ソース.VMF", "音楽"}));
+    WindowScript third([] { NameAndCapture("Disc.vmf"); });
+    EXPECT_EQ(Create(), S_OK);
+    third.Finish();
+    EXPECT_EQ(FolderEntries(data.Root()), (Names{"Disc 1.0.vmf", "Disc.vmf", "ソース.VMF", "音楽"}));
     CatalogHeader header;
     ASSERT_TRUE(ReadHeader(DataPath("Disc 1.0.vmf").c_str(), &header));
     EXPECT_STREQ(header.name, "Disc 1.0");  // the name as typed
     ASSERT_TRUE(ReadHeader(DataPath("ソース.VMF").c_str(), &header));
-    EXPECT_STREQ(header.name, "ソース.VMF");
-    EXPECT_EQ(rootView->calls, (Names{"Add Disc 1.0.vmf", "Add ソース.VMF"}));
+    EXPECT_STREQ(header.name, "ソース");
+    ASSERT_TRUE(ReadHeader(DataPath("Disc.vmf").c_str(), &header));
+    EXPECT_STREQ(header.name, "Disc");
+    EXPECT_EQ(rootView->calls, (Names{"Add Disc 1.0.vmf", "Add ソース.VMF", "Add Disc.vmf"}));
 }
 
 TEST_F(CreateSafetyTest, ASuccessClosedByHandIsStillAnnounced) {

@@ -115,7 +115,7 @@ TEST_F(UpdateChoiceTest, AnUpdateThatCannotWriteLeavesTheOldCatalogueAsItWas) {
     ASSERT_TRUE(MoveFileA(DataPath("a.vmf").c_str(), (folder + "\\a.vmf").c_str()));
     ProcessObjects::Settings().SetDataRoot(folder.c_str());
     WindowScript script([&] {
-        HWND progress = WaitForWriteFailure();
+        HWND progress = WaitForWriteFailure(capture_text::kNameTooLong);
         ASSERT_NE(progress, nullptr);
         CloseProgress(progress);
     });

@@ -76,7 +76,7 @@ std::uint64_t ParseIsoTime(std::string text) {
 
 // Every entry the reader lists below `directory`, depth first, as the
 // export's columns would hold them in code page 932.
-void ListAll(const CatalogReader& reader, std::string directory, const std::string& below, std::vector<Record>& out) {
+void ListAll(CatalogReader& reader, std::string directory, const std::string& below, std::vector<Record>& out) {
     std::uint8_t* block = nullptr;
     ASSERT_EQ(reader.ReadEntryList(directory.c_str(), &block), kOk) << directory;
     TaskMemory<std::uint8_t> list(block);

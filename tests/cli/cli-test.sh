@@ -245,7 +245,19 @@ grep -q '^<script id="data" type="application/octet-stream">[A-Za-z0-9+/=]*</scr
 run export-over-catalogue 2 /dev/null "$tool" export exp/a/awkward.vmf -o exp/a/awkward.vmf
 cmp -s exp/a/awkward.vmf crafted/awkward.vmf || { echo "FAIL export-over-catalogue: catalogue changed"; failures=$((failures+1)); }
 run export-nowhere 1 /dev/null "$tool" export exp/a/awkward.vmf -o no/such/folder/x.csv
-complains export-nowhere-message "cataloom: cannot write no/such/folder/x.csv"
+complains export-nowhere-message "cataloom: cannot write no/such/folder/x.csv: no such folder"
+# Write errors name their cause: a name the file system cannot hold, and a
+# file size limit (as a full disk fails a write); the target is kept.
+long=$(printf 'n%.0s' $(seq 1 245))
+run export-long-name 1 /dev/null "$tool" export exp/a/awkward.vmf -o "out/$long"
+complains export-long-name-message "cataloom: cannot write out/$long: the name is too long"
+printf keep > out/full.csv
+run export-full 1 /dev/null bash -c "trap '' XFSZ; ulimit -f 1; exec \"\$0\" export exp/a/awkward.vmf --format json -o out/full.csv" "$tool"
+complains export-full-message "cataloom: writing out/full.csv failed: the disk is full"
+[ "$(cat out/full.csv)" = keep ] || { echo "FAIL export-full: target changed"; failures=$((failures+1)); }
+mkdir -p fullsrc && for i in $(seq 1 60); do : > "fullsrc/file$i"; done
+run capture-full 1 /dev/null bash -c "trap '' XFSZ; ulimit -f 1; exec \"\$0\" capture fullsrc -o out/full.vmf" "$tool"
+complains capture-full-message "cataloom: writing out/full.vmf failed: the disk is full; nothing was written"
 run export-format 2 /dev/null "$tool" export exp --format xml
 run export-missing 1 /dev/null "$tool" export missing.vmf
 [ -z "$(ls out exp/a | grep -F .tmp)" ] || { echo "FAIL export: temporary files left: $(ls out)"; failures=$((failures+1)); }

@@ -98,7 +98,7 @@ protected:
 
     // The exact names of one directory's entries, and of its directory
     // records' children.
-    static std::multiset<std::string> EntryExactNames(const CatalogReader& reader, const char* path) {
+    static std::multiset<std::string> EntryExactNames(CatalogReader& reader, const char* path) {
         long record = reader.FindRecord(path);
         std::uint8_t* block = nullptr;
         if (record < 0 || reader.ReadEntryList(path, &block) != kOk) return {"<failed>"};

@@ -53,9 +53,12 @@ void RunCapture(const std::string& source, const std::string& target, const std:
     run.outcome = task.Result();
     run.header = task.Header();
     run.report = task.Report();
+    run.unknownTotals = task.UnknownTotals();
+    run.staleRemoved = task.StaleRemoved();
+    run.staleKept = task.StaleKept();
 }
 
-std::vector<std::string> EntryNames(const CatalogReader& reader, const std::string& path) {
+std::vector<std::string> EntryNames(CatalogReader& reader, const std::string& path) {
     std::uint8_t* block = nullptr;
     if (reader.ReadEntryList(path.c_str(), &block) != kOk) return {"<failed>"};
     TaskMemory<std::uint8_t> list(block);
@@ -65,7 +68,7 @@ std::vector<std::string> EntryNames(const CatalogReader& reader, const std::stri
     return names;
 }
 
-EntryView FindEntry(const CatalogReader& reader, const std::string& directory, const std::string& name) {
+EntryView FindEntry(CatalogReader& reader, const std::string& directory, const std::string& name) {
     EntryView view;
     std::uint8_t* block = nullptr;
     if (reader.ReadEntryList(directory.c_str(), &block) != kOk) return view;

@@ -43,6 +43,9 @@ struct CaptureRun {
     CaptureTask::Outcome outcome;
     CatalogHeader header;
     CaptureReport report;
+    std::uint64_t unknownTotals = 0;
+    std::size_t staleRemoved = 0;
+    std::vector<std::string> staleKept;
     RecordingSink sink;
 };
 
@@ -53,14 +56,14 @@ void RunCapture(const std::string& source, const std::string& target, const std:
                 const char* stopPhase = nullptr, bool stopAtPhase = false);
 
 // Names in one directory's entry list; {"<failed>"} if it cannot be read.
-std::vector<std::string> EntryNames(const CatalogReader& reader, const std::string& path);
+std::vector<std::string> EntryNames(CatalogReader& reader, const std::string& path);
 // The entry named `name` in the list of `directory`: its fields.
 struct EntryView {
     bool found = false;
     std::uint32_t attributes = 0, hasFolders = 0;
     std::uint64_t size = 0;
 };
-EntryView FindEntry(const CatalogReader& reader, const std::string& directory, const std::string& name);
+EntryView FindEntry(CatalogReader& reader, const std::string& directory, const std::string& name);
 // Every file in `folder` (names only).
 std::vector<std::string> FolderNames(const std::string& folder);
 

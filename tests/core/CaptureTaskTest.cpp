@@ -13,6 +13,7 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -222,10 +223,36 @@ TEST_F(CaptureTaskTest, FailedWriteLeavesTheOldCatalogueAndNoPartialFile) {
     EXPECT_EQ(run.outcome, Outcome::kWriteFailed);
     EXPECT_FALSE(run.sink.finishedSuccess);
     EXPECT_EQ(run.sink.phases.back(), capture_text::kCaptureFailed);
+    EXPECT_EQ(run.sink.details.back(), capture_text::kDiskFull);
     EXPECT_EQ(test::ReadWholeFile(Target()), "OLD");
     EXPECT_EQ(test::FolderNames(tmp_.Path("out")), std::vector<std::string>{"disc.vmf"});
 }
 #endif
+
+TEST_F(CaptureTaskTest, AFolderThatRefusesFilesFailsWithItsCause) {
+    MakeSample();
+    tmp_.MakeDir("out");
+    // A path that cannot take the temporary file's name, and (where the
+    // process is not all-powerful) a folder without write permission.
+    const std::string deep = tmp_.MakeDir("out\\" + std::string(240 - tmp_.Root().size(), 'd'));
+    struct Case {
+        std::string target;
+        const char* detail;
+    };
+    std::vector<Case> cases = {{deep + "\\x.vmf", capture_text::kNameTooLong}};
+#ifndef _WIN32
+    const std::string locked = tmp_.MakeDir("locked");
+    chmod(NativePath(locked).c_str(), 0555);
+    if (geteuid() != 0) cases.push_back({locked + "\\x.vmf", capture_text::kAccessDenied});
+#endif
+    for (const Case& c : cases) {
+        CaptureRun run;
+        test::RunCapture(Source(), c.target, "DISC", run);
+        EXPECT_EQ(run.outcome, Outcome::kCannotCreate) << c.target;
+        EXPECT_EQ(run.sink.details.back(), c.detail) << c.target;
+        EXPECT_FALSE(path::Exists(c.target.c_str()));
+    }
+}
 
 TEST_F(CaptureTaskTest, MissingTargetFolderFailsWithTheOpenText) {
     MakeSample();
@@ -275,6 +302,7 @@ TEST_F(CaptureTaskTest, StopsInEachPhase) {
             CatalogCheck check;
             EXPECT_TRUE(check.Run(Target().c_str()));
             EXPECT_FALSE(check.Notes().empty());  // some totals were left out
+            EXPECT_EQ(run.unknownTotals, check.Notes().size());  // and the task counted them
             EXPECT_EQ(run.sink.phases.back(), capture_text::kCaptureComplete);
         }
     }

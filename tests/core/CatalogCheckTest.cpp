@@ -144,6 +144,27 @@ TEST_F(CatalogCheckTest, UncomputedTotalIsANoteNotDamage) {
     EXPECT_EQ(check.Notes().size(), 1u);
 }
 
+TEST_F(CatalogCheckTest, RecordsOutOfNameOrderAreAWarningNotDamage) {
+    // "c" before "a" and "b" under the root, "y" before "x" under "c".
+    std::string file = tmp_.Path("o.vmf");
+    CatalogHeader header = test::MakeHeader("O");
+    ASSERT_TRUE(test::WriteCatalog(file, header,
+                                   {{"", 0, {Dir("a"), Dir("b"), Dir("c", 1)}},
+                                    {"c", 0, {Dir("x"), Dir("y")}},
+                                    {"a", 0, {}},
+                                    {"b", 0, {}},
+                                    {"y", 1, {}},
+                                    {"x", 1, {}}}));
+    CatalogCheck check;
+    EXPECT_TRUE(check.Run(file.c_str()));
+    EXPECT_EQ(check.Warnings(),
+              std::vector<std::string>{"directory table: 2 directory record(s) out of name order within their parent "
+                                       "(first: directory record 3 at offset 548)"});
+    CatalogCheck sound;
+    EXPECT_TRUE(sound.Run(path_.c_str()));
+    EXPECT_TRUE(sound.Warnings().empty());
+}
+
 // Random damage never makes the check read outside the file (the sanitizer
 // build would stop), and its verdict always matches its findings.
 TEST_F(CatalogCheckTest, RandomDamageIsReportedSafely) {

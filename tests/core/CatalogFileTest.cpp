@@ -1,11 +1,13 @@
 #include "core/CatalogFile.h"
 #include "core/CatalogReader.h"
 #include "core/PathUtil.h"
+#include "core/TemporaryFile.h"
 #include "tests/core/CatalogBuilder.h"
 #include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -241,21 +243,78 @@ TEST(CatalogFile, ReplaceHeaderPutsTheNewHeaderInPlaceThroughACopy) {
     EXPECT_FALSE(ReplaceHeader(file.c_str(), nullptr));
 }
 
-TEST(CatalogFile, TemporaryNamesAreBesideTheTargetAndFree) {
+TEST(CatalogFile, TemporaryFilesAreBesideTheTargetAndNeverShared) {
     test::TempTree tmp;
-    char first[kMaxPath] = {};
-    char second[kMaxPath] = {};
     const std::string target = tmp.Path("c.vmf");
-    ASSERT_TRUE(MakeTemporaryCatalogPath(target.c_str(), first));
-    ASSERT_TRUE(MakeTemporaryCatalogPath(target.c_str(), second));
-    EXPECT_NE(std::string(first), std::string(second));
-    for (const char* path : {first, second}) {
-        std::string name = path::LastComponent(path);
-        EXPECT_EQ(std::string(path), tmp.Path(name));
-        EXPECT_EQ(name.substr(0, 4), "~vmf");
-        EXPECT_EQ(name.size(), 16u);
+    const std::string prefix = TemporaryCatalogPrefix(target.c_str());
+    EXPECT_EQ(prefix, tmp.Path("~vmf"));
+
+    // A name another writer holds is never opened: the next one is taken.
+    const std::string theirs = tmp.WriteFile("~vmf0000ABCD.tmp", "theirs");
+    std::vector<std::uint32_t> bits = {0xABCD, 0xABCD, 0x1234};
+    std::size_t next = 0;
+    auto fixed = [&] { return bits[std::min(next++, bits.size() - 1)]; };
+    {
+        TemporaryFile mine;
+        ASSERT_TRUE(mine.Create(prefix, fixed));
+        EXPECT_EQ(mine.Path(), tmp.Path("~vmf00001234.tmp"));
+        EXPECT_EQ(mine.File().Write("mine", 4), 4u);
+        EXPECT_TRUE(mine.Publish(target.c_str()));
+    }
+    EXPECT_EQ(test::ReadWholeFile(theirs), "theirs");
+    EXPECT_EQ(test::ReadWholeFile(target), "mine");
+    EXPECT_FALSE(path::Exists(tmp.Path("~vmf00001234.tmp").c_str()));
+
+    // Every name taken: no file, and the clash is the reason.
+    {
+        TemporaryFile none;
+        EXPECT_FALSE(none.Create(prefix, [] { return 0xABCDu; }));
+        EXPECT_EQ(none.Error(), platform::IoError::kExists);
+    }
+    EXPECT_EQ(test::ReadWholeFile(theirs), "theirs");
+
+    // Not published, or published where it cannot go: nothing is left.
+    {
+        TemporaryFile dropped;
+        ASSERT_TRUE(dropped.Create(prefix));
+        EXPECT_TRUE(IsTemporaryCatalogName(path::LastComponent(dropped.Path().c_str())));
+        TemporaryFile lost;
+        ASSERT_TRUE(lost.Create(prefix));
+        EXPECT_FALSE(lost.Publish(tmp.Path("missing\\x.vmf").c_str()));
+        EXPECT_EQ(lost.Error(), platform::IoError::kNotFound);
+    }
+    std::vector<std::string> left;
+    platform::DirectorySearch listing(tmp.Path("*").c_str());
+    for (platform::FindData found; listing.Next(found);)
+        if (!path::IsDotEntry(found.name)) left.emplace_back(found.name);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"c.vmf", "~vmf0000ABCD.tmp"}));
+}
+
+TEST(CatalogFile, TemporaryCatalogNames) {
+    const std::pair<const char*, bool> cases[] = {
+        {"~vmf0A1B2C3D.tmp", true}, {"~VMF0a1b2c3d.TMP", true},  {"~vmf0A1B2C3.tmp", false},
+        {"~vmf0A1B2C3G.tmp", false}, {"x~vmf0A1B2C3D.tmp", false}, {"c.vmf.~0A1B2C3D.tmp", false},
+        {"~vmf0A1B2C3D.tmpx", false}, {"", false},
+    };
+    for (const auto& [name, expected] : cases) EXPECT_EQ(IsTemporaryCatalogName(name), expected) << name;
+}
+
+#ifndef _WIN32
+TEST(CatalogFile, AReplacedCatalogueKeepsItsMode) {
+    test::TempTree tmp;
+    const std::string file = tmp.Path("m.vmf");
+    CatalogHeader header = test::MakeHeader("M");
+    ASSERT_TRUE(test::WriteCatalog(file, header, {{"", 0, {File("f", 1)}}}));
+    for (mode_t mode : {0640, 0604, 0600}) {
+        ASSERT_EQ(chmod(test::NativePath(file).c_str(), mode), 0);
+        ASSERT_TRUE(ReplaceHeader(file.c_str(), &header));
+        struct stat st;
+        ASSERT_EQ(stat(test::NativePath(file).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
     }
 }
+#endif
 
 TEST(CatalogFile, WriterRefusesNamesThatDoNotFitTheFormat) {
     test::TempTree tmp;

@@ -15,7 +15,7 @@ using test::File;
 
 #define SO "\x83\x5C"  // "ソ": trail byte 0x5C
 
-std::vector<std::string> Names(const CatalogReader& reader, const char* path) {
+std::vector<std::string> Names(CatalogReader& reader, const char* path) {
     std::vector<std::string> names;
     std::uint8_t* list = nullptr;
     if (reader.ReadEntryList(path, &list) != kOk) return {"<failed>"};
@@ -77,10 +77,11 @@ TEST_F(CatalogReaderTest, LooksUpDirectoriesByPath) {
 TEST_F(CatalogReaderTest, OpenRules) {
     CatalogReader reader;
     EXPECT_EQ(reader.Open(nullptr), kPointer);
-    EXPECT_EQ(reader.Open(tmp_.Path("none.vmf").c_str()), kInvalidArg);
+    EXPECT_EQ(reader.Open(tmp_.Path("none.vmf").c_str()), kNotCatalog);
     EXPECT_FALSE(reader.IsLoaded());
     std::string notCatalog = tmp_.WriteFile("plain.vmf", std::string(1000, 'x'));
-    EXPECT_EQ(reader.Open(notCatalog.c_str()), kFail);
+    EXPECT_EQ(reader.Open(notCatalog.c_str()), kNotCatalog);
+    EXPECT_EQ(reader.Open(tmp_.Root().c_str()), kNotCatalog);
 
     ASSERT_EQ(reader.Open(file_.c_str()), kOk);
     std::uint64_t offset = 0;
@@ -100,6 +101,42 @@ TEST_F(CatalogReaderTest, ReloadsAPathWhoseFileChanged) {
     ASSERT_EQ(reader.Open(file_.c_str()), kOk);
     EXPECT_EQ(Names(reader, "DISC\\new"), std::vector<std::string>{"n"});
     EXPECT_EQ(Names(reader, "DISC"), std::vector<std::string>{"new"});
+}
+
+TEST_F(CatalogReaderTest, EachReadComesFromOneVersionOfAReplacedFile) {
+    CatalogReader reader;
+    platform::File held;
+    ASSERT_EQ(reader.Open(file_.c_str(), held), kOk);
+    long c = reader.FindRecord("DISC\\b\\c");
+    ASSERT_GE(c, 0);
+    // Another process puts a version with other lists at other offsets in
+    // place by a rename.
+    std::string next = tmp_.Path("next.vmf");
+    CatalogHeader other = test::MakeHeader("OTHER");
+    ASSERT_TRUE(test::WriteCatalog(next, other,
+                                   {{"", 0, {Dir("b"), File(std::string(200, 'z'), 1)}},
+                                    {"b", 0, {Dir("c")}},
+                                    {"c", 1, {File("replaced", 9), File("too", 9)}}}));
+#ifdef _WIN32
+    // Windows does not replace a file that a handle without delete sharing holds.
+    held.Close();
+#endif
+    ASSERT_TRUE(platform::MoveReplacing(next.c_str(), file_.c_str()));
+#ifndef _WIN32
+    // The handle the table came from still reads the version it belongs to.
+    std::uint8_t* list = nullptr;
+    ASSERT_EQ(reader.ReadRecordList(static_cast<std::size_t>(c), held, &list), kOk);
+    EXPECT_STREQ(EntryRecord::Name(list), "leaf");
+    platform::TaskFree(list);
+    EXPECT_STREQ(reader.Header().name, "DISC");
+#endif
+    // A read by path loads the new version first: its table, its lists.
+    EXPECT_EQ(Names(reader, "DISC\\b\\c"), (std::vector<std::string>{"replaced", "too"}));
+    EXPECT_STREQ(reader.Header().name, "OTHER");
+    // Opened again with nothing changed: the same version, header included.
+    CatalogHeader header;
+    EXPECT_EQ(reader.Open(file_.c_str(), held, &header), kOk);
+    EXPECT_STREQ(header.name, "OTHER");
 }
 
 TEST_F(CatalogReaderTest, CachesAPathUntilItsSizeOrWriteTimeChanges) {
@@ -138,23 +175,33 @@ TEST_F(CatalogReaderTest, CachesAPathUntilItsSizeOrWriteTimeChanges) {
     EXPECT_EQ(Names(reader, "DISC\\a\\c"), std::vector<std::string>{"leaf"});
 }
 
-TEST_F(CatalogReaderTest, FindsNamesThatAnotherCollationSorted) {
-    // The writer's system ordered "c" before "a" and "b": the binary search
-    // misses two of them, the walk of the parent's run finds them.
+TEST_F(CatalogReaderTest, FindsNamesWhateverOrderTheWriterLeft) {
+    // Another collation put "c" before "a" and "b"; a crafted file stores a
+    // run in reverse, with a name twice (the first in the table wins) and a
+    // directory of another parent in the middle.
     std::string file = tmp_.Path("order.vmf");
     CatalogHeader header = test::MakeHeader("DISC");
     ASSERT_TRUE(test::WriteCatalog(file, header,
                                    {{"", 0, {Dir("a"), Dir("b"), Dir("c")}},
-                                    {"c", 0, {File("in-c", 1)}},
+                                    {"c", 0, {Dir("z"), Dir("y"), Dir("x"), Dir("y")}},
                                     {"a", 0, {File("in-a", 1)}},
-                                    {"b", 0, {File("in-b", 1)}}}));
+                                    {"b", 0, {File("in-b", 1)}},
+                                    {"z", 1, {File("in-z", 1)}},
+                                    {"y", 1, {File("in-y", 1)}},
+                                    {"x", 1, {File("in-x", 1)}},
+                                    {"y", 1, {File("second-y", 1)}}}));
     CatalogReader reader;
     ASSERT_EQ(reader.Open(file.c_str()), kOk);
-    EXPECT_EQ(Names(reader, "DISC\\a"), std::vector<std::string>{"in-a"});
-    EXPECT_EQ(Names(reader, "DISC\\b"), std::vector<std::string>{"in-b"});
-    EXPECT_EQ(Names(reader, "DISC\\c"), std::vector<std::string>{"in-c"});
+    const std::pair<const char*, const char*> cases[] = {
+        {"DISC\\a", "in-a"}, {"DISC\\b", "in-b"}, {"DISC\\c\\x", "in-x"},
+        {"DISC\\c\\y", "in-y"}, {"DISC\\c\\z", "in-z"},
+    };
+    for (const auto& [path, only] : cases) EXPECT_EQ(Names(reader, path), std::vector<std::string>{only}) << path;
+    EXPECT_EQ(reader.FindRecord("DISC\\c\\y"), 5);
     EXPECT_EQ(reader.FindChild(0, "A"), -1);  // still exact
     EXPECT_EQ(reader.FindChild(0, "a"), 2);
+    EXPECT_EQ(reader.FindChild(0, "x"), -1);  // a grandchild is no child
+    EXPECT_EQ(reader.FindChild(1, "a"), -1);
     EXPECT_EQ(reader.FindChild(9, "a"), -1);  // no such parent
 }
 
@@ -176,9 +223,8 @@ TEST_F(CatalogReaderTest, NamelessCatalogueKeepsItsRootAndDirectoriesApart) {
 TEST_F(CatalogReaderTest, ReadsListsRecordByRecordThroughOneHandle) {
     CatalogReader reader;
     platform::File file;
-    EXPECT_FALSE(reader.OpenCurrent(file));  // nothing loaded
-    ASSERT_EQ(reader.Open(file_.c_str()), kOk);
-    ASSERT_TRUE(reader.OpenCurrent(file));
+    ASSERT_EQ(reader.Open(file_.c_str(), file), kOk);
+    ASSERT_TRUE(file.IsOpen());
     long c = reader.FindRecord("DISC\\b\\c");
     ASSERT_EQ(c, 5);
     EXPECT_EQ(reader.FindChild(reader.FindRecord("DISC\\b"), "c"), c);
@@ -245,7 +291,8 @@ TEST_F(DamagedCatalogTest, BrokenTablesFailToOpen) {
     for (const auto& [name, bytes] : cases) {
         CatalogReader reader;
         std::string path = Damaged(name + ".vmf", bytes);
-        EXPECT_EQ(reader.Open(path.c_str()), kFail) << name;
+        // Without a whole header nothing says the file is a catalogue.
+        EXPECT_EQ(reader.Open(path.c_str()), name == "truncated-header" ? kNotCatalog : kFail) << name;
         EXPECT_FALSE(reader.IsLoaded()) << name;
     }
 }

@@ -97,7 +97,7 @@ protected:
 
     // Every exact name the reader gives for the root's entries, then for the
     // directory records after the root.
-    static std::multiset<std::string> ReadNames(const CatalogReader& reader) {
+    static std::multiset<std::string> ReadNames(CatalogReader& reader) {
         std::multiset<std::string> names;
         std::uint8_t* list = nullptr;
         if (reader.ReadEntryList("", &list) != kOk) return {"<failed>"};

@@ -20,6 +20,27 @@ TEST(NameMatcherTest, SubstringWithAndWithoutCase) {
     EXPECT_FALSE(NameMatcher("abc", false).UsesWildcards());
 }
 
+TEST(NameMatcherTest, SubstringSearchResumesAfterPartialMatches) {
+    // Each name holds a partial match that overlaps the real one, so the
+    // search must resume inside what it has already read.
+    const struct {
+        const char* pattern;
+        const char* name;
+        bool matches;
+    } cases[] = {
+        {"aab", "aaab", true},        {"abab", "abaabab", true},   {"abcabd", "abcabcabd", true},
+        {"AaB", "xaaab", true},       {"aaaa", "aaa", false},      {"abac", "ababab", false},
+        {"表表x", "表表表x", true},   {"a表", "表a表", true},      {"アアイ", "アアアイ", true},
+        {"ソ\\", "ソソ\\", true}, {"ソx", "ソソ", false},      {"x", "", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Match(c.pattern, c.name), c.matches) << c.pattern << " in " << c.name;
+    // A long pattern that nearly meets a long name at every position.
+    std::string name(254, 'a');
+    std::string pattern(250, 'a');
+    EXPECT_FALSE(Match((pattern + "b").c_str(), name.c_str()));
+    EXPECT_TRUE(Match((pattern + "b").c_str(), (name + "b").c_str()));
+}
+
 TEST(NameMatcherTest, DoubleByteCharactersMeetOnlyThemselves) {
     EXPECT_TRUE(Match("写真", "旅行の写真.jpg"));
     EXPECT_FALSE(Match("写真", "旅行の写.jpg"));

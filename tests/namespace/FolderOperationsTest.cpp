@@ -260,5 +260,32 @@ TEST_F(FolderOperationsTest, ViewListWalksAddsRemovesAndRefreshes) {
     views.Add(&otherView);  // listed again for its destructor
 }
 
+TEST_F(FolderOperationsTest, AViewOpenedAfterTheLastOneClosedIsStillNotified) {
+    // Views come and go in any order; one listed after the list ran empty,
+    // or after the last one left, must still hear of every change.
+    struct Case {
+        const char* what;
+        std::vector<int> closed;  // of views 0 and 1, listed in that order
+    };
+    for (const Case& c : {Case{"after the only view closed", {0}}, Case{"after both closed", {0, 1}},
+                          Case{"after both closed, last one first", {1, 0}}, Case{"after the last one closed", {1}}}) {
+        ViewList views;
+        RecordingView first(rootList.Get()), second(rootList.Get()), opened(rootList.Get());
+        RecordingView* listed[] = {&first, &second};
+        ASSERT_TRUE(views.Add(&first));
+        ASSERT_TRUE(views.Add(&second));
+        for (int index : c.closed) views.Remove(listed[index]);
+        RecordingView* left = c.closed.size() == 1 ? listed[1 - c.closed[0]] : nullptr;
+        ASSERT_TRUE(views.Add(&opened));
+        EXPECT_EQ(views.Next(left), &opened) << c.what;
+        EXPECT_EQ(views.Next(&opened), nullptr) << c.what;
+        ASSERT_TRUE(views.Notify(SHCNE_UPDATEDIR, reinterpret_cast<const ItemId*>(rootList.Get()), Item("音楽"),
+                                 nullptr));
+        EXPECT_EQ(opened.calls, Calls{"Update 音楽"}) << c.what;
+        for (RecordingView* view : listed)
+            EXPECT_EQ(view->calls, view == left ? Calls{"Update 音楽"} : Calls{}) << c.what;
+    }
+}
+
 }  // namespace
 }  // namespace cataloom::test

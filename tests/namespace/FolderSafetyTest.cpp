@@ -97,10 +97,23 @@ TEST(NamespaceSafety, HostileEntryNamesShowAsStoredAndNeverParse) {
 // from the name's bytes alone.
 TEST(NamespaceSafety, KnownExtensionsHideByTheUsersSetting) {
     DataFolder data;
+    // Types of this user's own: one plain, one always shown, one never.
+    const char* const kTypes[][3] = {{".cltest", "Cataloom.TestType", nullptr},
+                                     {".clshown", "Cataloom.TestShown", "AlwaysShowExt"},
+                                     {".clnever", "Cataloom.TestNever", "NeverShowExt"}};
+    for (const auto& type : kTypes) {
+        RegKey key;
+        ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + type[0]).c_str()));
+        ASSERT_TRUE(key.WriteString("", type[1]));
+        ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + type[1]).c_str()));
+        if (type[2] != nullptr) ASSERT_TRUE(key.WriteString(type[2], ""));
+    }
     CatalogHeader header = MakeHeader("E");
     ASSERT_TRUE(WriteCatalog(data.Path("ext.vmf"), header,
-                             {{"", 0, {File("readme.txt", 1), File("data.unknownext", 2), File(".txt", 3), Dir("dir.txt")}},
-                              {"dir.txt", 0, {}}}));
+                             {{"", 0,
+                               {File("a.b.cltest", 1), File("s.clshown", 2), File("n.clnever", 3), File("u.unknownext", 4),
+                                File(".cltest", 5), Dir("dir.cltest")}},
+                              {"dir.cltest", 0, {}}}));
     ComPtr<IShellFolder> catalogue = OpenFolder("ext.vmf");
     ASSERT_TRUE(catalogue);
     std::vector<IdList> items = Enumerate(catalogue.Get());
@@ -109,18 +122,29 @@ TEST(NamespaceSafety, KnownExtensionsHideByTheUsersSetting) {
     ASSERT_TRUE(advanced.Create(HKEY_CURRENT_USER, kAdvanced));
     DWORD before = 0;
     bool had = advanced.ReadDword("HideFileExt", before);
+    const struct {
+        const char* name;
+        const char* shown;
+        const char* hidden;
+    } cases[] = {
+        {"a.b.cltest", "a.b.cltest", "a.b"}, {"s.clshown", "s.clshown", "s.clshown"}, {"n.clnever", "n", "n"},
+        {"u.unknownext", "u.unknownext", "u.unknownext"}, {".cltest", ".cltest", ".cltest"},
+        {"dir.cltest", "dir.cltest", "dir.cltest"},
+    };
     for (DWORD hide : {0u, 1u}) {
         ASSERT_TRUE(advanced.WriteDword("HideFileExt", hide));
-        EXPECT_EQ(DisplayName(catalogue.Get(), Find(items, "readme.txt").Child(), SHGDN_NORMAL),
-                  hide ? "readme" : "readme.txt");
-        EXPECT_EQ(DisplayName(catalogue.Get(), Find(items, "data.unknownext").Child(), SHGDN_NORMAL), "data.unknownext");
-        EXPECT_EQ(DisplayName(catalogue.Get(), Find(items, ".txt").Child(), SHGDN_NORMAL), ".txt");
-        EXPECT_EQ(DisplayName(catalogue.Get(), Find(items, "dir.txt").Child(), SHGDN_NORMAL), "dir.txt");
-        EXPECT_EQ(DisplayName(catalogue.Get(), Find(items, "readme.txt").Child(), SHGDN_INFOLDER | SHGDN_FORPARSING),
-                  "readme.txt");
+        for (const auto& c : cases) {
+            const IdList& item = Find(items, c.name);
+            EXPECT_EQ(DisplayName(catalogue.Get(), item.Child(), SHGDN_NORMAL), hide ? c.hidden : c.shown) << hide;
+            EXPECT_EQ(DisplayName(catalogue.Get(), item.Child(), SHGDN_INFOLDER | SHGDN_FORPARSING), c.name);
+        }
     }
     if (had) advanced.WriteDword("HideFileExt", before);
     else advanced.DeleteValue("HideFileExt");
+    for (const auto& type : kTypes) {
+        DeleteRegTree(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + type[0]).c_str());
+        DeleteRegTree(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + type[1]).c_str());
+    }
 }
 
 TEST(NamespaceSafety, DotComponentsNeverParseFromTheDesktopOrAnyLevel) {

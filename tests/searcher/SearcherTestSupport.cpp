@@ -83,13 +83,9 @@ bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs) {
 }
 
 bool WaitForEnd(HWND dialog, DWORD timeoutMs) {
-    const std::string end = " 個のアイテムが見つかりました";
-    return WaitUntil(
-        [&] {
-            std::string status = StatusText(dialog);
-            return status.size() > end.size() && status.compare(status.size() - end.size(), end.size(), end) == 0;
-        },
-        timeoutMs);
+    // The count, perhaps followed by what the rows could not show.
+    const std::string found = " 個のアイテムが見つかりました";
+    return WaitUntil([&] { return StatusText(dialog).find(found) != std::string::npos; }, timeoutMs);
 }
 
 void StartSearch(HWND dialog, const std::string& pattern, bool matchCase) {

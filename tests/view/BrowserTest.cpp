@@ -134,15 +134,19 @@ TEST_P(BrowserTest, EveryColumnSortsBothWaysWithCategoriesAndDirectoriesFirst) {
         // Capture dates: the newest first when ascending.
         {4, {"ソフト", "音楽", "ガンマ", "alpha", "Beta"}, {"音楽", "ソフト", "Beta", "alpha", "ガンマ"}},
     };
+    // Two clicks on each column: ascending, then descending.
+    auto sortsBothWays = [](HWND shown, const auto& orders) {
+        for (const Order& order : orders) {
+            ClickColumn(shown, order.column);
+            PumpMessages();
+            EXPECT_EQ(ColumnTexts(shown), order.ascending) << "column " << order.column;
+            ClickColumn(shown, order.column);
+            PumpMessages();
+            EXPECT_EQ(ColumnTexts(shown), order.descending) << "column " << order.column;
+        }
+    };
     // The first click on the name column keeps the opening order.
-    for (const Order& order : catalogues) {
-        ClickColumn(list, order.column);
-        PumpMessages();
-        EXPECT_EQ(ColumnTexts(list), order.ascending) << "column " << order.column;
-        ClickColumn(list, order.column);
-        PumpMessages();
-        EXPECT_EQ(ColumnTexts(list), order.descending) << "column " << order.column;
-    }
+    sortsBothWays(list, catalogues);
 
     list = Open("ソフト\\道具.vmf");
     const Order entries[] = {
@@ -153,14 +157,7 @@ TEST_P(BrowserTest, EveryColumnSortsBothWaysWithCategoriesAndDirectoriesFirst) {
         {2, {"CD1", "ソフト", "a.bin", "b.txt", "readme.txt"}, {"CD1", "ソフト", "b.txt", "readme.txt", "a.bin"}},
         {3, {"ソフト", "CD1", "a.bin", "readme.txt", "b.txt"}, {"CD1", "ソフト", "b.txt", "readme.txt", "a.bin"}},
     };
-    for (const Order& order : entries) {
-        ClickColumn(list, order.column);
-        PumpMessages();
-        EXPECT_EQ(ColumnTexts(list), order.ascending) << "column " << order.column;
-        ClickColumn(list, order.column);
-        PumpMessages();
-        EXPECT_EQ(ColumnTexts(list), order.descending) << "column " << order.column;
-    }
+    sortsBothWays(list, entries);
 }
 
 TEST_P(BrowserTest, DoubleClicksOpenThreeLevelsDownAndBackReturns) {

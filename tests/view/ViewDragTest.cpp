@@ -274,6 +274,38 @@ TEST_F(ViewDragTest, HoveringHighlightsTheCategoryThatWouldTakeTheDrop) {
     EXPECT_TRUE(Exists("ソフト\\道具.vmf"));
 }
 
+TEST_F(ViewDragTest, ASourceThatAllowsNoMoveMovesNothingOntoACategoryRow) {
+    std::unique_ptr<ViewHost> root = Open("");
+    HWND list = root->List();
+    ASSERT_EQ(ColumnTexts(list), kRootRows);
+    ComPtr<IShellFolder> software = OpenFolder("ソフト");
+    ComPtr<IDataObject> tools = DataObjectFor(software.Get(), {"道具.vmf"});
+    ASSERT_TRUE(tools);
+    // The view's own target, as the view registered it: the system's drag
+    // loop masks the effect itself and would hide a target that does not.
+    // Windows and Wine both keep it in this window property.
+    auto* target = static_cast<IDropTarget*>(GetPropA(GetParent(list), "OleDropTargetInterface"));
+    ASSERT_NE(target, nullptr);
+    const POINT row = RowPoint(list, RowOf(list, "音楽"));
+    const POINTL over = {row.x, row.y};
+    const DWORD copyOnly = DROPEFFECT_COPY | DROPEFFECT_LINK;
+    DWORD effect = copyOnly;
+    EXPECT_EQ(target->DragEnter(tools.Get(), MK_LBUTTON, over, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << "entered";
+    effect = copyOnly;
+    target->Drop(tools.Get(), 0, over, &effect);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << "dropped";
+    PumpMessages();
+    EXPECT_EQ(FolderEntries(data.Path("ソフト")), Names{"道具.vmf"});
+    EXPECT_TRUE(FolderEntries(data.Path("音楽")).empty());
+    EXPECT_EQ(ColumnTexts(list), kRootRows);
+    // The same move the source does allow goes there.
+    effect = DROPEFFECT_MOVE | DROPEFFECT_COPY;
+    EXPECT_EQ(target->DragEnter(tools.Get(), MK_LBUTTON, over, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_MOVE));
+    target->DragLeave();
+}
+
 TEST_F(ViewDragTest, ADirectoryDroppedOnACategoryBecomesACatalogueThereAfterTheDrag) {
     TempTree source;
     MakeSource(source);
