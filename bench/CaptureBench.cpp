@@ -5,6 +5,7 @@
 // of VolumeCapture, which the caller runs before the job.
 #include "bench/BenchSupport.h"
 #include "core/CaptureTask.h"
+#include "core/CatalogReader.h"
 #include "core/VolumeCapture.h"
 
 #include <fcntl.h>
@@ -23,23 +24,29 @@ public:
     void Finished(bool) override {}
 };
 
+long long FileBytes(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : 0;
+}
+
 void Touch(const std::string& path) {
     int fd = open(path.c_str(), O_CREAT | O_WRONLY, 0644);
     if (fd >= 0) close(fd);
 }
 
-// 100 top directories of 100 directories of 10 files each.
-void MakeTree(const std::string& root) {
+// 100 top directories of 100 directories of 10 files each, every name
+// ending in `suffix`.
+void MakeTree(const std::string& root, const std::string& suffix = "") {
     if (access((root + "/.complete").c_str(), F_OK) == 0) return;
     Shell("rm -rf '" + root + "'");
     mkdir(root.c_str(), 0755);
     for (int a = 0; a < 100; ++a) {
-        std::string top = root + "/group" + std::to_string(a);
+        std::string top = root + "/group" + std::to_string(a) + suffix;
         mkdir(top.c_str(), 0755);
         for (int b = 0; b < 100; ++b) {
-            std::string dir = top + "/folder" + std::to_string(b);
+            std::string dir = top + "/folder" + std::to_string(b) + suffix;
             mkdir(dir.c_str(), 0755);
-            for (int f = 0; f < 10; ++f) Touch(dir + "/file" + std::to_string(f) + ".dat");
+            for (int f = 0; f < 10; ++f) Touch(dir + "/file" + std::to_string(f) + suffix + ".dat");
         }
     }
     Touch(root + "/.complete");
@@ -95,6 +102,13 @@ void Report(const char* label, const std::string& source, const std::string& tar
                 label, capture.entries, capture.seconds * 1000, find * 1000, capture.seconds / find,
                 static_cast<double>(capture.peakBytes) / static_cast<double>(capture.entries),
                 capture.volumeSeconds * 1000);
+    CatalogReader reader;
+    if (Succeeded(reader.Open(CorePath(target).c_str())) && reader.Exact().Count() != 0) {
+        std::uint64_t extension = reader.Exact().BlockSize() + kExactTrailerSize;
+        std::printf("%-6s exact names: %zu, %llu bytes of %llu (%.1f %%)\n", label, reader.Exact().Count(),
+                    static_cast<unsigned long long>(extension), static_cast<unsigned long long>(FileBytes(target)),
+                    100.0 * static_cast<double>(extension) / static_cast<double>(FileBytes(target)));
+    }
 }
 
 // 10 directories of 10 files: the whole command, start to exit, where a
@@ -130,6 +144,10 @@ int main(int argc, char** argv) {
     MakeFlat(folder + "/flat");
     Report("tree", folder + "/tree", folder + "/tree.vmf");
     Report("flat", folder + "/flat", folder + "/flat.vmf");
+    // The same tree with every name outside code page 932: every name is
+    // kept in the exact names.
+    MakeTree(folder + "/exact", u8"-café");
+    Report("exact", folder + "/exact", folder + "/exact.vmf");
     if (argc > 1) ReportCommand(argv[1], folder);
     return 0;
 }

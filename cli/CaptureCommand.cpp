@@ -80,20 +80,31 @@ std::string Count(std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// One warning line for `count` cases, and with `verbose` the kept paths.
-void Warn(const std::string& line, std::size_t count, const std::vector<std::string>& paths, bool verbose) {
+// One line for `count` cases, a warning on stderr or information on
+// stdout, and with `verbose` the kept paths.
+void Tell(bool warning, const std::string& line, std::size_t count, const std::vector<std::string>& paths,
+          bool verbose) {
     if (count == 0) return;
-    Error("warning: " + line + (verbose ? "" : " (-v shows which)"));
+    std::string text = line + (verbose ? "" : " (-v shows which)");
+    if (warning) Error("warning: " + text);
+    else Print(text + "\n");
     if (!verbose) return;
-    for (const std::string& p : paths) Error("  " + ShowPath(p));
-    if (count > paths.size()) Error("  ... and " + std::to_string(count - paths.size()) + " more");
+    for (const std::string& p : paths) warning ? Error("  " + ShowPath(p)) : Print("  " + ShowPath(p) + "\n");
+    if (count > paths.size()) {
+        std::string more = "  ... and " + std::to_string(count - paths.size()) + " more";
+        warning ? Error(more) : Print(more + "\n");
+    }
 }
 
-// Ends a capture that wrote its catalogue: what was changed or left out.
+// Ends a capture that wrote its catalogue: what was stored in another form
+// (nothing is lost: the exact names keep them) or left out.
 int ReportLosses(const CaptureReport& report, std::uint64_t unknownTotals, bool verbose) {
-    Warn(Count(report.changedNames, "name was", "names were") + " changed to fit code page 932",
+    Tell(false,
+         Count(report.changedNames, "name is", "names are") +
+             " stored in another code page 932 form and kept exactly beside it",
          report.changedNames, report.changedPaths, verbose);
-    Warn(Count(report.unreadDirectories, "directory could not be read and is",
+    Tell(true,
+         Count(report.unreadDirectories, "directory could not be read and is",
                "directories could not be read and are") +
              " recorded without contents",
          report.unreadDirectories, report.unreadPaths, verbose);
@@ -125,7 +136,12 @@ int CaptureCommand(const Arguments& args) {
         Error(capture_text::kNoMediaInfo);
         return kExitFailure;
     }
-    std::string name = options.name ? platform::console::ArgumentText(options.name) : header.name;
+    // A name given outside code page 932 is stored with "_" for what the
+    // code page lacks and kept exactly beside it.
+    std::string exactName = options.name ? platform::console::ArgumentUtf8(options.name) : "";
+    bool changed = false;
+    std::string name = options.name ? platform::Utf8ToStored(exactName, changed) : header.name;
+    if (changed && exactName.find('?') == std::string::npos) std::replace(name.begin(), name.end(), '?', '_');
     if (!path::IsValidName(name.c_str()) || name.size() > kMaxCatalogNameLength) {
         Error("the catalogue name \"" + name + "\" is empty or invalid (at most 255 characters, none of \" * / : ; "
               "< > ? \\ |): give one with --name NAME");
@@ -146,6 +162,7 @@ int CaptureCommand(const Arguments& args) {
 
     TerminalProgress progress;
     CaptureTask task(source.c_str(), target.c_str(), header, progress);
+    if (options.name) task.SetExactName(exactName);
     bool interactive = platform::console::IsTerminal(stderr);
     platform::console::CatchInterrupt();
     if (!task.Start()) {

@@ -67,4 +67,9 @@ bool DataFolderArgument(const char* argument, std::string& dataRoot, std::string
     return true;
 }
 
+void WarnIgnoredExactNames(const CatalogReader& reader, const std::string& path) {
+    if (reader.Exact().State() == ExactNames::Status::kDamaged)
+        Error("warning: " + reader.Exact().Problem() + "; the stored names are shown: " + ShowPath(path));
+}
+
 }  // namespace cataloom::cli

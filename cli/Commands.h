@@ -51,4 +51,8 @@ bool OpenCatalogArgument(const char* argument, std::string& path, CatalogHeader&
 bool OpenCatalogVersion(const char* argument, std::string& path, CatalogReader& reader, platform::File& file,
                         bool& sound);
 
+// Warns on stderr when the catalogue open in `reader` has damaged exact
+// names: its stored names stand in for them.
+void WarnIgnoredExactNames(const CatalogReader& reader, const std::string& path);
+
 }  // namespace cataloom::cli

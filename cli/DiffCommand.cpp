@@ -4,6 +4,7 @@
 #include "cli/Terminal.h"
 #include "core/CatalogPath.h"
 #include "core/CatalogWalker.h"
+#include "core/ExactNames.h"
 #include "core/DisplayText.h"
 #include "core/StoredName.h"
 #include "platform/Console.h"
@@ -27,9 +28,10 @@ enum class Change { kAdded, kRemoved, kChanged, kTotal };
 class ChangeSink {
 public:
     virtual ~ChangeSink() = default;
-    // `inner` is a catalogue path below a nameless root; `before` or `after`
-    // is null for an added or removed entry.
-    virtual void Report(Change change, const char* inner, const std::uint8_t* before, const std::uint8_t* after) = 0;
+    // `below` is the entry's path below the root, its names as shown (UTF-8,
+    // core/ExactNames.h ShownName) joined by "/"; `before` or `after` is null for an added or removed entry.
+    virtual void Report(Change change, const std::string& below, const std::uint8_t* before,
+                        const std::uint8_t* after) = 0;
     virtual void End() = 0;
 
     void Count(Change change) { ++counts_[static_cast<int>(change)]; }
@@ -56,10 +58,13 @@ std::string SizeText(std::uint64_t size) {
 // trailing separator) and, for a change, what changed; then the counts.
 class TextChanges : public ChangeSink {
 public:
-    void Report(Change change, const char* inner, const std::uint8_t* before, const std::uint8_t* after) override {
+    void Report(Change change, const std::string& below, const std::uint8_t* before,
+                const std::uint8_t* after) override {
         const std::uint8_t* e = after ? after : before;
         std::string line = change == Change::kAdded ? "+ " : change == Change::kRemoved ? "- " : "~ ";
-        line += ShowCatalogPath(BelowCatalogRoot(inner) + 1);
+        std::string shown = below;
+        std::replace(shown.begin(), shown.end(), '/', kPathSeparator);
+        line += shown;
         if (EntryRecord::IsDirectory(e)) line += kPathSeparator;
         if (change == Change::kTotal) {
             line += "\ttotal " + SizeText(EntryRecord::FileSize(before)) + " -> " + SizeText(EntryRecord::FileSize(after));
@@ -72,7 +77,7 @@ public:
                            " -> " + TimeText(EntryRecord::WriteTime(after));
             line += "\t" + details;
         }
-        Print(line + "\n");
+        PrintUtf8(line + "\n");
     }
 
     void End() override {
@@ -94,14 +99,15 @@ public:
         output_.Write(head);
     }
 
-    void Report(Change change, const char* inner, const std::uint8_t* before, const std::uint8_t* after) override {
+    void Report(Change change, const std::string& below, const std::uint8_t* before,
+                const std::uint8_t* after) override {
         static const char* const kNames[] = {"added", "removed", "changed", "total"};
         const std::uint8_t* e = after ? after : before;
         std::string row = first_ ? "\n{\"change\":\"" : ",\n{\"change\":\"";
         first_ = false;
         row += kNames[static_cast<int>(change)];
         row += "\",\"path\":";
-        AppendJsonString(row, PathBelowRoot(inner));
+        AppendJsonString(row, below);
         row += EntryRecord::IsDirectory(e) ? ",\"type\":\"directory\",\"old\":" : ",\"type\":\"file\",\"old\":";
         AppendState(row, before);
         row += ",\"new\":";
@@ -153,11 +159,13 @@ class SubtreeReport : public WalkVisitor {
 public:
     SubtreeReport(ChangeSink& sink, Change change, SeparatorSkips& skips) : sink_(sink), change_(change), skips_(skips) {}
     bool Stopped() override { return platform::console::Interrupted(); }
-    void Entry(const char*, const char* inner, std::size_t, const std::uint8_t* entry) override {
+    void Entry(const char*, const char*, std::size_t, const std::uint8_t* entry) override {
+        std::string below = top + "/" + Walker()->ShownBelow();
         sink_.Count(change_);
-        if (change_ == Change::kAdded) sink_.Report(change_, inner, nullptr, entry);
-        else sink_.Report(change_, inner, entry, nullptr);
+        if (change_ == Change::kAdded) sink_.Report(change_, below, nullptr, entry);
+        else sink_.Report(change_, below, entry, nullptr);
     }
+    std::string top;  // the exact path of the directory walked
     void Unreachable(const char*, const std::uint8_t* entry) override {
         if (FitsCatalogPath(EntryRecord::Name(entry))) damaged = true;
         else skips_.Skip(entry);
@@ -181,10 +189,11 @@ struct Side {
     SubtreeReport& subtree;
 };
 
-// Compares two catalogues directory by directory.  Names are matched
-// exactly (byte for byte), so a rename, a change of letter case included,
-// is a removal and an addition; each side is read through its own guarded
-// lists, so crafted catalogues stay bounded.
+// Compares two catalogues directory by directory.  Entries are matched by
+// their exact names, byte for byte (whatever each side stored), so a
+// rename, a change of letter case included, is a removal and an addition;
+// each side is read through its own guarded lists, so crafted catalogues
+// stay bounded.
 class CatalogDiff {
 public:
     CatalogDiff(Side& before, Side& after, ChangeSink& sink, SeparatorSkips& skips)
@@ -193,38 +202,53 @@ public:
     // False if a list of either catalogue cannot be read or a path does not fit.
     bool Run() {
         std::vector<char> inner(CatalogWalker::kExportCapacity, '\0');
-        CompareDirectories(0, 0, inner.data(), 0);
+        std::string below;
+        CompareDirectories(0, 0, inner.data(), 0, below);
         return !damaged_ && !before_.lists.Damaged() && !after_.lists.Damaged() && !before_.subtree.damaged &&
                !after_.subtree.damaged;
     }
 
 private:
-    using Entries = std::vector<const std::uint8_t*>;
+    // An entry with its exact name (compared) and its name as shown.
+    struct Item {
+        std::string name;
+        std::string shown;
+        const std::uint8_t* e;
+    };
+    using Entries = std::vector<Item>;
 
-    static Entries Sorted(const TaskMemory<std::uint8_t>& list) {
+    static Entries Sorted(const CatalogReader& reader, std::size_t record, const TaskMemory<std::uint8_t>& list) {
         Entries entries;
         for (const std::uint8_t* e = list.Get(); EntryRecord::Size(e) != 0; e += EntryRecord::Size(e))
-            entries.push_back(e);
-        std::sort(entries.begin(), entries.end(), [](const std::uint8_t* a, const std::uint8_t* b) {
-            return std::strcmp(EntryRecord::Name(a), EntryRecord::Name(b)) < 0;
-        });
+            entries.push_back({reader.ExactEntryName(record, list.Get(), e),
+                               ShownName(reader.ExactRecordName(record, list.Get(), e), EntryRecord::Name(e)), e});
+        std::sort(entries.begin(), entries.end(), [](const Item& a, const Item& b) { return a.name < b.name; });
         return entries;
     }
 
-    void CompareDirectories(std::size_t beforeRecord, std::size_t afterRecord, char* inner, std::size_t length) {
+    static std::string Join(const std::string& below, const std::string& name) {
+        return below.empty() ? name : below + "/" + name;
+    }
+
+    void CompareDirectories(std::size_t beforeRecord, std::size_t afterRecord, char* inner, std::size_t length,
+                            const std::string& below) {
         TaskMemory<std::uint8_t> beforeList = before_.lists.Read(beforeRecord);
         TaskMemory<std::uint8_t> afterList = after_.lists.Read(afterRecord);
         if (beforeList == nullptr || afterList == nullptr) return;
-        Entries a = Sorted(beforeList), b = Sorted(afterList);
+        Entries a = Sorted(before_.reader, beforeRecord, beforeList), b = Sorted(after_.reader, afterRecord, afterList);
         std::size_t i = 0, j = 0;
         while ((i < a.size() || j < b.size()) && !damaged_ && !platform::console::Interrupted()) {
-            int order = i == a.size() ? 1 : j == b.size() ? -1 : std::strcmp(EntryRecord::Name(a[i]), EntryRecord::Name(b[j]));
+            int order = i == a.size() ? 1 : j == b.size() ? -1 : a[i].name.compare(b[j].name);
             if (order < 0) {
-                OneSide(before_, Change::kRemoved, beforeRecord, a[i++], inner, length);
+                OneSide(before_, Change::kRemoved, beforeRecord, a[i].e, inner, length, Join(below, a[i].shown));
+                ++i;
             } else if (order > 0) {
-                OneSide(after_, Change::kAdded, afterRecord, b[j++], inner, length);
+                OneSide(after_, Change::kAdded, afterRecord, b[j].e, inner, length, Join(below, b[j].shown));
+                ++j;
             } else {
-                BothSides(beforeRecord, a[i++], afterRecord, b[j++], inner, length);
+                BothSides(beforeRecord, a[i].e, afterRecord, b[j].e, inner, length, Join(below, a[i].shown));
+                ++i;
+                ++j;
             }
         }
     }
@@ -246,28 +270,32 @@ private:
     }
 
     // An entry only one side has, with everything below it.
-    void OneSide(Side& side, Change change, std::size_t record, const std::uint8_t* e, char* inner, std::size_t length) {
+    void OneSide(Side& side, Change change, std::size_t record, const std::uint8_t* e, char* inner, std::size_t length,
+                 const std::string& below) {
         std::size_t childLength = 0;
         if (!Enter(e, inner, length, childLength)) return;
         sink_.Count(change);
-        if (change == Change::kAdded) sink_.Report(change, inner, nullptr, e);
-        else sink_.Report(change, inner, e, nullptr);
-        WalkOneSide(side, record, e, inner, childLength);
+        if (change == Change::kAdded) sink_.Report(change, below, nullptr, e);
+        else sink_.Report(change, below, e, nullptr);
+        WalkOneSide(side, record, e, inner, childLength, below);
         inner[length] = '\0';
     }
 
-    void WalkOneSide(Side& side, std::size_t record, const std::uint8_t* e, char* inner, std::size_t length) {
+    void WalkOneSide(Side& side, std::size_t record, const std::uint8_t* e, char* inner, std::size_t length,
+                     const std::string& below) {
         long child = EntryRecord::IsDirectory(e) ? side.reader.FindChild(record, EntryRecord::Name(e)) : -1;
-        if (child >= 0) side.walker.WalkDirectory(side.lists, "", inner, length, static_cast<std::size_t>(child));
+        if (child < 0) return;
+        side.subtree.top = below;
+        side.walker.WalkDirectory(side.lists, "", inner, length, static_cast<std::size_t>(child));
     }
 
     void BothSides(std::size_t beforeRecord, const std::uint8_t* a, std::size_t afterRecord, const std::uint8_t* b,
-                   char* inner, std::size_t length) {
+                   char* inner, std::size_t length, const std::string& below) {
         bool directory = EntryRecord::IsDirectory(a);
         if (directory != EntryRecord::IsDirectory(b)) {
             // A file became a directory or the other way round.
-            OneSide(before_, Change::kRemoved, beforeRecord, a, inner, length);
-            OneSide(after_, Change::kAdded, afterRecord, b, inner, length);
+            OneSide(before_, Change::kRemoved, beforeRecord, a, inner, length, below);
+            OneSide(after_, Change::kAdded, afterRecord, b, inner, length, below);
             return;
         }
         std::size_t childLength = 0;
@@ -276,7 +304,7 @@ private:
         if (!directory) {
             if (sizeChanged || EntryRecord::WriteTime(a) != EntryRecord::WriteTime(b)) {
                 sink_.Count(Change::kChanged);
-                sink_.Report(Change::kChanged, inner, a, b);
+                sink_.Report(Change::kChanged, below, a, b);
             }
             inner[length] = '\0';
             return;
@@ -285,18 +313,18 @@ private:
         // in it; its total tells whether what is below it grew or shrank.
         if (sizeChanged) {
             sink_.Count(Change::kTotal);
-            sink_.Report(Change::kTotal, inner, a, b);
+            sink_.Report(Change::kTotal, below, a, b);
         }
-        const char* name = EntryRecord::Name(a);
-        long beforeChild = before_.reader.FindChild(beforeRecord, name);
-        long afterChild = after_.reader.FindChild(afterRecord, name);
+        // Each side finds the directory by its own stored name.
+        long beforeChild = before_.reader.FindChild(beforeRecord, EntryRecord::Name(a));
+        long afterChild = after_.reader.FindChild(afterRecord, EntryRecord::Name(b));
         if (beforeChild >= 0 && afterChild >= 0) {
             CompareDirectories(static_cast<std::size_t>(beforeChild), static_cast<std::size_t>(afterChild), inner,
-                               childLength);
+                               childLength, below);
         } else {
             // Only one side recorded what the directory holds.
-            WalkOneSide(before_, beforeRecord, a, inner, childLength);
-            WalkOneSide(after_, afterRecord, b, inner, childLength);
+            WalkOneSide(before_, beforeRecord, a, inner, childLength, below);
+            WalkOneSide(after_, afterRecord, b, inner, childLength, below);
         }
         inner[length] = '\0';
     }

@@ -4,6 +4,7 @@
 #include "cli/Terminal.h"
 #include "core/CatalogPath.h"
 #include "core/CatalogWalker.h"
+#include "core/ExactNames.h"
 #include "core/PathUtil.h"
 #include "core/StoredName.h"
 #include "platform/Console.h"
@@ -27,18 +28,33 @@ struct DupsOptions {
     bool json = false;
 };
 
+// A file's name as dups compares it: its exact name where the catalogue
+// keeps one apart (UTF-8), else its stored name (code page 932).  An exact
+// name never equals a stored one, so the two never meet in a group.
+struct FileName {
+    std::string_view text;
+    bool stored;
+};
+
+FileName NameOf(const CatalogWalker& walk, const std::uint8_t* e) {
+    std::string_view exact = walk.ExactRecordName();
+    return exact.empty() ? FileName{EntryRecord::Name(e), true} : FileName{exact, false};
+}
+
 // Names are equal as the file system compares them, letter case aside:
 // hands `emit` each byte of the name with the letters a to z upper-cased and
-// both bytes of a double-byte character as they are (its second byte may
-// look like a letter).  Every byte of every file passes here, so ASCII
+// both bytes of a stored double-byte character as they are (its second byte
+// may look like a letter).  Every byte of every file passes here, so ASCII
 // stays off the platform calls.
 template <typename Emit>
-void ForEachFoldedByte(const char* name, Emit emit) {
-    for (const auto* p = reinterpret_cast<const unsigned char*>(name); *p != 0; ++p) {
+void ForEachFoldedByte(FileName name, Emit emit) {
+    const auto* p = reinterpret_cast<const unsigned char*>(name.text.data());
+    const auto* end = p + name.text.size();
+    for (; p < end; ++p) {
         unsigned char c = *p;
         if (c < 0x80) {
             emit(static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c));
-        } else if (platform::IsLeadByte(c) && p[1] != 0) {
+        } else if (name.stored && platform::IsLeadByte(c) && p + 1 < end) {
             emit(c);
             emit(*++p);
         } else {
@@ -47,7 +63,7 @@ void ForEachFoldedByte(const char* name, Emit emit) {
     }
 }
 
-std::string FoldedName(const char* name) {
+std::string FoldedName(FileName name) {
     std::string folded;
     ForEachFoldedByte(name, [&](unsigned char c) { folded += static_cast<char>(c); });
     return folded;
@@ -56,7 +72,7 @@ std::string FoldedName(const char* name) {
 // A 64-bit key per file, hashed over the folded name as it is read (no
 // copy: the first pass runs it for every file): equal files get equal keys;
 // unequal ones may collide, which the exact grouping at the end sorts out.
-std::uint64_t KeyOf(Grouping by, const char* name, std::uint64_t size) {
+std::uint64_t KeyOf(Grouping by, FileName name, std::uint64_t size) {
     if (by == Grouping::kSize) return size;
     std::uint64_t h = 0xcbf29ce484222325ULL;
     ForEachFoldedByte(name, [&](unsigned char c) { h = (h ^ c) * 0x100000001b3ULL; });
@@ -113,7 +129,7 @@ public:
     }
     void Entry(const char*, const char*, std::size_t, const std::uint8_t* e) override {
         if (current_ == nullptr || catalogDamaged_ || !Counts(options_, e)) return;
-        keys.Append(KeyOf(options_.by, EntryRecord::Name(e), EntryRecord::FileSize(e)));
+        keys.Append(KeyOf(options_.by, NameOf(*Walker(), e), EntryRecord::FileSize(e)));
         current_->second = keys.Size();
     }
     void Unreachable(const char* path, const std::uint8_t*) override { Damaged(path); }
@@ -141,12 +157,12 @@ struct Member {
     std::uint32_t catalog;
     std::uint32_t nameOffset;  // where the name starts in `path`
     std::string folded;        // empty when grouping by size
-    std::string path;          // below the catalogue root, code page 932
+    std::string path;          // below the catalogue root, names as shown (UTF-8) joined by "/"
 };
 
 struct CatalogName {
     std::string file;  // relative to the data folder
-    std::string name;
+    std::string name;  // as shown (UTF-8)
 };
 
 // Sorts keys by their bytes, least significant first: several times faster
@@ -226,7 +242,7 @@ public:
     }
 
     bool Stopped() override { return platform::console::Interrupted(); }
-    bool Catalog(const char* path, const char*, const CatalogHeader& header) override {
+    bool Catalog(const char* path, const char*, const CatalogHeader&) override {
         auto range = first_.ranges.find(path);
         // Damaged, or new since the first pass: nothing to compare it with.
         if (first_.damaged.count(path) != 0 || range == first_.ranges.end()) return false;
@@ -234,12 +250,14 @@ public:
         end_ = range->second.second;
         std::string file = path + std::min(rootLength_, std::strlen(path));
         while (!file.empty() && file[0] == '\\') file.erase(0, 1);
-        char name[kMaxCatalogNameLength + 1];
-        text::CopyTruncated(name, sizeof(name), header.name);
-        catalogs.push_back({file, name});
+        catalogs.push_back({file, std::string()});
+        named_ = false;
         return true;
     }
-    void Entry(const char*, const char* inner, std::size_t, const std::uint8_t* e) override {
+    void Entry(const char*, const char*, std::size_t, const std::uint8_t* e) override {
+        // The catalogue is open from its first entry on: its exact name.
+        if (!named_) catalogs.back().name = Walker()->ShownCatalogName();
+        named_ = true;
         if (!Counts(options_, e)) return;
         // The walk gives the files in the first pass's order, so the key is
         // the one computed then; a catalogue rewritten in between yields
@@ -247,13 +265,13 @@ public:
         if (next_ >= end_) return;
         std::uint64_t key = first_.keys[next_++];
         if (!repeated_.Contains(key)) return;
-        const char* name = EntryRecord::Name(e);
         std::uint64_t size = EntryRecord::FileSize(e);
-        std::string below = BelowCatalogRoot(inner);
-        if (!below.empty()) below.erase(0, 1);
-        auto nameOffset = static_cast<std::uint32_t>(below.size() - std::min(below.size(), std::strlen(name)));
+        std::string below = Walker()->ShownBelow();
+        auto nameOffset =
+            static_cast<std::uint32_t>(below.size() - std::min(below.size(), Walker()->ShownEntryName().size()));
         members.push_back({key, size, static_cast<std::uint32_t>(catalogs.size() - 1), nameOffset,
-                           options_.by == Grouping::kNameAndSize ? FoldedName(name) : std::string(), std::move(below)});
+                           options_.by == Grouping::kNameAndSize ? FoldedName(NameOf(*Walker(), e)) : std::string(),
+                           std::move(below)});
     }
 
     std::vector<CatalogName> catalogs;
@@ -265,6 +283,7 @@ private:
     const KeyPass& first_;
     std::size_t rootLength_;
     std::size_t next_ = 0, end_ = 0;
+    bool named_ = false;
 };
 
 struct Group {
@@ -338,12 +357,14 @@ void PrintText(const Grouped& grouped, const std::vector<Member>& members, const
         const Member& first = members[grouped.order[g.first]];
         std::string line = std::to_string(g.count) + " files of " + std::to_string(g.size) + " bytes, " +
                            std::to_string(g.wasted) + " bytes wasted";
-        if (by == Grouping::kNameAndSize) line += ": " + ShowCatalogPath(first.path.substr(first.nameOffset));
-        Print(line + "\n");
+        if (by == Grouping::kNameAndSize) line += ": " + first.path.substr(first.nameOffset);
+        PrintUtf8(line + "\n");
         for (std::size_t i = g.first; i < g.first + g.count; ++i) {
             const Member& m = members[grouped.order[i]];
             const CatalogName& c = catalogs[m.catalog];
-            Print("\t" + ShowPath(c.file) + "\t" + VisibleName(c.name.c_str()) + "\t" + ShowCatalogPath(m.path) + "\n");
+            std::string shown = m.path;
+            std::replace(shown.begin(), shown.end(), '/', kPathSeparator);
+            PrintUtf8("\t" + platform::console::ToUtf8(ShowPath(c.file)) + "\t" + c.name + "\t" + shown + "\n");
         }
     }
     Print(std::to_string(groups.size()) + " groups, " + std::to_string(files) + " files, " + std::to_string(wasted) +
@@ -366,7 +387,7 @@ bool WriteJson(const Grouped& grouped, const std::vector<Member>& members, const
         text += k == 0 ? "\n{" : ",\n{";
         if (options.by == Grouping::kNameAndSize) {
             text += "\"name\":";
-            AppendJsonString(text, DataPath(first.path.substr(first.nameOffset).c_str()));
+            AppendJsonString(text, first.path.substr(first.nameOffset));
             text += ',';
         }
         text += "\"size\":" + std::to_string(g.size) + ",\"count\":" + std::to_string(g.count) +
@@ -375,11 +396,11 @@ bool WriteJson(const Grouped& grouped, const std::vector<Member>& members, const
             const Member& m = members[grouped.order[i]];
             const CatalogName& c = catalogs[m.catalog];
             text += i == g.first ? "{\"catalogue\":" : ",{\"catalogue\":";
-            AppendJsonString(text, platform::console::ToUtf8(c.name));
+            AppendJsonString(text, c.name);
             text += ",\"catalogue_file\":";
             AppendJsonString(text, DataPath(c.file.c_str()));
             text += ",\"path\":";
-            AppendJsonString(text, DataPath(m.path.c_str()));
+            AppendJsonString(text, m.path);
             text += '}';
         }
         text += "]}";

@@ -10,6 +10,7 @@
 #include "core/StoredName.h"
 #include "platform/Console.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -32,11 +33,15 @@ public:
     virtual ~ExportWriter() = default;
     virtual void Folder(const char* /*path*/, const char* /*name*/) {}
     // `path` is the catalogue's file, `name` its file name, `file` the file as
-    // the export names it (code page 932).
-    virtual void Catalog(const char* path, const char* name, const std::string& file,
-                         const CatalogHeader& header) = 0;
-    // False for an entry the writer cannot write.
-    virtual bool Entry(const char* inner, std::size_t length, const std::uint8_t* entry) = 0;
+    // the export names it (code page 932), `shownName` the catalogue's name as
+    // people see it (UTF-8, its exact name where it has one).
+    virtual void Catalog(const char* path, const char* name, const std::string& file, const CatalogHeader& header,
+                         const std::string& shownName) = 0;
+    // False for an entry the writer cannot write.  `shown` is its path below
+    // the root with every name as people see it (exact names where the
+    // catalogue keeps them), joined by "/" (core/CatalogWalker.h ShownBelow).
+    virtual bool Entry(const char* inner, std::size_t length, const std::string& shown,
+                       const std::uint8_t* entry) = 0;
     virtual void EnteringDirectory() {}
     // Writes what is left; false if that failed.
     virtual bool End() = 0;
@@ -61,11 +66,14 @@ public:
         }
     }
 
-    void Catalog(const char*, const char*, const std::string& file, const CatalogHeader& header) override {
-        label_ = Label(RootName(header).c_str(), file);
+    void Catalog(const char*, const char*, const std::string& file, const CatalogHeader&,
+                 const std::string& shownName) override {
+        label_ = Label(shownName, file);
     }
 
-    bool Entry(const char* inner, std::size_t, const std::uint8_t* entry) override { return Row(label_, inner, entry); }
+    bool Entry(const char*, std::size_t, const std::string& shown, const std::uint8_t* entry) override {
+        return Row(label_, shown, entry);
+    }
 
     bool End() override {
         if (format_ == Format::kJson) output_.Write(rows_ == 0 ? "]\n" : "\n]\n");
@@ -73,9 +81,8 @@ public:
     }
 
 private:
-    CatalogLabel Label(const char* name, const std::string& file) const {
+    CatalogLabel Label(const std::string& utf8Name, const std::string& file) const {
         CatalogLabel label;
-        std::string utf8Name = platform::console::ToUtf8(VisibleName(name));
         switch (format_) {
         case Format::kCsv:
             AppendCsvText(label.prefix, utf8Name, raw_);
@@ -103,14 +110,14 @@ private:
 
     // False for a row the format cannot write unambiguously: the file-list
     // format joins names with backslashes, which a visible form holds too.
-    bool Row(const CatalogLabel& label, const char* inner, const std::uint8_t* e) {
-        if (format_ == Format::kEfu && HoldsDamagedName(inner)) return false;
+    bool Row(const CatalogLabel& label, const std::string& below, const std::uint8_t* e) {
+        if (format_ == Format::kEfu && below.find('\\') != std::string::npos) return false;
         row_ = label.prefix;
         bool directory = EntryRecord::IsDirectory(e);
         std::uint64_t size = EntryRecord::FileSize(e);
         switch (format_) {
         case Format::kCsv:
-            AppendCsvText(row_, PathBelowRoot(inner), raw_);
+            AppendCsvText(row_, below, raw_);
             row_ += directory ? ",directory," : ",file,";
             AppendSize(row_, size, "");
             row_ += ',';
@@ -122,7 +129,7 @@ private:
             row_ += "\r\n";
             break;
         case Format::kJson:
-            AppendJsonString(row_, PathBelowRoot(inner));
+            AppendJsonString(row_, below);
             row_ += directory ? ",\"type\":\"directory\",\"size\":" : ",\"type\":\"file\",\"size\":";
             AppendSize(row_, size, "null");
             row_ += ",\"created\":";
@@ -136,9 +143,11 @@ private:
             break;
         case Format::kEfu:
         case Format::kHtml: {
-            std::string below;
-            AppendCsvField(below, '\\' + PathBelowRoot(inner, '\\'), true);
-            row_.append(below, 1, std::string::npos);
+            std::string joined = '\\' + below;
+            std::replace(joined.begin(), joined.end(), '/', '\\');
+            std::string field;
+            AppendCsvField(field, joined, true);
+            row_.append(field, 1, std::string::npos);
             row_ += ',';
             AppendSize(row_, size, "");
             row_ += ',';
@@ -160,11 +169,6 @@ private:
         if (time != 0) AppendNumber(row_, time);
     }
 
-    static bool HoldsDamagedName(const char* inner) {
-        const char* below = BelowCatalogRoot(inner);
-        return *below != '\0' && VisiblePath(below + 1, '\\') != below + 1;
-    }
-
     Format format_;
     bool raw_;
     Output& output_;
@@ -180,10 +184,12 @@ public:
         : output_(output), data_(folder, folder.empty() ? "" : path::LastComponent(folder.c_str())) {}
 
     void Folder(const char* path, const char* name) override { data_.Folder(path, name); }
-    void Catalog(const char* path, const char* name, const std::string& file, const CatalogHeader& header) override {
+    // The page shows stored names in their visible form.
+    void Catalog(const char* path, const char* name, const std::string& file, const CatalogHeader& header,
+                 const std::string&) override {
         data_.Catalog(path, name, DataPath(file.c_str()), header);
     }
-    bool Entry(const char*, std::size_t length, const std::uint8_t* entry) override {
+    bool Entry(const char*, std::size_t length, const std::string&, const std::uint8_t* entry) override {
         data_.Entry(length, entry);
         return true;
     }
@@ -208,7 +214,7 @@ public:
     void Entering(const char*, const char*) override { writer_.EnteringDirectory(); }
 
     void Entry(const char* path, const char* inner, std::size_t length, const std::uint8_t* entry) override {
-        if (!writer_.Entry(inner, length, entry))
+        if (!writer_.Entry(inner, length, Walker()->ShownBelow(), entry))
             Skip(path, ShowCatalogPath(BelowCatalogRoot(inner) + 1), "the file-list format cannot write a damaged name");
     }
 
@@ -256,7 +262,7 @@ public:
     void Opened(const char* path, const CatalogHeader& header) override {
         std::string relative = path + std::min(rootLength_, std::strlen(path));
         while (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
-        writer_.Catalog(path, file_.c_str(), relative, header);
+        writer_.Catalog(path, file_.c_str(), relative, header, Walker()->ShownCatalogName());
     }
 
 private:
@@ -356,7 +362,7 @@ int ExportCommand(const Arguments& args) {
             .Walk(source.c_str(), "");
         complete = walk.Skipped() == 0;
     } else {
-        writer->Catalog(source.c_str(), path::LastComponent(source.c_str()), source, header);
+        writer->Catalog(source.c_str(), path::LastComponent(source.c_str()), source, header, reader.ShownCatalogName());
         EntryRows walk(*writer);
         CatalogWalker(reader, walk, CatalogWalker::kExportCapacity).WalkOpened(file, source.c_str(), rootName.c_str());
         complete = walk.Skipped() == 0;

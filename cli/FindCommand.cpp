@@ -6,6 +6,7 @@
 #include "core/IndexedSearch.h"
 #include "core/NamesIndex.h"
 #include "core/DisplayText.h"
+#include "core/ExactNames.h"
 #include "core/PathUtil.h"
 #include "core/StoredName.h"
 #include "platform/Console.h"
@@ -25,15 +26,20 @@ public:
     void Found(const SearchHit& hit) override {
         std::string location = hit.path + std::min(rootLength_, std::strlen(hit.path));
         while (!location.empty() && location[0] == '\\') location.erase(0, 1);
+        std::string line = platform::console::ToUtf8(ShowPath(location));
         std::string size, date;
         if (hit.kind == SearchHit::Kind::kEntry) {
-            location += BelowCatalogRoot(hit.inner);
+            // Inside the catalogue the names are its exact ones; a hit from
+            // the names index comes from a catalogue without them.
+            std::string below = hit.walk != nullptr ? hit.walk->ShownBelow() : ShownStoredBelow(hit.inner);
+            std::replace(below.begin(), below.end(), '/', kPathSeparator);
+            line += kPathSeparator + below;
             if (!EntryRecord::IsDirectory(hit.entry)) size = std::to_string(EntryRecord::FileSize(hit.entry));
             date = FormatListTime(EntryRecord::WriteTime(hit.entry));
         } else if (hit.kind == SearchHit::Kind::kCatalog) {
             date = FormatListTime(hit.header->captureTime);
         }
-        Print(ShowCatalogPath(location) + "\t" + size + "\t" + date + "\n");
+        PrintUtf8(line + "\t" + size + "\t" + platform::console::ToUtf8(date) + "\n");
     }
 
     // With the tool's capacity only a name holding a separator comes here.
@@ -108,12 +114,12 @@ int FindCommand(const Arguments& args) {
     }
     std::string dataRoot, identity;
     if (!DataFolderArgument(operands[0], dataRoot, identity)) return kExitFailure;
-    // Bytes that are not text would become "?", a wildcard of their own.
-    if (!platform::console::IsExactArgumentText(operands[1])) {
+    // Bytes that are not text would match as characters of their own.
+    std::string pattern = platform::console::ArgumentUtf8(operands[1]);
+    if (!IsValidUtf8(pattern)) {
         Error("the pattern is not text in this locale's encoding");
         return kExitUsage;
     }
-    std::string pattern = platform::console::ArgumentText(operands[1]);
     std::string relative = location ? platform::console::ArgumentPath(location) : "";
     char start[kMaxPath];
     char inner[kMaxPath];
@@ -126,7 +132,7 @@ int FindCommand(const Arguments& args) {
         Error("damaged catalogue (the directory table cannot be read) in the location " + ShowPath(relative));
         return kExitFailure;
     }
-    NameMatcher matcher(pattern.c_str(), matchCase);
+    NameMatcher matcher = NameMatcher::FromUtf8(pattern, matchCase);
     HitPrinter printer(dataRoot);
     // The tool has no path limit: every hit is listed, however deep.
     const std::size_t capacity = CatalogWalker::kExportCapacity;

@@ -1,11 +1,11 @@
 #include "cli/Commands.h"
 #include "cli/Terminal.h"
 #include "core/DisplayText.h"
+#include "core/ExactNames.h"
 #include "core/StoredName.h"
 
-#include <cstring>
-
 #include <cstdio>
+#include <cstring>
 
 namespace cataloom::cli {
 
@@ -26,8 +26,14 @@ int InfoCommand(const Arguments& args) {
     char serial[16];
     std::snprintf(serial, sizeof(serial), "%08lX", static_cast<unsigned long>(h.serial));
     // Header texts need not be terminated.
-    auto shown = [](const char* text, std::size_t size) { return VisibleName(std::string(text, strnlen(text, size)).c_str()); };
-    field("Name:", shown(h.name, sizeof h.name));
+    auto terminated = [](const char* text, std::size_t size) { return std::string(text, strnlen(text, size)); };
+    auto shown = [&](const char* text, std::size_t size) { return VisibleName(terminated(text, size).c_str()); };
+    CatalogReader reader;
+    bool read = Succeeded(reader.Open(path.c_str()));
+    if (read) WarnIgnoredExactNames(reader, path);
+    std::string name = ShownName(read ? reader.Exact().Find(ExactKind::kCatalog, 0) : std::string_view(),
+                                 terminated(h.name, sizeof h.name).c_str());
+    PrintUtf8(std::string("Name:") + std::string(14 - 5, ' ') + name + "\n");
     field("Serial:", serial);
     field("Drive type:", std::string(DriveTypeText(h.driveType)) + " (" + std::to_string(h.driveType) + ")");
     field("File system:", shown(h.fileSystem, sizeof h.fileSystem));
@@ -37,6 +43,9 @@ int InfoCommand(const Arguments& args) {
     field("Captured:", FormatFullTime(h.captureTime));
     field("Directories:", std::to_string(h.directoryCount));
     field("Files:", std::to_string(h.fileCount));
+    if (read && reader.Exact().State() == ExactNames::Status::kSound)
+        field("Exact names:", std::to_string(reader.Exact().Count()) + " (" +
+                                  std::to_string(reader.Exact().BlockSize() + kExactTrailerSize) + " bytes)");
     return kExitOk;
 }
 

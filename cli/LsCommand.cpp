@@ -3,6 +3,7 @@
 #include "core/CatalogPath.h"
 #include "core/CatalogReader.h"
 #include "core/DisplayText.h"
+#include "core/ExactNames.h"
 #include "core/PathUtil.h"
 #include "core/StoredName.h"
 #include "core/TaskMemory.h"
@@ -42,40 +43,32 @@ int LsCommand(const Arguments& args) {
     std::string path;
     CatalogHeader header;
     if (!OpenCatalogArgument(operands[0], path, header)) return kExitFailure;
-
-    // The reader's first component stands for the root: the catalogue name,
-    // which may be empty.
-    char directory[kMaxPath];
-    int length = static_cast<int>(text::CopyTruncated(directory, sizeof(directory), header.name));
-    std::string relative = operands.size() > 1 ? platform::console::ArgumentPath(operands[1]) : "";
-    while (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
-    if (!relative.empty() && AppendCatalogName(directory, length, sizeof(directory), relative.c_str()) < 0) {
-        Error("path too long: " + ShowPath(relative));
-        return kExitUsage;
-    }
-
+    // The path is given in exact names (or stored ones where they are).
+    std::string relative = operands.size() > 1 ? platform::console::ArgumentUtf8(operands[1]) : "";
     CatalogReader reader;
-    if (!Succeeded(reader.Open(path.c_str()))) {
+    platform::File file;
+    if (!Succeeded(reader.Open(path.c_str(), file))) {
         Error("damaged catalogue (the directory table cannot be read): " + ShowPath(path));
         return kExitFailure;
     }
-    std::uint64_t offset = 0;
-    std::uint32_t size = 0;
-    if (!reader.FindDirectory(directory, &offset, &size)) {
-        Error("no directory \"" + ShowPath(relative) + "\" in " + ShowPath(path));
+    WarnIgnoredExactNames(reader, path);
+    long record = reader.FindRecordExact(relative, kPathSeparator);
+    std::uint8_t* block = nullptr;
+    if (record < 0) {
+        Error("no directory \"" + ShowPath(platform::console::ArgumentPath(operands[1])) + "\" in " + ShowPath(path));
         return kExitFailure;
     }
-    std::uint8_t* block = nullptr;
-    if (!Succeeded(reader.ReadEntryList(directory, &block))) {
-        Error("damaged entry list of \"" + ShowPath(relative) + "\" in " + ShowPath(path));
+    if (!Succeeded(reader.ReadRecordList(static_cast<std::size_t>(record), file, &block))) {
+        Error("damaged entry list of \"" + ShowPath(platform::console::ArgumentPath(operands[1])) + "\" in " + ShowPath(path));
         return kExitFailure;
     }
     TaskMemory<std::uint8_t> list(block);
     for (const std::uint8_t* e = list.Get(); EntryRecord::Size(e) != 0; e += EntryRecord::Size(e)) {
-        std::string name = VisibleName(EntryRecord::Name(e));
+        std::string name = ShownName(reader.ExactRecordName(static_cast<std::size_t>(record), list.Get(), e),
+                                     EntryRecord::Name(e));
         if (EntryRecord::IsDirectory(e)) name += kPathSeparator;
         if (!longForm) {
-            Print(name + "\n");
+            PrintUtf8(name + "\n");
             continue;
         }
         std::uint64_t bytes = EntryRecord::FileSize(e);
@@ -84,7 +77,7 @@ int LsCommand(const Arguments& args) {
                       bytes == kUnknownTotal ? "?" : std::to_string(bytes).c_str(),
                       FormatListTime(EntryRecord::CreationTime(e)).c_str(),
                       FormatListTime(EntryRecord::WriteTime(e)).c_str());
-        Print(line + name + "\n");
+        PrintUtf8(platform::console::ToUtf8(line) + name + "\n");
     }
     return kExitOk;
 }

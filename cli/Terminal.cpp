@@ -10,6 +10,11 @@ void Print(const std::string& text) {
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
+void PrintUtf8(const std::string& utf8) {
+    std::string out = platform::console::Utf8ToTerminal(utf8);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
 void Error(const std::string& text) {
     std::fflush(stdout);
     std::string out = "cataloom: " + platform::console::ToTerminal(text) + "\n";

@@ -16,6 +16,9 @@ constexpr char kPathSeparator = '/';
 
 // Prints `text` (code page 932) to stdout, converted.
 void Print(const std::string& text);
+// Prints `utf8` (UTF-8: exact names, shown through ShowExact) to stdout,
+// converted.
+void PrintUtf8(const std::string& utf8);
 // Prints "cataloom: " + `text` and a newline to stderr, converted.
 void Error(const std::string& text);
 // A code page 932 path with the separators users write on this system

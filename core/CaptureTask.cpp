@@ -5,6 +5,7 @@
 #include "core/PathUtil.h"
 #include "core/TemporaryFile.h"
 
+#include <cstring>
 #include <new>
 
 namespace cataloom {
@@ -13,6 +14,12 @@ CaptureTask::CaptureTask(const char* source, const char* target, const CatalogHe
     : source_(source ? source : ""), target_(target ? target : ""), header_(header), sink_(sink) {}
 
 CaptureTask::~CaptureTask() { StopAndWait(); }
+
+void CaptureTask::SetExactName(const std::string& utf8) {
+    char stored[kMaxCatalogNameLength + 1] = {};
+    std::memcpy(stored, header_.name, kMaxCatalogNameLength);
+    exactName_ = platform::StoredToUtf8(stored) == utf8 ? std::string() : utf8;
+}
 
 std::uint32_t CaptureTask::Run() {
     Outcome outcome = Outcome::kWriteFailed;
@@ -62,6 +69,8 @@ CaptureTask::Outcome CaptureTask::Capture() {
     if (lists == CaptureTree::WriteResult::kStopped) return Outcome::kStopped;
     tree.ReleaseEntries();
     if (!writer.WriteCounts(header_, tree.Table())) return WriteFailed(Outcome::kWriteFailed, writer.Error());
+    writer.SetExactCatalogName(exactName_);
+    if (!writer.WriteExactNames()) return WriteFailed(Outcome::kWriteFailed, writer.Error());
     if (StopRequested()) return Outcome::kStopped;
 
     // A stop here only ends the totals early: the catalogue is complete.

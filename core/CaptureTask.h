@@ -25,6 +25,10 @@ public:
     CaptureTask(const char* source, const char* target, const CatalogHeader& header, CaptureSink& sink);
     ~CaptureTask() override;
 
+    // The catalogue's name as the user gave it (UTF-8), kept when the
+    // header's stored name differs from it.  Set before the thread starts.
+    void SetExactName(const std::string& utf8);
+
     // Valid once the thread has ended.
     Outcome Result() const { return outcome_; }
     // The header as written, with table size and counts.
@@ -57,6 +61,7 @@ private:
     std::string source_;
     std::string target_;
     CatalogHeader header_;
+    std::string exactName_;
     CaptureSink& sink_;
     Outcome outcome_ = Outcome::kNotRun;
     std::size_t entryCount_ = 0;

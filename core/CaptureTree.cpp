@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <unordered_set>
 
 namespace cataloom {
 namespace {
@@ -24,7 +25,60 @@ bool FitsPathLimit(const std::string& path) {
     return path.size() < platform::kMaxPath && path::Combine(pattern, path.c_str(), "*.*");
 }
 
+// `name` with "~N" before its last dot (at its end when no dot follows its
+// first character), the part before the mark shortened to keep the name
+// within the limit.
+std::string WithNumber(const std::string& name, unsigned number) {
+    std::string mark = "~" + std::to_string(number);
+    std::size_t dot = std::string::npos;
+    for (const char* p = name.c_str(); *p != '\0'; p = text::Next(p))
+        if (*p == '.' && p != name.c_str()) dot = static_cast<std::size_t>(p - name.c_str());
+    if (dot == std::string::npos || name.size() - dot + mark.size() >= kMaxNameLength) dot = name.size();
+    std::string extension = name.substr(dot);
+    std::size_t room = kMaxNameLength - mark.size() - extension.size();
+    std::size_t base = 0;
+    for (const char* p = name.c_str(); p < name.c_str() + dot;) {
+        auto next = static_cast<std::size_t>(text::Next(p) - name.c_str());
+        if (next > room || next > dot) break;
+        base = next;
+        p = name.c_str() + next;
+    }
+    return name.substr(0, base) + mark + extension;
+}
+
 }  // namespace
+
+void MakeStoredNamesUnique(std::vector<platform::FindData>& found) {
+    std::vector<platform::FindData*> order;
+    std::unordered_set<std::string> used;
+    for (platform::FindData& f : found) {
+        order.push_back(&f);
+        used.insert(f.name);
+    }
+    if (used.size() == found.size()) return;
+    // Who keeps a shared name does not depend on the listing's order: the
+    // exact one, else the first exact name in byte order.
+    std::sort(order.begin(), order.end(), [](const platform::FindData* a, const platform::FindData* b) {
+        int byName = std::strcmp(a->name, b->name);
+        if (byName != 0) return byName < 0;
+        if (a->nameChanged != b->nameChanged) return !a->nameChanged;
+        return a->exactName < b->exactName;
+    });
+    for (std::size_t first = 0; first < order.size();) {
+        const std::string shared = order[first]->name;
+        std::size_t end = first + 1;
+        for (; end < order.size() && shared == order[end]->name; ++end) {
+            platform::FindData& f = *order[end];
+            std::string unique;
+            for (unsigned n = 2; unique.empty() || used.count(unique) != 0; ++n) unique = WithNumber(shared, n);
+            used.insert(unique);
+            if (!f.nameChanged) f.exactName = platform::StoredToUtf8(f.name);
+            f.nameChanged = true;
+            std::memcpy(f.name, unique.c_str(), unique.size() + 1);
+        }
+        first = end;
+    }
+}
 
 CaptureTree::CaptureTree(const char* source) { text::CopyTruncated(source_, sizeof(source_), source); }
 
@@ -54,7 +108,14 @@ std::uint32_t CaptureTree::AppendEntry(const platform::FindData& found) {
     Store64(r + EntryRecord::kCreationTime, found.creationTime);
     Store64(r + EntryRecord::kWriteTime, found.lastWriteTime);
     std::memcpy(r + EntryRecord::kName, found.name, nameLength + 1);
+    if (found.nameChanged && !found.exactName.empty()) exactEntries_.emplace_back(ref, found.exactName);
     return ref;
+}
+
+const std::string* CaptureTree::ExactOf(std::uint32_t ref) const {
+    auto it = std::lower_bound(exactEntries_.begin(), exactEntries_.end(), ref,
+                               [](const std::pair<std::uint32_t, std::string>& e, std::uint32_t r) { return e.first < r; });
+    return it != exactEntries_.end() && it->first == ref ? &it->second : nullptr;
 }
 
 std::vector<std::size_t> CaptureTree::Chain(std::size_t index) const {
@@ -99,6 +160,7 @@ bool CaptureTree::ScanTree(const char* rootName, const StopCheck& stop, const De
     order_.clear();
     blocks_.clear();
     nativeNames_.clear();
+    exactEntries_.clear();
     report_ = CaptureReport();
     DirectoryNode root;
     root.name = rootName ? rootName : "";
@@ -130,10 +192,22 @@ bool CaptureTree::ListDirectory(std::size_t index, const StopCheck& stop) {
     }
     if (!path::EndsWithBackslash(path.c_str())) path += '\\';
     children_.clear();
-    platform::FindData found;
-    while (search.Next(found)) {
+    // The whole listing first: which of two siblings keeps a shared stored
+    // name depends on both.
+    std::size_t count = 0;
+    bool changed = false;
+    for (;;) {
+        if (count == listing_.size()) listing_.emplace_back();
+        platform::FindData& found = listing_[count];
+        if (!search.Next(found)) break;
         if (path::IsDotEntry(found.name)) continue;
         if (stop && stop()) return false;
+        changed = changed || found.nameChanged;
+        ++count;
+    }
+    listing_.resize(count);
+    if (changed) MakeStoredNamesUnique(listing_);
+    for (const platform::FindData& found : listing_) {
         bool directory = (found.attributes & platform::kAttrDirectory) != 0;
         bool listed = (found.attributes & kHiddenOrSystem) == 0;
         std::uint32_t entry = kNoEntry;
@@ -144,8 +218,8 @@ bool CaptureTree::ListDirectory(std::size_t index, const StopCheck& stop) {
         if (found.nameChanged && (listed || directory))
             Note(report_.changedNames, report_.changedPaths, path + found.name);
         if (directory)
-            children_.push_back({found.name, found.nameChanged ? found.nativeName : "", found.nameChanged, entry,
-                                 (found.attributes & platform::kAttrReparsePoint) == 0});
+            children_.push_back({found.name, found.exactName, found.nameChanged ? found.nativeName : "",
+                                 found.nameChanged, entry, (found.attributes & platform::kAttrReparsePoint) == 0});
     }
 
     Listing& listing = listings_[index];
@@ -168,6 +242,7 @@ bool CaptureTree::ListDirectory(std::size_t index, const StopCheck& stop) {
     for (Child& child : children_) {
         DirectoryNode node;
         node.name = std::move(child.name);
+        node.exact = std::move(child.exact);
         node.id = static_cast<std::uint32_t>(table_.size() + 1);
         node.parentId = parent.id;
         node.depth = static_cast<std::uint8_t>(parent.depth + 1);
@@ -187,13 +262,21 @@ bool CaptureTree::ListDirectory(std::size_t index, const StopCheck& stop) {
 CaptureTree::WriteResult CaptureTree::WriteEntryLists(CatalogWriter& writer, const StopCheck& stop,
                                                       const DetailSink& detail) {
     std::vector<const std::uint8_t*> records;
+    std::vector<const std::string*> exact;
     for (std::size_t i = 0; i < table_.size(); ++i) {
         if (stop && stop()) return WriteResult::kStopped;
         if (detail) detail(table_[i].name.c_str());
         const Listing& listing = listings_[i];
         records.clear();
-        for (std::uint32_t k = 0; k < listing.count; ++k) records.push_back(Entry(order_[listing.first + k]));
-        if (!writer.WriteEntryRecords(table_[i], records.data(), records.size())) return WriteResult::kFailed;
+        exact.clear();
+        for (std::uint32_t k = 0; k < listing.count; ++k) {
+            std::uint32_t ref = order_[listing.first + k];
+            records.push_back(Entry(ref));
+            if (!exactEntries_.empty()) exact.push_back(ExactOf(ref));
+        }
+        if (!writer.WriteEntryRecords(table_[i], records.data(), exact.empty() ? nullptr : exact.data(),
+                                      records.size()))
+            return WriteResult::kFailed;
     }
     return WriteResult::kDone;
 }
@@ -205,6 +288,8 @@ void CaptureTree::ReleaseEntries() {
     order_.shrink_to_fit();
     listings_.clear();
     listings_.shrink_to_fit();
+    exactEntries_.clear();
+    exactEntries_.shrink_to_fit();
 }
 
 }  // namespace cataloom

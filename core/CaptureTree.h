@@ -17,13 +17,20 @@
 
 namespace cataloom {
 
+// Gives the siblings of one listing that would share a stored name unique
+// stored names (the rule in docs/FORMAT.md): `found` is the whole listing of
+// a directory without "." and "..".  A name it changes is marked changed and
+// keeps its name on disk as its exact name.
+void MakeStoredNamesUnique(std::vector<platform::FindData>& found);
+
 // What a scan could not record as it is on disk.  The counts are complete;
 // the paths (code page 932, under the source path, with names as stored)
 // are kept for the first kMaxPaths of each.
 struct CaptureReport {
     static constexpr std::size_t kMaxPaths = 10000;
 
-    // Names stored in another form than the disk gives them.
+    // Names stored in another form than the disk gives them: each is kept
+    // exactly in the catalogue's exact names.
     std::size_t changedNames = 0;
     std::vector<std::string> changedPaths;
     // Directories recorded without their contents: they could not be
@@ -87,6 +94,7 @@ private:
 
     struct Child {
         std::string name;
+        std::string exact;
         std::string nativeName;
         bool nameChanged;
         std::uint32_t entry;
@@ -109,6 +117,8 @@ private:
     bool ListDirectory(std::size_t index, const StopCheck& stop);
     static void Note(std::size_t& count, std::vector<std::string>& paths, std::string path);
     std::uint32_t AppendEntry(const platform::FindData& found);
+    // The exact name of the entry `ref`, null when its stored name is exact.
+    const std::string* ExactOf(std::uint32_t ref) const;
     std::uint8_t* Entry(std::uint32_t ref);
 
     char source_[platform::kMaxPath];
@@ -119,6 +129,10 @@ private:
     std::vector<std::unique_ptr<std::uint8_t[]>> blocks_;
     std::size_t blockUsed_ = 0;
     std::vector<Child> children_;  // scratch of one listing
+    std::vector<platform::FindData> listing_;  // scratch of one listing
+    // Entries whose stored name differs from the name on disk, by reference
+    // (ascending, as entries are appended).
+    std::vector<std::pair<std::uint32_t, std::string>> exactEntries_;
     // In table order.  Every other directory's name on disk is its stored
     // name in native form, so only these few are kept.
     std::vector<NativeName> nativeNames_;

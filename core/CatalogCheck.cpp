@@ -3,6 +3,7 @@
 #include "core/PathUtil.h"
 #include "core/StoredName.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -174,6 +175,7 @@ long CatalogCheck::FindChild(std::size_t parent, const char* name) const {
 void CatalogCheck::CheckLists() {
     std::uint64_t areaStart = kHeaderSize + static_cast<std::uint64_t>(header_.tableSize);
     std::uint64_t expected = 0;
+    std::uint64_t furthest = 0;
     for (std::size_t i = 0; i < records_.size(); ++i) {
         const Record& r = records_[i];
         std::uint64_t start = areaStart + r.listOffset;
@@ -187,6 +189,7 @@ void CatalogCheck::CheckLists() {
             continue;
         }
         expected = r.listOffset + static_cast<std::uint64_t>(r.listSize);
+        furthest = std::max(furthest, expected);
         const std::uint8_t* list = file_.data() + start;
         if (!IsWellFormedEntryList(list, r.listSize)) {
             Problem(Where(i), "records or terminator damaged");
@@ -195,13 +198,37 @@ void CatalogCheck::CheckLists() {
         }
         CheckEntries(i, list);
     }
-    if (listsSound_ && areaStart + expected != file_.size())
-        notes_.push_back("file: " + Number(file_.size() - (areaStart + expected)) + " bytes after the last list");
+    std::uint64_t end = listsSound_ ? CheckExactNames(areaStart + furthest) : file_.size();
+    if (listsSound_ && areaStart + expected != end)
+        notes_.push_back("file: " + Number(end - (areaStart + expected)) + " bytes after the last list");
+}
+
+std::uint64_t CatalogCheck::CheckExactNames(std::uint64_t listsEnd) {
+    ExactNames exact;
+    if (exact.Parse(file_.data(), file_.size(), listsEnd) == ExactNames::Status::kDamaged) {
+        problems_.push_back(exact.Problem());
+        return file_.size();
+    }
+    std::sort(entryStarts_.begin(), entryStarts_.end());
+    for (std::size_t i = 0; i < exact.Count(); ++i) {
+        ExactName n = exact.At(i);
+        if (n.kind == ExactKind::kDirectory && n.key == 1)
+            problems_.push_back("exact names: directory id 1 is the root (its name is the catalogue's)");
+        else if (n.kind == ExactKind::kDirectory && (n.key == 0 || n.key > records_.size()))
+            problems_.push_back("exact names: directory id " + Number(n.key) + " names no directory record");
+        else if (n.kind == ExactKind::kEntry &&
+                 !std::binary_search(entryStarts_.begin(), entryStarts_.end(), n.key))
+            problems_.push_back("exact names: entry key " + Number(n.key) + " is not the start of an entry record");
+    }
+    if (exact.State() == ExactNames::Status::kSound)
+        notes_.push_back("exact names: " + Number(exact.Count()) + " names differ from their stored form");
+    return exact.Start();
 }
 
 void CatalogCheck::CheckEntries(std::size_t index, const std::uint8_t* list) {
     for (const std::uint8_t* e = list; EntryRecord::Size(e) != 0; e += EntryRecord::Size(e)) {
         ++allEntries_;
+        entryStarts_.push_back(records_[index].listOffset + static_cast<std::uint32_t>(e - list));
         const char* name = EntryRecord::Name(e);
         std::string where = Where(index) + ", entry \"" + VisibleName(name) + "\"";
         if (EntryRecord::Size(e) != kEntryFixedSize + std::strlen(name) + 1)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/CatalogFile.h"
+#include "core/ExactNames.h"
 
 #include <cstdint>
 #include <string>
@@ -40,6 +41,11 @@ private:
     void CheckLists();
     void CheckEntries(std::size_t index, const std::uint8_t* list);
     void CheckCounts();
+    // The exact names after the lists ending at `listsEnd` (an offset in
+    // the file): the block's own checks, then whether every key names an
+    // item of the catalogue.
+    // Returns where the block starts (the file's end without one).
+    std::uint64_t CheckExactNames(std::uint64_t listsEnd);
     std::string Where(std::size_t index) const;
     void Problem(const std::string& where, const std::string& what);
     long FindChild(std::size_t parent, const char* name) const;
@@ -51,6 +57,7 @@ private:
     std::unordered_map<std::string, std::size_t> byParentAndName_;
     std::vector<std::string> problems_;
     std::vector<std::string> notes_;
+    std::vector<std::uint32_t> entryStarts_;  // from the list area's start, ascending
     std::vector<std::string> warnings_;
     std::size_t fileEntries_ = 0;
     std::size_t allEntries_ = 0;

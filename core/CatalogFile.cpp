@@ -1,8 +1,10 @@
 #include "core/CatalogFile.h"
 
+#include "core/ExactNames.h"
 #include "core/PathUtil.h"
 #include "core/TemporaryFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <vector>
 
@@ -95,10 +97,44 @@ std::vector<std::string> RemoveStaleTemporaryFiles(const char* folder, platform:
 
 namespace {
 
-// Writes `header` and then everything of `source` after its header to
-// `out`; false when `source` is shorter than a header or any read or write
-// falls short.
-bool CopyWithHeader(const char* source, platform::File& out, const CatalogHeader* header) {
+// What follows the header in a rewritten file: the source's bytes up to
+// `copyEnd`, then `tail`.
+struct Rewrite {
+    std::uint64_t copyEnd;
+    std::vector<std::uint8_t> tail;
+};
+
+// The rewrite that keeps a file's exact names, with the catalogue's own
+// replaced by `exactName` when that is given.  A damaged block is kept as
+// it is: nothing in it can be told apart.
+Rewrite PlanRewrite(platform::File& in, std::uint64_t size, const CatalogHeader& header, const char* exactName) {
+    Rewrite plan{size, {}};
+    CatalogHeader old;
+    if (exactName == nullptr || !in.Rewind() || in.Read(&old, kHeaderSize) != kHeaderSize ||
+        static_cast<std::uint64_t>(old.tableOffset) + old.tableSize > size || old.tableOffset < kHeaderSize)
+        return plan;
+    std::vector<std::uint8_t> table(old.tableSize);
+    if (in.ReadAt(old.tableOffset, table.data(), table.size()) != table.size()) return plan;
+    ExactNames exact;
+    if (exact.Load(in, size, ListsEnd(table.data(), old.tableSize)) == ExactNames::Status::kDamaged)
+        return plan;
+    std::vector<ExactName> names;
+    for (std::size_t i = 0; i < exact.Count(); ++i)
+        if (exact.At(i).kind != ExactKind::kCatalog) names.push_back(exact.At(i));
+    char stored[kMaxCatalogNameLength + 1] = {};
+    std::memcpy(stored, header.name, kMaxCatalogNameLength);
+    if (*exactName != '\0' && platform::StoredToUtf8(stored) != exactName)
+        names.push_back({ExactKind::kCatalog, 0, exactName});
+    std::vector<std::uint8_t> tail;
+    if (!BuildExactBlock(std::move(names), tail)) return plan;
+    plan.copyEnd = exact.Start();
+    plan.tail = std::move(tail);
+    return plan;
+}
+
+// Writes `header`, then what `PlanRewrite` gives, to `out`; false when
+// `source` is shorter than a header or any read or write falls short.
+bool CopyWithHeader(const char* source, platform::File& out, const CatalogHeader* header, const char* exactName) {
     platform::File in;
     platform::FileStamp stamp;
     CatalogHeader old;
@@ -106,26 +142,41 @@ bool CopyWithHeader(const char* source, platform::File& out, const CatalogHeader
     if (!in.Open(source, platform::File::kRead, platform::File::kShareRead, true) || !in.Stamp(stamp) ||
         stamp.size < kHeaderSize || in.Read(&old, kHeaderSize) != kHeaderSize)
         return false;
-    if (out.Write(header, kHeaderSize) != kHeaderSize) return false;
+    Rewrite plan = PlanRewrite(in, stamp.size, *header, exactName);
+    if (!in.Seek(kHeaderSize, platform::File::kBegin) || out.Write(header, kHeaderSize) != kHeaderSize) return false;
     std::vector<std::uint8_t> buffer(64 * 1024);
     std::uint64_t copied = kHeaderSize;
-    for (;;) {
+    while (copied < plan.copyEnd) {
         // A failed read also gives 0: the count below tells it from the end.
-        std::size_t read = in.Read(buffer.data(), buffer.size());
+        std::size_t read = in.Read(buffer.data(), static_cast<std::size_t>(
+                                                      std::min<std::uint64_t>(buffer.size(), plan.copyEnd - copied)));
         if (read == 0) break;
         if (out.Write(buffer.data(), read) != read) return false;
         copied += read;
     }
-    return copied == stamp.size;
+    return copied == plan.copyEnd && out.Write(plan.tail.data(), plan.tail.size()) == plan.tail.size();
 }
 
 }  // namespace
 
-bool ReplaceHeader(const char* path, const CatalogHeader* header) {
+bool ReplaceHeader(const char* path, const CatalogHeader* header, const char* exactName) {
     if (path == nullptr || header == nullptr) return false;
     TemporaryFile temporary;
-    return temporary.Create(TemporaryCatalogPrefix(path)) && CopyWithHeader(path, temporary.File(), header) &&
-           temporary.Publish(path);
+    return temporary.Create(TemporaryCatalogPrefix(path)) &&
+           CopyWithHeader(path, temporary.File(), header, exactName) && temporary.Publish(path);
+}
+
+std::uint64_t ListsEnd(const std::uint8_t* table, std::uint32_t size) {
+    std::uint64_t end = kHeaderSize + static_cast<std::uint64_t>(size);
+    std::uint64_t furthest = end;
+    for (std::size_t pos = 0; table != nullptr && pos + kDirectoryFixedSize <= size;) {
+        const std::uint8_t* r = table + pos;
+        std::size_t recordSize = DirectoryRecord::Size(r);
+        if (recordSize < kDirectoryFixedSize) break;
+        furthest = std::max(furthest, end + DirectoryRecord::ListOffset(r) + DirectoryRecord::ListSize(r));
+        pos += recordSize;
+    }
+    return furthest;
 }
 
 bool IsWellFormedEntryList(const std::uint8_t* list, std::size_t size) {

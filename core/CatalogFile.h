@@ -133,9 +133,16 @@ std::vector<std::string> StaleTemporaryFiles(const char* folder, platform::FileT
 std::vector<std::string> RemoveStaleTemporaryFiles(const char* folder, platform::FileTime now, std::size_t& removed);
 // Puts `header` in place of the header of the catalogue at `path` by way of
 // a copy that then replaces the file, so that a failure at any point leaves
-// the old file whole.  False when the file is shorter than a header or
-// cannot be read, copied or replaced.
-bool ReplaceHeader(const char* path, const CatalogHeader* header);
+// the old file whole.  The exact names after the lists are kept; with
+// `exactName` (UTF-8) the catalogue's exact name becomes that name (kept
+// only where it differs from the header's stored name).  False when the
+// file is shorter than a header or cannot be read, copied or replaced.
+bool ReplaceHeader(const char* path, const CatalogHeader* header, const char* exactName = nullptr);
+
+// Where the entry lists of a directory table of `size` bytes end, counted
+// from the start of the file: the furthest end any record gives, at least
+// the table's own end.  Walks only the records that lie inside the table.
+std::uint64_t ListsEnd(const std::uint8_t* table, std::uint32_t size);
 
 // Validates one entry list (records, names, terminator) of `size` bytes.
 // Every consumer may walk a list that passed this check.

@@ -75,6 +75,7 @@ HResult CatalogReader::Load(const char* path, platform::File& file, const platfo
     if (!BuildIndex()) return kFail;
     BuildNameIndex();
     header_ = read;
+    LoadExactNames(file);
     stamp_ = stamp;
     text::CopyTruncated(path_, sizeof(path_), path);
     return kOk;
@@ -101,6 +102,36 @@ bool CatalogReader::BuildIndex() {
     return false;
 }
 
+void CatalogReader::LoadExactNames(platform::File& file) {
+    exact_.Load(file, fileSize_, ListsEnd(table_.Get(), tableSize_));
+    listsLimit_ = exact_.Start();
+}
+
+std::string CatalogReader::ShownCatalogName() const {
+    return ShownName(exact_.Find(ExactKind::kCatalog, 0), CatalogNameField().c_str());
+}
+
+std::string CatalogReader::ExactDirectoryName(std::size_t record) const {
+    if (record >= index_.size()) return std::string();
+    Record r = index_[record];
+    if (record == 0) return ExactOrStored(exact_.Find(ExactKind::kCatalog, 0), CatalogNameField().c_str());
+    return ExactOrStored(exact_.Find(ExactKind::kDirectory, DirectoryRecord::Id(r)), DirectoryRecord::Name(r));
+}
+
+std::string_view CatalogReader::ExactRecordName(std::size_t record, const std::uint8_t* list,
+                                                const std::uint8_t* entry) const {
+    if (exact_.Count() == 0 || record >= index_.size() || list == nullptr || entry == nullptr || entry < list)
+        return {};
+    std::uint64_t key = DirectoryRecord::ListOffset(index_[record]) + static_cast<std::uint64_t>(entry - list);
+    return key <= 0xFFFFFFFFu ? exact_.Find(ExactKind::kEntry, static_cast<std::uint32_t>(key)) : std::string_view();
+}
+
+std::string CatalogReader::ExactEntryName(std::size_t record, const std::uint8_t* list,
+                                          const std::uint8_t* entry) const {
+    if (entry == nullptr) return std::string();
+    return ExactOrStored(ExactRecordName(record, list, entry), EntryRecord::Name(entry));
+}
+
 void CatalogReader::BuildNameIndex() {
     byName_.resize(index_.size());
     for (std::size_t i = 0; i < byName_.size(); ++i) byName_[i] = static_cast<std::uint32_t>(i);
@@ -113,6 +144,8 @@ void CatalogReader::Release() {
     table_.Reset();
     tableSize_ = 0;
     fileSize_ = 0;
+    listsLimit_ = 0;
+    exact_.Clear();
     stamp_ = platform::FileStamp();
     header_ = CatalogHeader();
     path_[0] = '\0';
@@ -130,6 +163,34 @@ long CatalogReader::FindChild(std::size_t parent, const char* name) const {
                                 [this](std::uint32_t r, const NameKey& k) { return KeyOf(index_[r]) < k; });
     if (hit == byName_.end() || key < KeyOf(index_[*hit])) return -1;
     return static_cast<long>(*hit);
+}
+
+long CatalogReader::FindChildExact(std::size_t parent, const std::string& utf8) const {
+    if (parent >= index_.size()) return -1;
+    Record current = index_[parent];
+    // Every record is looked at: a command's few lookups need no index.
+    for (std::size_t i = 0; i < index_.size(); ++i) {
+        Record r = index_[i];
+        if (DirectoryRecord::Depth(r) == DirectoryRecord::Depth(current) + 1u &&
+            DirectoryRecord::ParentId(r) == DirectoryRecord::Id(current) && ExactDirectoryName(i) == utf8)
+            return static_cast<long>(i);
+    }
+    bool changed = false;
+    std::string stored = platform::Utf8ToStored(utf8, changed);
+    return changed ? -1 : FindChild(parent, stored.c_str());
+}
+
+long CatalogReader::FindRecordExact(const std::string& below, char separator) const {
+    if (!IsLoaded() || index_.empty()) return -1;
+    long current = 0;
+    std::size_t start = 0;
+    while (start < below.size() && current >= 0) {
+        std::size_t end = below.find(separator, start);
+        if (end == std::string::npos) end = below.size();
+        if (end > start) current = FindChildExact(static_cast<std::size_t>(current), below.substr(start, end - start));
+        start = end + 1;
+    }
+    return current;
 }
 
 long CatalogReader::FindRecord(const char* path) const {
@@ -175,7 +236,7 @@ HResult CatalogReader::ReadRecordList(std::size_t record, platform::File& file, 
     std::uint32_t size = DirectoryRecord::ListSize(r);
     // The declared size is checked against the file before anything is
     // allocated for it.
-    if (size == 0 || offset + size > fileSize_) return kFail;
+    if (size == 0 || offset + size > listsLimit_) return kFail;
 
     TaskMemory<std::uint8_t> block = TaskMemory<std::uint8_t>::Allocate(size);
     if (block == nullptr) return kOutOfMemory;
@@ -202,11 +263,12 @@ HResult CatalogReader::ReadEntryList(const char* path, std::uint8_t** list) {
 
 std::uint64_t CatalogReader::ListAreaSize() const {
     std::uint64_t listArea = static_cast<std::uint64_t>(kHeaderSize) + tableSize_;
-    return IsLoaded() && fileSize_ > listArea ? fileSize_ - listArea : 0;
+    return IsLoaded() && listsLimit_ > listArea ? listsLimit_ - listArea : 0;
 }
 
 std::size_t CatalogReader::MemoryFootprint() const {
-    return tableSize_ + index_.capacity() * sizeof(Record) + byName_.capacity() * sizeof(std::uint32_t);
+    return tableSize_ + index_.capacity() * sizeof(Record) + byName_.capacity() * sizeof(std::uint32_t) +
+           exact_.BlockSize() + exact_.Count() * 4;
 }
 
 }  // namespace cataloom

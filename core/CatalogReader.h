@@ -9,10 +9,12 @@
 #pragma once
 
 #include "core/CatalogFile.h"
+#include "core/ExactNames.h"
 #include "core/Result.h"
 #include "core/TaskMemory.h"
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace cataloom {
@@ -49,16 +51,37 @@ public:
     // handle the table was loaded from.
     long FindRecord(const char* path) const;
     long FindChild(std::size_t parent, const char* name) const;
+    // The child of the record at `parent` whose exact name is `utf8`, else
+    // the one whose stored name is the code page 932 form of `utf8`; -1 if
+    // neither.  And a whole path of such names below the root, joined by
+    // `separator` (the first component is not the root's).
+    long FindChildExact(std::size_t parent, const std::string& utf8) const;
+    long FindRecordExact(const std::string& below, char separator) const;
     std::uint32_t ListSize(std::size_t record) const;
     HResult ReadRecordList(std::size_t record, platform::File& file, std::uint8_t** list) const;
+
+    // Exact names (UTF-8) from the file's extension, or the stored name
+    // converted where it has none: of the directory record at `record` (the
+    // root's is the catalogue's name, as the header gives it), and of the entry at `entry` inside the
+    // entry list `list` that was read for `record`.
+    std::string ExactDirectoryName(std::size_t record) const;
+    std::string ExactEntryName(std::size_t record, const std::uint8_t* list, const std::uint8_t* entry) const;
+    // The entry's exact name only where the extension keeps one (empty
+    // otherwise); valid while the reader holds this catalogue.
+    std::string_view ExactRecordName(std::size_t record, const std::uint8_t* list, const std::uint8_t* entry) const;
+    // The catalogue's name as people see it (ShownName).
+    std::string ShownCatalogName() const;
+    // The extension as read: absent, sound or damaged (ignored, with its
+    // problem for a warning).
+    const ExactNames& Exact() const { return exact_; }
 
     bool IsLoaded() const { return table_ != nullptr; }
     const char* CurrentPath() const { return path_; }
     // The header of the version loaded.
     const CatalogHeader& Header() const { return header_; }
     std::size_t DirectoryCount() const { return index_.size(); }
-    // Bytes after the table: every entry list of a sound catalogue lies there,
-    // none overlapping another.
+    // Bytes after the table up to the exact names, if any: every entry list
+    // of a sound catalogue lies there, none overlapping another.
     std::uint64_t ListAreaSize() const;
     // Bytes the reader keeps: the table and its two indexes.
     std::size_t MemoryFootprint() const;
@@ -66,6 +89,12 @@ public:
 private:
     HResult Load(const char* path, platform::File& file, const platform::FileStamp& stamp, CatalogHeader* header);
     bool BuildIndex();
+    // Reads the exact names that follow the entry lists.
+    void LoadExactNames(platform::File& file);
+    // The header's catalogue name, which it need not terminate.
+    std::string CatalogNameField() const {
+        return std::string(header_.name, strnlen(header_.name, sizeof header_.name));
+    }
     void BuildNameIndex();
     // Absolute file offset of a record's entry list.
     std::uint64_t ListStart(const std::uint8_t* record) const;
@@ -76,6 +105,8 @@ private:
     TaskMemory<std::uint8_t> table_;
     std::uint32_t tableSize_ = 0;
     std::uint64_t fileSize_ = 0;
+    std::uint64_t listsLimit_ = 0;  // where the entry list area ends
+    ExactNames exact_;
     // Records in table order, the order record numbers follow.
     std::vector<const std::uint8_t*> index_;
     // Record numbers sorted by depth, parent id and name bytes, built once

@@ -35,6 +35,14 @@ bool HitTest::Entry(const std::uint8_t* record) const {
                  EntryRecord::WriteTime(record));
 }
 
+bool HitTest::Entry(const std::uint8_t* record, const std::string& exact) const {
+    const std::uint32_t attributes = EntryRecord::Attributes(record);
+    const auto item =
+        (attributes & platform::kAttrDirectory) != 0 ? SearchFilter::Item::kDirectory : SearchFilter::Item::kFile;
+    return filter_.Accepts(item, exact.c_str(), EntryRecord::FileSize(record), EntryRecord::WriteTime(record)) &&
+           matcher_.MatchesExact(exact);
+}
+
 // Turns the walk into search hits: every folder, catalogue and entry whose
 // name the matcher accepts.
 class CatalogSearch::Matching : public WalkVisitor {
@@ -52,7 +60,12 @@ public:
         return true;
     }
     void Entry(const char* path, const char* inner, std::size_t length, const std::uint8_t* entry) override {
-        if (search_.test_.Entry(entry)) search_.sink_.Found({SearchHit::Kind::kEntry, path, inner, nullptr, entry});
+        // A catalogue with exact names is searched by them (characters,
+        // Unicode case folding); one without, by its stored names as ever.
+        const bool matches = search_.reader_.Exact().Count() != 0
+                                 ? search_.test_.Entry(entry, Walker()->ExactName())
+                                 : search_.test_.Entry(entry);
+        if (matches) search_.sink_.Found({SearchHit::Kind::kEntry, path, inner, nullptr, entry, Walker()});
         if (EntryRecord::IsDirectory(entry)) search_.sink_.PassingDirectory(inner, length, entry);
     }
     void Damaged(const char* path) override { search_.sink_.Damaged(path); }

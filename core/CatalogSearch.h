@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstddef>
 #include <functional>
+#include <string>
 
 namespace cataloom {
 
@@ -23,6 +24,9 @@ struct SearchHit {
     const char* inner;               // for an entry: catalogue name, directories and its name
     const CatalogHeader* header;     // for a catalogue
     const std::uint8_t* entry;       // for an entry: its record
+    // For an entry: the walk, whose ExactName() and ShownBelow() give the
+    // entry's exact names while the hit is reported.
+    const class CatalogWalker* walk = nullptr;
 };
 
 class SearchSink {
@@ -56,6 +60,8 @@ public:
     bool Catalog(const char* name, const CatalogHeader& header) const;
     bool Entry(const char* name, std::uint32_t attributes, std::uint64_t size, std::uint64_t writeTime) const;
     bool Entry(const std::uint8_t* record) const;
+    // An entry of a catalogue with exact names, matched by its exact name.
+    bool Entry(const std::uint8_t* record, const std::string& exact) const;
     const NameMatcher& Matcher() const { return matcher_; }
     const SearchFilter& Filter() const { return filter_; }
 
@@ -70,7 +76,6 @@ public:
 
     enum class Location { kFound, kMissing, kDamaged };
 
-    // `reader` is the search's own: the walk opens catalogues through it.
     // `reader` is the search's own: the walk opens catalogues through it.
     // A hit's name meets the matcher and the hit itself the filter.
     // `capacity` bounds the catalogue paths handed on (a Windows path buffer

@@ -59,10 +59,17 @@ TaskMemory<std::uint8_t> GuardedLists::Read(std::size_t record) {
 CatalogWalker::CatalogWalker(CatalogReader& reader, WalkVisitor& visitor, std::size_t capacity, FolderOrder order,
                              Soundness soundness)
     : reader_(reader), visitor_(visitor), capacity_(std::max(capacity, kSearchCapacity)), order_(order),
-      soundness_(soundness) {}
+      soundness_(soundness) {
+    visitor_.walker_ = this;
+}
+
+CatalogWalker::~CatalogWalker() {
+    if (visitor_.walker_ == this) visitor_.walker_ = nullptr;
+}
 
 void CatalogWalker::Walk(const char* path, const char* inner) {
     if (path == nullptr || *path == '\0') return;
+    visitor_.walker_ = this;
     if (path::IsDirectory(path)) {
         WalkFolder(path);
         return;
@@ -71,6 +78,56 @@ void CatalogWalker::Walk(const char* path, const char* inner) {
     platform::File file;
     HResult opened = reader_.Open(path, file);
     WalkLoaded(opened, file, path, inner != nullptr ? inner : "");
+}
+
+std::string_view CatalogWalker::ExactRecordName() const {
+    if (levels_.empty() || levels_.back().entry == nullptr) return {};
+    const Level& l = levels_.back();
+    return reader_.ExactRecordName(l.record, l.list, l.entry);
+}
+
+const std::string& CatalogWalker::ExactName() const {
+    static const std::string none;
+    if (levels_.empty() || levels_.back().entry == nullptr) return none;
+    const Level& l = levels_.back();
+    if (!l.converted) {
+        l.exact = reader_.ExactEntryName(l.record, l.list, l.entry);
+        l.converted = true;
+    }
+    return l.exact;
+}
+
+std::string CatalogWalker::ShownEntryName() const {
+    if (levels_.empty() || levels_.back().entry == nullptr) return std::string();
+    return ShownName(ExactRecordName(), EntryRecord::Name(levels_.back().entry));
+}
+
+std::string CatalogWalker::ShownBelow() const {
+    std::string below;
+    for (const std::string& name : startBelow_) below += (below.empty() ? "" : "/") + ShowExact(name);
+    for (const Level& l : levels_) {
+        if (l.entry == nullptr) break;
+        if (!below.empty()) below += '/';
+        below += ShownName(reader_.ExactRecordName(l.record, l.list, l.entry), EntryRecord::Name(l.entry));
+    }
+    return below;
+}
+
+std::vector<std::string> CatalogWalker::ExactComponents(const char* inner) const {
+    std::vector<std::string> names;
+    long current = 0;
+    const char* rest = BelowCatalogRoot(inner);
+    while (*rest == '\\') {
+        const char* start = rest + 1;
+        const char* end = text::FindChar(start, '\\');
+        std::size_t length = end ? static_cast<std::size_t>(end - start) : std::strlen(start);
+        if (length == 0) break;
+        current = reader_.FindChild(static_cast<std::size_t>(current), std::string(start, length).c_str());
+        if (current < 0) break;
+        names.push_back(reader_.ExactDirectoryName(static_cast<std::size_t>(current)));
+        rest = start + length;
+    }
+    return names;
 }
 
 void CatalogWalker::WalkFolder(const char* path) {
@@ -143,6 +200,8 @@ void CatalogWalker::WalkOpened(platform::File& file, const char* path, const cha
     std::vector<char> buffer(capacity_);
     std::size_t length = text::CopyTruncated(buffer.data(), buffer.size(), inner);
     if (record < 0 || length != std::strlen(inner)) return;
+    startBelow_ = ExactComponents(inner);
+    levels_.clear();
     WalkDirectory(lists, path, buffer.data(), length, static_cast<std::size_t>(record));
     if (lists.Damaged()) visitor_.Damaged(path);
 }
@@ -159,8 +218,12 @@ void CatalogWalker::WalkDirectory(GuardedLists& lists, const char* path, char* i
     TaskMemory<std::uint8_t> list = lists.Read(record);
     if (list == nullptr) return;  // a list that cannot be read contributes nothing
     int base = static_cast<int>(length);
+    levels_.push_back({record, list.Get(), nullptr, std::string(), false});
+    const std::size_t level = levels_.size() - 1;
     for (const std::uint8_t* e = list.Get(); EntryRecord::Size(e) != 0 && !visitor_.Stopped();
          e += EntryRecord::Size(e)) {
+        levels_[level].entry = e;
+        levels_[level].converted = false;
         const char* name = EntryRecord::Name(e);
         // A name that would read back as other components gets no path.
         int childLength = FitsCatalogPath(name) ? AppendCatalogName(inner, base, capacity_, name) : -1;
@@ -180,6 +243,7 @@ void CatalogWalker::WalkDirectory(GuardedLists& lists, const char* path, char* i
         }
         inner[base] = '\0';
     }
+    levels_.pop_back();
 }
 
 }  // namespace cataloom

@@ -14,13 +14,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace cataloom {
 
+class CatalogWalker;
+
 class WalkVisitor {
 public:
     virtual ~WalkVisitor() = default;
+    // The walker this visitor was given to, while it lives (its exact names
+    // of the current entry); null otherwise.
+    const CatalogWalker* Walker() const { return walker_; }
     // Asked before each folder entry, each entry of a list and each descent.
     virtual bool Stopped() { return false; }
     // A folder, catalogue or directory is entered (`inner` is "" for a folder).
@@ -46,6 +53,10 @@ public:
     // A catalogue whose table or one of whose lists is damaged, once, after
     // the walk of what could be read of it.
     virtual void Damaged(const char* /*path*/) {}
+
+private:
+    friend class CatalogWalker;
+    const CatalogWalker* walker_ = nullptr;
 };
 
 // Reads the entry lists of the catalogue open in a reader, each directory
@@ -89,6 +100,9 @@ public:
     // `reader` is the walk's own: catalogues are opened through it.
     CatalogWalker(CatalogReader& reader, WalkVisitor& visitor, std::size_t capacity = kSearchCapacity,
                   FolderOrder order = FolderOrder::kAsListed, Soundness soundness = Soundness::kAsRead);
+    ~CatalogWalker();
+    CatalogWalker(const CatalogWalker&) = delete;
+    CatalogWalker& operator=(const CatalogWalker&) = delete;
 
     // A folder `path` is walked with its sub-folders and catalogues;
     // otherwise `path` is a catalogue and the walk starts at the directory
@@ -109,16 +123,44 @@ public:
 
     std::size_t Capacity() const { return capacity_; }
 
+    // During Entry: the entry's exact name when the catalogue keeps one
+    // apart from its stored name (empty otherwise: no conversion is made),
+    // its exact name in any case (converted once, when asked for), and its
+    // path below the catalogue's root with every name as people see it
+    // (ShownName), joined by "/", which no shown name holds.
+    std::string_view ExactRecordName() const;
+    const std::string& ExactName() const;
+    std::string ShownBelow() const;
+    // Whether the catalogue open in the walk keeps exact names.
+    bool KeepsExactNames() const { return reader_.Exact().Count() != 0; }
+    // The name of the catalogue open in the walk as people see it.
+    std::string ShownCatalogName() const { return reader_.ShownCatalogName(); }
+    // The current entry's name as people see it (ShownName).
+    std::string ShownEntryName() const;
+
 private:
+    // One directory being walked: its record, its list and the entry at hand.
+    struct Level {
+        std::size_t record;
+        const std::uint8_t* list;
+        const std::uint8_t* entry;
+        mutable std::string exact;
+        mutable bool converted;
+    };
+
     void WalkFolder(const char* path);
     void WalkListedCatalog(const char* path, const char* name);
     // Walks a catalogue once `opened` tells how the reader's Open went.
     void WalkLoaded(HResult opened, platform::File& file, const char* path, const char* inner);
+    // The exact names of the directories from the root to `inner`.
+    std::vector<std::string> ExactComponents(const char* inner) const;
 
     CatalogReader& reader_;
     WalkVisitor& visitor_;
     std::size_t capacity_;
     FolderOrder order_;
+    std::vector<std::string> startBelow_;  // exact names down to where the catalogue's walk began
+    std::vector<Level> levels_;
     Soundness soundness_;
 };
 

@@ -84,6 +84,8 @@ bool CatalogWriter::Create(platform::File&& file) {
     tableSize_ = 0;
     listAreaSize_ = 0;
     fileCount_ = 0;
+    exactNames_.clear();
+    exactCatalog_.clear();
     unknownTotals_ = 0;
     error_ = platform::IoError::kNone;
     return !failed_;
@@ -102,8 +104,13 @@ bool CatalogWriter::WriteAt(std::uint64_t offset, const void* data, std::size_t 
 bool CatalogWriter::WriteHeaderAndTable(CatalogHeader& header, const std::vector<DirectoryNode>& table) {
     if (failed_) return false;
     buffer_.clear();
-    for (const DirectoryNode& node : table)
+    // Written twice (before the lists and with the counts); noted once.
+    bool noteExact = tableSize_ == 0;
+    for (const DirectoryNode& node : table) {
         if (!AppendDirectoryRecord(buffer_, node)) return failed_ = true, false;
+        if (noteExact && node.id != 1 && !node.exact.empty())
+            exactNames_.push_back({ExactKind::kDirectory, node.id, node.exact});
+    }
     buffer_.insert(buffer_.end(), kTerminator, kTerminator + kTerminatorSize);
     if (kHeaderSize + static_cast<std::uint64_t>(buffer_.size()) > kMaxOffset) return failed_ = true, false;
     tableSize_ = static_cast<std::uint32_t>(buffer_.size());
@@ -117,6 +124,7 @@ bool CatalogWriter::WriteEntryList(DirectoryNode& node, const std::vector<EntryD
     std::uint64_t listStart = listAreaSize_;
     buffer_.clear();
     for (const EntryData& entry : entries) {
+        NoteExactEntry(listAreaSize_ + buffer_.size(), entry.exact);
         if (!AppendEntryRecord(buffer_, entry)) return failed_ = true, false;
         if (!entry.IsDirectory()) ++fileCount_;
         else if (entry.size == kUnknownTotal) ++unknownTotals_;
@@ -125,19 +133,39 @@ bool CatalogWriter::WriteEntryList(DirectoryNode& node, const std::vector<EntryD
 }
 
 bool CatalogWriter::WriteEntryRecords(DirectoryNode& node, const std::uint8_t* const* records,
-                                      std::size_t count) {
+                                      const std::string* const* exact, std::size_t count) {
     constexpr std::size_t kPiece = 64 * 1024;
     if (failed_) return false;
     std::uint64_t listStart = listAreaSize_;
     buffer_.clear();
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* record = records[i];
+        if (exact != nullptr && exact[i] != nullptr) NoteExactEntry(listAreaSize_ + buffer_.size(), *exact[i]);
         buffer_.insert(buffer_.end(), record, record + EntryRecord::Size(record));
         if (!EntryRecord::IsDirectory(record)) ++fileCount_;
         else if (EntryRecord::FileSize(record) == kUnknownTotal) ++unknownTotals_;
         if (buffer_.size() >= kPiece && !FlushList(node, listStart, false)) return false;
     }
     return FlushList(node, listStart, true);
+}
+
+void CatalogWriter::NoteExactEntry(std::uint64_t listPosition, const std::string& exact) {
+    // A position past 32 bits fails the list itself (FlushList).
+    if (!exact.empty() && listPosition <= kMaxOffset)
+        exactNames_.push_back({ExactKind::kEntry, static_cast<std::uint32_t>(listPosition), exact});
+}
+
+void CatalogWriter::SetExactCatalogName(std::string exact) { exactCatalog_ = std::move(exact); }
+
+bool CatalogWriter::WriteExactNames() {
+    if (failed_) return false;
+    if (!exactCatalog_.empty()) exactNames_.push_back({ExactKind::kCatalog, 0, exactCatalog_});
+    std::vector<std::uint8_t> block;
+    if (!BuildExactBlock(std::move(exactNames_), block)) return failed_ = true, false;
+    exactNames_.clear();
+    if (block.empty()) return true;
+    if (ListAreaStart() + listAreaSize_ + block.size() > kMaxOffset) return failed_ = true, false;
+    return WriteAt(ListAreaStart() + listAreaSize_, block.data(), block.size());
 }
 
 bool CatalogWriter::FlushList(DirectoryNode& node, std::uint64_t listStart, bool final) {

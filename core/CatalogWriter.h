@@ -7,6 +7,7 @@
 #pragma once
 
 #include "core/CatalogFile.h"
+#include "core/ExactNames.h"
 
 #include <cstdint>
 #include <functional>
@@ -23,6 +24,7 @@ struct DirectoryNode {
     std::uint8_t depth = 0;
     std::uint32_t listOffset = 0;  // filled in by the writer
     std::uint32_t listSize = 0;    // filled in by the writer
+    std::string exact;  // the name on disk when `name` differs from it, else empty
 };
 
 // One file or sub-directory of a directory's entry list.
@@ -33,6 +35,7 @@ struct EntryData {
     std::uint64_t size = 0;  // kUnknownTotal for a directory until the totals pass
     platform::FileTime creationTime = 0;
     platform::FileTime writeTime = 0;
+    std::string exact;  // the name on disk when `name` differs from it, else empty
 
     bool IsDirectory() const { return (attributes & platform::kAttrDirectory) != 0; }
 };
@@ -63,7 +66,12 @@ public:
     bool WriteEntryList(DirectoryNode& node, const std::vector<EntryData>& entries);
     // The same for records already serialised (AppendEntryRecord), given in
     // stored order; written in pieces, so a long list needs no second copy.
-    bool WriteEntryRecords(DirectoryNode& node, const std::uint8_t* const* records, std::size_t count);
+    // `exact` (null, or one per record) gives the records' exact names, null
+    // where the stored name is exact.
+    bool WriteEntryRecords(DirectoryNode& node, const std::uint8_t* const* records,
+                           const std::string* const* exact, std::size_t count);
+    // The catalogue's exact name, when the header's stored one differs.
+    void SetExactCatalogName(std::string exact);
     // Puts the directory and file counts into the header and writes the header
     // and the table again.  The file count is the number of file entries: a
     // hidden directory has a record but no entry, so "entries minus
@@ -75,6 +83,10 @@ public:
     // a write or read failure; a stop is not a failure.
     bool WriteTotals(const std::vector<DirectoryNode>& table, const std::function<bool()>& stop,
                      const std::function<void(const char*)>& progress);
+    // Writes the exact names gathered from the table, the lists and the
+    // catalogue name after the last list; nothing when there are none.  Call
+    // once, after the last list.
+    bool WriteExactNames();
     // Flushes and closes the file; false if anything failed on the way.
     bool Close();
     // Why a write failed (kNone when nothing failed or a limit of the format
@@ -89,6 +101,7 @@ private:
     bool WriteAt(std::uint64_t offset, const void* data, std::size_t size);
     // Writes buffer_ at the end of the list area; `final` ends the current list.
     bool FlushList(DirectoryNode& node, std::uint64_t listStart, bool final);
+    void NoteExactEntry(std::uint64_t listPosition, const std::string& exact);
     std::uint64_t ListAreaStart() const { return kHeaderSize + static_cast<std::uint64_t>(tableSize_); }
 
     platform::File file_;
@@ -99,6 +112,8 @@ private:
     std::uint64_t unknownTotals_ = 0;
     platform::IoError error_ = platform::IoError::kNone;
     std::vector<std::uint8_t> buffer_;
+    std::vector<ExactName> exactNames_;  // entries' and directories'
+    std::string exactCatalog_;
 };
 
 }  // namespace cataloom

@@ -6,7 +6,17 @@
 
 namespace cataloom {
 
-NameMatcher::NameMatcher(const char* pattern, bool matchCase) : pattern_(pattern ? pattern : "") {
+NameMatcher::NameMatcher(const char* pattern, bool matchCase)
+    : NameMatcher(pattern, platform::StoredToUtf8(pattern), matchCase, true) {}
+
+NameMatcher NameMatcher::FromUtf8(const std::string& pattern, bool matchCase) {
+    bool changed = false;
+    std::string stored = platform::Utf8ToStored(pattern, changed);
+    return NameMatcher(stored.c_str(), pattern, matchCase, !changed);
+}
+
+NameMatcher::NameMatcher(const char* pattern, std::string_view utf8, bool matchCase, bool storedForm)
+    : pattern_(pattern ? pattern : ""), exact_(utf8, matchCase), storedForm_(storedForm) {
     for (unsigned c = 0; c < 256; ++c) {
         auto byte = static_cast<unsigned char>(c);
         fold_[c] = matchCase ? byte : platform::UpperChar(byte);
@@ -36,7 +46,7 @@ NameMatcher::NameMatcher(const char* pattern, bool matchCase) : pattern_(pattern
 }
 
 bool NameMatcher::Matches(const char* name) const {
-    if (name == nullptr) return false;
+    if (name == nullptr || !storedForm_) return false;
     auto n = reinterpret_cast<const unsigned char*>(name);
     return wildcards_ ? MatchesWhole(n) : MatchesAnywhere(n);
 }

@@ -6,10 +6,16 @@
 // meets the second byte of a double-byte character.  Without match-case
 // single bytes compare by their upper-case forms; a double-byte character of
 // the pattern must always meet the identical two bytes.
+//
+// Exact names (UTF-8, from a catalogue's exact names) are matched by
+// characters with the same pattern (core/ExactMatcher.h).
 #pragma once
+
+#include "core/ExactMatcher.h"
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cataloom {
@@ -17,8 +23,15 @@ namespace cataloom {
 class NameMatcher {
 public:
     NameMatcher(const char* pattern, bool matchCase);
+    // The pattern given in UTF-8: stored names are matched with its code
+    // page 932 form, or by nothing when it has none (a stored name cannot
+    // hold what the code page lacks).
+    static NameMatcher FromUtf8(const std::string& pattern, bool matchCase);
 
+    // A stored (code page 932) name.
     bool Matches(const char* name) const;
+    // An exact name (UTF-8).
+    bool MatchesExact(std::string_view name) const { return exact_.Matches(name); }
     bool UsesWildcards() const { return wildcards_; }
     const std::string& Pattern() const { return pattern_; }
     // The byte comparison of single-byte characters: the same folded form
@@ -26,6 +39,8 @@ public:
     unsigned char Folded(unsigned char byte) const { return fold_[byte]; }
 
 private:
+    NameMatcher(const char* pattern, std::string_view utf8, bool matchCase, bool storedForm);
+
     enum class Kind : std::uint8_t { kByte, kDouble, kAnyByte, kAnyRun };
     struct Token {
         Kind kind;
@@ -56,6 +71,8 @@ private:
     bool wildcards_ = false;
     unsigned char fold_[256];
     bool lead_[256];
+    ExactMatcher exact_;
+    bool storedForm_;  // false: the pattern has no code page 932 form
 };
 
 }  // namespace cataloom

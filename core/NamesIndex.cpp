@@ -53,9 +53,13 @@ public:
         longest_ = 0;
         damaged_ = false;
         unreachable_ = false;
+        exact_ = false;
     }
 
     void Entry(const char*, const char*, std::size_t length, const std::uint8_t* entry) override {
+        // The index holds stored names; a catalogue with exact names is
+        // matched by those, so its walk answers for it.
+        if (Walker()->KeepsExactNames()) exact_ = true;
         const char* name = IndexedName(entry);
         const std::size_t nameLength = std::strlen(name);
         // The walk goes depth first: after leaving the directories that do
@@ -88,7 +92,7 @@ public:
                platform::FileTime builtAt) const {
         out.clear();
         Put32(out, static_cast<std::uint32_t>(relative.size()));
-        Put32(out, (damaged_ ? 1 : 0) | (unreachable_ ? 2 : 0));
+        Put32(out, (damaged_ ? 1 : 0) | (unreachable_ || exact_ ? 2 : 0));
         Put64(out, stamp.size);
         Put64(out, stamp.lastWriteTime);
         Put64(out, builtAt);
@@ -114,6 +118,7 @@ private:
     std::size_t longest_ = 0;
     bool damaged_ = false;
     bool unreachable_ = false;
+    bool exact_ = false;
 };
 
 namespace {

@@ -60,7 +60,8 @@ public:
     platform::FileStamp Stamp() const;
     platform::FileTime BuiltAt() const { return Load64(data_ + 24); }
     bool Damaged() const { return (Load32(data_ + 4) & 1) != 0; }
-    // Some entry has no path: only the catalogue's own walk reports it.
+    // Some entry has no path, or the catalogue keeps exact names: only the
+    // catalogue's own walk reports it as it is.
     bool WalkOnly() const { return (Load32(data_ + 4) & 2) != 0; }
     std::uint32_t LongestPath() const { return Load32(data_ + 36); }
     std::uint32_t Count() const { return count_; }

@@ -3,7 +3,10 @@
 // the reader returns must be safe to walk, and the search walk over the file
 // must end.  The same bytes, cut to their first size word, are an item
 // identifier record whose readers must stay inside it; whole, they are a
-// move block whose paths are then judged against a data folder.
+// move block whose paths are then judged against a data folder.  The exact
+// names at the file's end are read with it, parsed again from memory, looked
+// up for every entry and directory, and checked.
+#include "core/CatalogCheck.h"
 #include "core/CatalogReader.h"
 #include "core/CatalogSearch.h"
 #include "core/ItemIdFactory.h"
@@ -31,12 +34,24 @@ const char* const kPaths[] = {
     "", "R", "R\\a", "R\\b", "R\\a\\c", "R\\a\\c\\d", "R\\b\\a", "R\\\x83\x5C", "R\\A", "R\\a\\", "R\\zz",
 };
 
-void WalkList(const std::uint8_t* list) {
+void WalkList(const cataloom::CatalogReader& reader, long record, const std::uint8_t* list) {
     cataloom::ItemIdFactory factory;
     cataloom::NameMatcher matcher("*\x83\x5C?*", false);
     for (const std::uint8_t* e = list; cataloom::EntryRecord::Size(e) != 0; e += cataloom::EntryRecord::Size(e)) {
         factory.Free(factory.MakeEntry(e));
         matcher.Matches(cataloom::EntryRecord::Name(e));
+        if (record >= 0) reader.ExactEntryName(static_cast<std::size_t>(record), list, e);
+    }
+}
+
+void ReadExactNames(const std::uint8_t* data, std::size_t size) {
+    cataloom::ExactNames exact;
+    for (std::size_t listsEnd : {std::size_t{0}, size / 2}) {
+        exact.Parse(data, size, listsEnd);
+        for (std::size_t i = 0; i < exact.Count(); ++i) {
+            cataloom::ExactName n = exact.At(i);
+            if (exact.Find(n.kind, n.key) != n.name) __builtin_trap();
+        }
     }
 }
 
@@ -81,15 +96,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ReadAsItemId(data, size);
     ReadAsMoveBlock(data, size);
+    ReadExactNames(data, size);
+    cataloom::CatalogCheck check;
+    check.Run(path.c_str());
     cataloom::CatalogReader reader;
     if (reader.Open(path.c_str()) != cataloom::kOk) return 0;
+    for (std::size_t r = 0; r < reader.DirectoryCount(); ++r) reader.ExactDirectoryName(r);
     for (const char* p : kPaths) {
         std::uint64_t offset = 0;
         std::uint32_t listSize = 0;
         reader.FindDirectory(p, &offset, &listSize);
         std::uint8_t* list = nullptr;
         if (reader.ReadEntryList(p, &list) == cataloom::kOk) {
-            WalkList(list);
+            WalkList(reader, reader.FindRecord(p), list);
             cataloom::platform::TaskFree(list);
         }
     }

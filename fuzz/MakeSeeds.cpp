@@ -10,9 +10,10 @@ using namespace cataloom;
 
 namespace {
 
-EntryData Entry(const char* name, std::uint64_t size, bool directory) {
+EntryData Entry(const char* name, std::uint64_t size, bool directory, const char* exact = "") {
     EntryData e;
     e.name = name;
+    e.exact = exact;
     e.attributes = directory ? platform::kAttrDirectory : platform::kAttrArchive;
     e.size = directory ? kUnknownTotal : size;
     e.creationTime = 0x01D0000000000000ULL;
@@ -21,25 +22,30 @@ EntryData Entry(const char* name, std::uint64_t size, bool directory) {
 }
 
 bool Write(const std::string& path, const std::vector<DirectoryNode>& shape,
-           const std::vector<std::vector<EntryData>>& lists) {
+           const std::vector<std::vector<EntryData>>& lists, const char* exactCatalogName = "") {
     CatalogHeader header;
     std::memset(&header, 0, sizeof(header));
     std::memcpy(header.magic, "!vmf", 4);
     std::strcpy(header.name, "R");
     std::vector<DirectoryNode> table = shape;
     CatalogWriter writer;
-    if (!writer.Create(path.c_str()) || !writer.WriteHeaderAndTable(header, table)) return false;
+    if (!writer.Create(path.c_str())) return false;
+    writer.SetExactCatalogName(exactCatalogName);
+    if (!writer.WriteHeaderAndTable(header, table)) return false;
     for (std::size_t i = 0; i < table.size(); ++i) {
         std::vector<EntryData> entries = lists[i];
         SortEntries(entries);
         if (!writer.WriteEntryList(table[i], entries)) return false;
     }
-    return writer.WriteCounts(header, table) && writer.WriteTotals(table, nullptr, nullptr) && writer.Close();
+    return writer.WriteCounts(header, table) && writer.WriteExactNames() &&
+           writer.WriteTotals(table, nullptr, nullptr) && writer.Close();
 }
 
-DirectoryNode Node(const char* name, std::uint32_t id, std::uint32_t parent, std::uint8_t depth) {
+DirectoryNode Node(const char* name, std::uint32_t id, std::uint32_t parent, std::uint8_t depth,
+                   const char* exact = "") {
     DirectoryNode n;
     n.name = name;
+    n.exact = exact;
     n.id = id;
     n.parentId = parent;
     n.depth = depth;
@@ -70,5 +76,12 @@ int main(int argc, char** argv) {
                      {Node("R", 1, 0, 1), Node("a", 2, 1, 2), Node("b", 2, 1, 2), Node("a", 2, 2, 3),
                       Node("b", 2, 2, 3)},
                      std::vector<std::vector<EntryData>>(5, {Entry("a", 0, true), Entry("b", 0, true)}));
+    // Exact names after the lists: the catalogue's, a directory's and two
+    // entries' (one of them not UTF-8, as a Linux disk may hold).
+    ok = ok && Write(dir + "/exact.vmf", {Node("R", 1, 0, 1), Node("caf?", 2, 1, 2, "caf\xC3\xA9")},
+                     {{Entry("caf?", 0, true, "caf\xC3\xA9"), Entry("?", 4, false, "\xF0\x9F\x8E\xB5"),
+                       Entry("x?", 1, false, "x\xFF")},
+                      {Entry("a", 2, false)}},
+                     "Beyonc\xC3\xA9");
     return ok ? 0 : 1;
 }

@@ -11,9 +11,9 @@ namespace cataloom::platform::console {
 
 // A command-line argument as code page 932 text.
 std::string ArgumentText(const char* argument);
-// Whether the argument is text in the locale's encoding that code page 932
-// holds unchanged (ArgumentText replaces anything else by "?").
-bool IsExactArgumentText(const char* argument);
+// A command-line argument as UTF-8, for exact names (Windows: from the
+// ANSI code page the runtime hands the arguments in).
+std::string ArgumentUtf8(const char* argument);
 // A command-line argument naming a path: code page 932 with backslash
 // separators, as the catalogue core takes paths.
 std::string ArgumentPath(const char* argument);
@@ -22,6 +22,8 @@ bool AbsolutePath(const std::string& path, std::string& absolute);
 
 // Code page 932 text as the terminal shows it.
 std::string ToTerminal(const std::string& text);
+// UTF-8 text as the terminal shows it.
+std::string Utf8ToTerminal(const std::string& utf8);
 // Code page 932 text as UTF-8, for data written to files and pipes whatever
 // the terminal uses.  A sequence that is not code page 932 is replaced.
 std::string ToUtf8(const std::string& text);

@@ -51,6 +51,15 @@ int CompareCase(const char* a, const char* b);
 bool IsLeadByte(unsigned char c);
 // The system's upper-casing of one single-byte character (CharUpperA).
 unsigned char UpperChar(unsigned char c);
+// A code page 932 name in UTF-8; a sequence the code page does not define
+// becomes "?".
+std::string StoredToUtf8(const char* stored);
+// One character folded for comparisons without regard to case (the
+// system's Unicode lower-casing of its upper-case form).
+char32_t FoldCase(char32_t c);
+// A UTF-8 name in code page 932 as a listing stores it (FindData::name);
+// `changed` tells whether that is not the same name.
+std::string Utf8ToStored(const std::string& utf8, bool& changed);
 
 // ---- The shell's task allocator --------------------------------------------
 
@@ -75,6 +84,9 @@ struct FindData {
     // in another form was given that form, and on Linux a backslash (no
     // separator there) became "_".
     bool nameChanged = false;
+    // The name on disk in UTF-8 when `nameChanged` (on Linux the disk's own
+    // bytes, which need not be UTF-8); empty otherwise.
+    std::string exactName;
 };
 
 // A path as the system's own calls take it: the path itself on Windows,

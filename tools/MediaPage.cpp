@@ -99,7 +99,7 @@ bool MediaPage::Rename(HWND page, const char* name) {
     std::memcpy(header.name, name, std::strlen(name));
     // The shared reader may hold this very file.
     ProcessObjects::Reader().Release();
-    if (!ReplaceHeader(path_, &header)) {
+    if (!ReplaceHeader(path_, &header, platform::StoredToUtf8(name).c_str())) {
         ShowLibraryMessage(page, IDS_CANNOT_OPEN_FILE, MB_OK | MB_ICONWARNING);
         return false;
     }

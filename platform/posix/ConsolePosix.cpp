@@ -27,11 +27,6 @@ std::string ToBackslashes(std::string path) {
 
 std::string ArgumentText(const char* argument) { return Utf8ToCp932(argument ? argument : ""); }
 
-bool IsExactArgumentText(const char* argument) {
-    std::string given = argument ? argument : "";
-    return Cp932ToUtf8(Utf8ToCp932(given)) == given;
-}
-
 std::string ArgumentPath(const char* argument) { return ToBackslashes(ArgumentText(argument)); }
 
 bool AbsolutePath(const std::string& path, std::string& absolute) {
@@ -43,6 +38,8 @@ bool AbsolutePath(const std::string& path, std::string& absolute) {
 }
 
 std::string ToTerminal(const std::string& text) { return Cp932ToUtf8(text); }
+std::string Utf8ToTerminal(const std::string& utf8) { return utf8; }
+std::string ArgumentUtf8(const char* argument) { return argument ? argument : ""; }
 
 std::string ToUtf8(const std::string& text) { return Cp932ToUtf8(text); }
 

@@ -4,6 +4,8 @@
 #include "platform/posix/Cp932.h"
 
 #include <dirent.h>
+#include <locale.h>
+#include <wctype.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/file.h>
@@ -105,6 +107,8 @@ bool Describe(int dirFd, const std::string& utf8Name, FindData& out) {
     out.creationTime = ToFileTime(st.st_ctim);
     CopyName(Utf8ToCatalogName(utf8Name, out.nameChanged), out.name);
     CopyName(utf8Name, out.nativeName);
+    if (out.nameChanged) out.exactName = utf8Name;
+    else out.exactName.clear();
     return true;
 }
 
@@ -162,6 +166,17 @@ int CompareCase(const char* a, const char* b) {
 bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 unsigned char UpperChar(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c; }
+std::string StoredToUtf8(const char* stored) { return Cp932ToUtf8(stored != nullptr ? stored : ""); }
+std::string Utf8ToStored(const std::string& utf8, bool& changed) { return Utf8ToCatalogName(utf8, changed); }
+
+char32_t FoldCase(char32_t c) {
+    // The C library's Unicode tables, whatever the process's own locale.
+    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+    if (utf8 == static_cast<locale_t>(0)) return c;
+    auto w = static_cast<wint_t>(c);
+    return static_cast<char32_t>(towlower_l(towupper_l(w, utf8), utf8));
+}
 
 void* TaskAlloc(std::size_t bytes) { return std::malloc(bytes == 0 ? 1 : bytes); }
 void TaskFree(void* block) { std::free(block); }

@@ -23,11 +23,6 @@ BOOL WINAPI OnControl(DWORD type) {
 // The C runtime hands main() its arguments in the ANSI code page already.
 std::string ArgumentText(const char* argument) { return argument ? argument : ""; }
 
-bool IsExactArgumentText(const char* argument) {
-    if (argument == nullptr || *argument == '\0') return true;
-    return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, argument, -1, nullptr, 0) > 0;
-}
-
 std::string ArgumentPath(const char* argument) {
     std::string path = ArgumentText(argument);
     for (std::size_t i = 0; i < path.size(); ++i) {
@@ -54,6 +49,32 @@ std::string ToTerminal(const std::string& text) {
     int bytes = WideCharToMultiByte(target, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(bytes), '\0');
     WideCharToMultiByte(target, 0, utf16.data(), wide, out.data(), bytes, nullptr, nullptr);
+    return out;
+}
+
+std::string Utf8ToTerminal(const std::string& utf8) {
+    UINT target = GetConsoleOutputCP();
+    if (target == CP_UTF8 || utf8.empty()) return utf8;
+    int wide = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::vector<wchar_t> utf16(static_cast<std::size_t>(wide > 0 ? wide : 0));
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), utf16.data(), wide);
+    if (target == 0) target = GetACP();
+    int bytes = WideCharToMultiByte(target, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    WideCharToMultiByte(target, 0, utf16.data(), wide, out.data(), bytes, nullptr, nullptr);
+    return out;
+}
+
+std::string ArgumentUtf8(const char* argument) {
+    std::string ansi = ArgumentText(argument);
+    // Bytes that are not text stay as they are: no valid UTF-8 comes of them.
+    int wide = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    if (wide <= 0) return ansi;
+    std::vector<wchar_t> utf16(static_cast<std::size_t>(wide > 0 ? wide : 0));
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), utf16.data(), wide);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, out.data(), bytes, nullptr, nullptr);
     return out;
 }
 

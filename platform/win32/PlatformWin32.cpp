@@ -28,6 +28,16 @@ std::wstring Widen(const char* ansi) {
 // `wide` in the ANSI code page as the ANSI calls give it, cut at a
 // character boundary to fit `out`; true when that is the name itself (no
 // character was lost, replaced by a look-alike or cut off).
+// `length` UTF-16 units (-1: up to the terminator) in UTF-8.
+std::string ToUtf8(const wchar_t* wide, int length) {
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return std::string();
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, length, utf8.data(), bytes, nullptr, nullptr);
+    if (length < 0) utf8.resize(std::strlen(utf8.c_str()));
+    return utf8;
+}
+
 bool ToAnsiName(const wchar_t* wide, char (&out)[kMaxPath]) {
     int bytes = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
     std::string ansi(static_cast<std::size_t>(bytes > 0 ? bytes : 1), '\0');
@@ -55,6 +65,7 @@ void CopyFindData(const WIN32_FIND_DATAW& found, FindData& out) {
     out.creationTime = ToFileTime(found.ftCreationTime);
     out.lastWriteTime = ToFileTime(found.ftLastWriteTime);
     out.nameChanged = !ToAnsiName(found.cFileName, out.name);
+    out.exactName = out.nameChanged ? ToUtf8(found.cFileName, -1) : std::string();
     if (!out.nameChanged) std::memcpy(out.nativeName, out.name, sizeof(out.nativeName));
     else if (found.cAlternateFileName[0] == L'\0' || !ToAnsiName(found.cAlternateFileName, out.nativeName))
         out.nativeName[0] = '\0';
@@ -91,6 +102,34 @@ bool Failed() {
 int CompareNoCase(const char* a, const char* b) { return lstrcmpiA(a, b); }
 int CompareCase(const char* a, const char* b) { return lstrcmpA(a, b); }
 bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
+
+std::string StoredToUtf8(const char* stored) {
+    if (stored == nullptr || *stored == '\0') return std::string();
+    int wide = MultiByteToWideChar(932, 0, stored, -1, nullptr, 0);
+    if (wide <= 0) return std::string();
+    std::wstring utf16(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(932, 0, stored, -1, utf16.data(), wide);
+    return ToUtf8(utf16.c_str(), -1);
+}
+
+char32_t FoldCase(char32_t c) {
+    if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+    // The system folds UTF-16 units; characters beyond them stay as they are.
+    if (c > 0xFFFF || (c >= 0xD800 && c <= 0xDFFF)) return c;
+    wchar_t unit[2] = {static_cast<wchar_t>(c), L'\0'};
+    CharUpperBuffW(unit, 1);
+    CharLowerBuffW(unit, 1);
+    return unit[0];
+}
+
+std::string Utf8ToStored(const std::string& utf8, bool& changed) {
+    int wide = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring utf16(static_cast<std::size_t>(wide > 0 ? wide : 1), L'\0');
+    if (wide > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, utf16.data(), wide);
+    char stored[kMaxPath];
+    changed = !ToAnsiName(utf16.c_str(), stored) || ToUtf8(utf16.c_str(), -1) != utf8;
+    return stored;
+}
 
 unsigned char UpperChar(unsigned char c) {
     // CharUpperA takes a single character in the low word of the pointer.

@@ -86,9 +86,9 @@ printf 'a' > "t/第1話〜第3話/a.txt"; printf 'bb' > "t/Season 1—2/b.txt"
 printf 'ccc' > 't/back\slash/own.txt'; printf 'dddd' > t/back/slash/other.txt
 expect names 0 "$tool" capture t -o names.vmf
 contains names-counts "5 directories, 4 files"
-warns names-warning "cataloom: warning: 3 names were changed to fit code page 932 (-v shows which)"
+contains names-information "3 names are stored in another code page 932 form and kept exactly beside it (-v shows which)"
 expect names-ls 0 "$tool" ls names.vmf
-is names-ls $'back/\nback_slash/\nSeason 1―2/\n第1話～第3話/'
+is names-ls $'back/\nback\\x5cslash/\nSeason 1—2/\n第1話〜第3話/'
 expect names-wave 0 "$tool" ls names.vmf 第1話～第3話
 is names-wave a.txt
 expect names-dash 0 "$tool" ls names.vmf 'Season 1―2'
@@ -100,10 +100,10 @@ is names-slash other.txt
 expect names-check 0 "$tool" check names.vmf
 contains names-sound "sound, 5 directories, 4 files"
 expect names-verbose 0 "$tool" capture t -o names.vmf -v
-warns names-verbose-warning "cataloom: warning: 3 names were changed to fit code page 932"
-warns names-verbose-which "cataloom:   $work/t/第1話～第3話"
-warns names-verbose-which "cataloom:   $work/t/Season 1―2"
-warns names-verbose-which "cataloom:   $work/t/back_slash"
+contains names-verbose-information "3 names are stored in another code page 932 form and kept exactly beside it"
+contains names-verbose-which "  $work/t/第1話～第3話"
+contains names-verbose-which "  $work/t/Season 1―2"
+contains names-verbose-which "  $work/t/back_slash"
 # A directory that cannot be read: the catalogue is written, a warning says
 # so, and the status is 3.  Root reads every directory; it is run without
 # the capabilities that allow it.
@@ -438,6 +438,64 @@ expect capture-onto-fifo 2 "$tool" capture src -o out/fifo.vmf --name x
 run export-dash 0 dash.csv "$tool" export crafted/awkward.vmf -o -
 same export-dash dash.csv awkward.csv
 [ -e ./- ] && { echo "FAIL export-dash: wrote a file named -"; failures=$((failures+1)); }
+# Exact names: the table of names as files and as directories, captured and
+# given back as on disk by check, info, ls, find and every export format.
+long=$(printf 'a%.0s' $(seq 253))é
+names=("Beyoncé.mp3" "Motörhead" $'cafe\xcc\x81' "café" "cafe" "第1話〜第3話" "第1話～第3話" "한국어" "中文简体" "🎵" "♪"
+       "表示ソé" "$long")
+mkdir -p exact/d exact-data
+for n in "${names[@]}"; do printf 'z' > "exact/$n"; mkdir "exact/d/$n"; done
+# The long name's directory passes the path limit: recorded without contents (status 3).
+expect exact-capture 3 "$tool" capture exact -o exact-data/exact.vmf --name Beyoncé
+contains exact-capture-counts "14 directories, 13 files"
+expect exact-check 0 "$tool" check exact-data/exact.vmf
+expect exact-info 0 "$tool" info exact-data/exact.vmf
+contains exact-info-name "Name:         Beyoncé"
+expect exact-ls 0 "$tool" ls exact-data/exact.vmf
+[ "$(sort <<<"$out")" = "$( (printf '%s\n' "${names[@]}"; echo d/) | sort)" ] || { echo "FAIL exact-ls: $out"; failures=$((failures+1)); }
+expect exact-ls-d 0 "$tool" ls exact-data/exact.vmf d
+[ "$(sort <<<"$out")" = "$(printf '%s/\n' "${names[@]}" | sort)" ] || { echo "FAIL exact-ls-d: $out"; failures=$((failures+1)); }
+for n in "${names[@]}"; do
+  expect "exact-ls-$n" 0 "$tool" ls exact-data/exact.vmf "d/$n"
+  expect "exact-find-$n" 0 "$tool" find exact-data "$n"
+  contains "exact-find-$n" "exact.vmf/$n"$'\t1\t'
+  contains "exact-find-dir-$n" "exact.vmf/d/$n"$'\t\t'
+done
+expect exact-find-fold 0 "$tool" find exact-data BEYONCÉ
+contains exact-find-fold-hit "exact.vmf/Beyoncé.mp3"
+expect exact-find-one-character 0 "$tool" find exact-data '?' 
+contains exact-find-emoji "exact.vmf/🎵"$'\t1\t'
+contains exact-find-note "exact.vmf/♪"$'\t1\t'
+expect exact-find-wildcard 0 "$tool" find exact-data 'Beyonc?.mp3'
+contains exact-find-wildcard-hit "exact.vmf/Beyoncé.mp3"
+run exact-csv 0 exact.csv "$tool" export exact-data/exact.vmf
+run exact-json 0 exact.json "$tool" export exact-data/exact.vmf --format json
+run exact-efu 0 exact.efu "$tool" export exact-data/exact.vmf --format efu
+for n in "${names[@]}"; do
+  grep -qF "Beyoncé,exact-data/exact.vmf,$n,file,1," exact.csv || { echo "FAIL exact-csv: $n"; failures=$((failures+1)); }
+  grep -qF "Beyoncé,exact-data/exact.vmf,d/$n,directory,0," exact.csv || { echo "FAIL exact-csv-d: $n"; failures=$((failures+1)); }
+  grep -qF "\"path\":\"d/$n\",\"type\":\"directory\"" exact.json || { echo "FAIL exact-json: $n"; failures=$((failures+1)); }
+  grep -qF "\"exact-data\\exact.vmf\\d\\$n\"," exact.efu || { echo "FAIL exact-efu: $n"; failures=$((failures+1)); }
+done
+# diff and dups by exact names: the same capture twice has no changes; the
+# catalogue cut before its exact names (as older captures were) differs only
+# in the names it could not hold.
+expect exact-again 3 "$tool" capture exact -o exact-data/again.vmf --name Beyoncé
+expect exact-diff-same 0 "$tool" diff exact-data/exact.vmf exact-data/again.vmf
+contains exact-diff-same-counts "0 added, 0 removed, 0 changed, 0 directory totals changed"
+expect exact-info-size 0 "$tool" info exact-data/exact.vmf
+extension=$(sed -n 's/^Exact names: *[0-9]* (\([0-9]*\) bytes)$/\1/p' <<<"$out")
+cp exact-data/exact.vmf exact-data/older.vmf && truncate -s "-$extension" exact-data/older.vmf
+expect exact-older-check 0 "$tool" check exact-data/older.vmf
+expect exact-diff-older 1 "$tool" diff exact-data/older.vmf exact-data/exact.vmf
+contains exact-diff-older-added "+ Beyoncé.mp3"
+contains exact-diff-older-added-dir "+ d/한국어/"
+for n in cafe "第1話～第3話" "♪" "d/cafe/"; do
+  ! grep -qxF -- "+ $n" <<<"$out" && ! grep -qxF -- "- $n" <<<"$out" || { echo "FAIL exact-diff-older: $n"; failures=$((failures+1)); }
+done
+expect exact-dups 0 "$tool" dups exact-data --min-size 1
+contains exact-dups-name "Beyoncé.mp3"
+[ "$(wc -l < exact.csv)" = 28 ] || { echo "FAIL exact-csv rows: $(wc -l < exact.csv)"; failures=$((failures+1)); }
 
 # The names index: in the cache folder, never in the data folder, and find
 # gives the same lines with it as without it.

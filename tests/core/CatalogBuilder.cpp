@@ -19,15 +19,17 @@ CatalogHeader MakeHeader(const std::string& name, std::uint32_t serial) {
 }
 
 bool WriteTable(const std::string& path, CatalogHeader& header, std::vector<DirectoryNode> table,
-                std::vector<std::vector<EntryData>> lists) {
+                std::vector<std::vector<EntryData>> lists, const std::string& catalogExact) {
     CatalogWriter writer;
-    if (lists.size() != table.size() || !writer.Create(path.c_str()) || !writer.WriteHeaderAndTable(header, table))
-        return false;
+    if (lists.size() != table.size() || !writer.Create(path.c_str())) return false;
+    writer.SetExactCatalogName(catalogExact);
+    if (!writer.WriteHeaderAndTable(header, table)) return false;
     for (std::size_t i = 0; i < table.size(); ++i) {
         SortEntries(lists[i]);
         if (!writer.WriteEntryList(table[i], lists[i])) return false;
     }
-    return writer.WriteCounts(header, table) && writer.WriteTotals(table, nullptr, nullptr) && writer.Close();
+    return writer.WriteCounts(header, table) && writer.WriteExactNames() &&
+           writer.WriteTotals(table, nullptr, nullptr) && writer.Close();
 }
 
 bool WriteCatalog(const std::string& path, CatalogHeader& header, std::vector<TreeDirectory> tree) {
@@ -35,12 +37,13 @@ bool WriteCatalog(const std::string& path, CatalogHeader& header, std::vector<Tr
     std::vector<std::vector<EntryData>> lists(tree.size());
     for (std::size_t i = 0; i < tree.size(); ++i) {
         table[i].name = i == 0 ? std::string(header.name) : tree[i].name;
+        table[i].exact = i == 0 ? std::string() : tree[i].exact;
         table[i].id = static_cast<std::uint32_t>(i + 1);
         table[i].parentId = i == 0 ? 0 : table[tree[i].parent].id;
         table[i].depth = static_cast<std::uint8_t>(i == 0 ? 1 : table[tree[i].parent].depth + 1);
         lists[i] = std::move(tree[i].entries);
     }
-    return WriteTable(path, header, std::move(table), std::move(lists));
+    return WriteTable(path, header, std::move(table), std::move(lists), tree.empty() ? "" : tree[0].exact);
 }
 
 namespace {

@@ -13,6 +13,7 @@ struct TreeDirectory {
     std::string name;
     std::size_t parent = 0;  // index of the parent in the tree; the root's is ignored
     std::vector<EntryData> entries;  // unsorted; sorted by the builder
+    std::string exact;  // its name on disk where `name` differs (the root's: the catalogue's)
 };
 
 // Builds a header named `name` with the magic and the given serial.
@@ -25,7 +26,7 @@ bool WriteCatalog(const std::string& path, CatalogHeader& header, std::vector<Tr
 // Writes a table given record by record (ids, parents and depths as given,
 // sorted or not) with one entry list per record.
 bool WriteTable(const std::string& path, CatalogHeader& header, std::vector<DirectoryNode> table,
-                std::vector<std::vector<EntryData>> lists);
+                std::vector<std::vector<EntryData>> lists, const std::string& catalogExact = "");
 
 // Crafted catalogues that once made a search exhaust memory or run for ever.
 // 564 bytes: the root "R" holds one file, but declares an entry list of

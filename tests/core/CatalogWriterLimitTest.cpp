@@ -54,19 +54,19 @@ TEST(CatalogWriterLimit, ListsEndingAt4GiBAreTakenAndOneByteMoreIsRefused) {
     std::vector<std::uint8_t> last = FileRecord(static_cast<std::size_t>(rest));
     std::vector<const std::uint8_t*> records(fullRecords, big.data());
     records.push_back(last.data());
-    ASSERT_TRUE(writer.WriteEntryRecords(table[0], records.data(), records.size()));
+    ASSERT_TRUE(writer.WriteEntryRecords(table[0], records.data(), nullptr, records.size()));
     EXPECT_EQ(table[0].listOffset, 0u);
     EXPECT_EQ(table[0].listSize, rootList);
 
     // An empty list ends the file at exactly 2^32 - 1 bytes: still taken.
-    ASSERT_TRUE(writer.WriteEntryRecords(table[1], nullptr, 0));
+    ASSERT_TRUE(writer.WriteEntryRecords(table[1], nullptr, nullptr, 0));
     EXPECT_EQ(table[1].listOffset, rootList);
     EXPECT_EQ(table[1].listSize, kTerminatorSize);
     EXPECT_EQ(listArea + table[1].listOffset + table[1].listSize, 0xFFFFFFFFull);
 
     // The next one would put an offset past 32 bits: refused, and the
     // writer stays failed, so no header claims a whole file.
-    EXPECT_FALSE(writer.WriteEntryRecords(table[2], nullptr, 0));
+    EXPECT_FALSE(writer.WriteEntryRecords(table[2], nullptr, nullptr, 0));
     EXPECT_EQ(table[2].listOffset, 0u);
     EXPECT_EQ(table[2].listSize, 0u);
     EXPECT_FALSE(writer.WriteCounts(header, table));

@@ -103,3 +103,64 @@ TEST(NameMatcherTest, WildcardsMatchTheWholeName) {
 
 }  // namespace
 }  // namespace cataloom
+
+namespace cataloom {
+namespace {
+
+// Exact names (UTF-8) by characters: every name of the table is found by a
+// part of it and by itself; letters fold across scripts; '?' is one
+// character however many bytes or UTF-16 units it takes.
+TEST(ExactMatcherTest, CharactersAndUnicodeCaseFolding) {
+    struct Case {
+        std::string pattern, name;
+        bool matchCase, expected;
+    };
+    const std::string table[] = {u8"Beyoncé.mp3", u8"Motörhead", "cafe\xCC\x81", u8"café", u8"第1話〜第3話",
+                                 u8"第1話～第3話", u8"한국어", u8"中文简体", u8"🎵", u8"♪", u8"表示ソé"};
+    for (const std::string& name : table) {
+        EXPECT_TRUE(ExactMatcher(name, false).Matches(name)) << name;
+        // Its last character alone.
+        std::size_t last = name.size() - 1;
+        while (last > 0 && (static_cast<unsigned char>(name[last]) & 0xC0) == 0x80) --last;
+        EXPECT_TRUE(ExactMatcher(name.substr(last), true).Matches(name)) << name;
+    }
+    const Case cases[] = {
+        {u8"BEYONCÉ", u8"Beyoncé.mp3", false, true},
+        {u8"BEYONCÉ", u8"Beyoncé.mp3", true, false},
+        {u8"MOTÖR", u8"Motörhead", false, true},
+        {u8"Ω", u8"ωmega", false, true},
+        {u8"Я", u8"яблоко", false, true},
+        {u8"café", "cafe\xCC\x81", false, false},  // no normalisation: composed is not decomposed
+        {u8"〜", u8"第1話～第3話", false, false},   // the wave dash is not the fullwidth tilde
+        {u8"～", u8"第1話～第3話", false, true},
+        {"?", u8"🎵", false, true},
+        {"??", u8"🎵", false, false},
+        {"?", u8"♪", false, true},
+        {u8"Beyonc?.mp3", u8"Beyoncé.mp3", false, true},
+        {u8"*é", u8"表示ソé", false, true},
+        {u8"表示?é", u8"表示ソé", false, true},
+        {u8"*国*", u8"한국어", false, false},
+        {u8"?국?", u8"한국어", false, true},
+        {"*", "", false, true},
+        {"bad?", "bad\xFF", false, true},  // a byte that is not UTF-8 is one character
+        {"bad??", "bad\xFF", false, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ExactMatcher(c.pattern, c.matchCase).Matches(c.name), c.expected) << c.pattern << " / " << c.name;
+}
+
+// A pattern typed in UTF-8 meets stored names through its code page 932
+// form, and none at all when it has none.
+TEST(ExactMatcherTest, Utf8PatternsMeetStoredNames) {
+    EXPECT_TRUE(NameMatcher::FromUtf8(u8"写真", false).Matches("旅行の写真.jpg"));
+    EXPECT_TRUE(NameMatcher::FromUtf8(u8"写真", false).MatchesExact(u8"旅行の写真.jpg"));
+    // (Names outside code page 932 stay out of the macros, which turn their
+    // arguments into code page 932 text.)
+    const std::string lower = u8"beyoncé", upper = u8"BEYONCÉ";
+    EXPECT_FALSE(NameMatcher::FromUtf8(lower, false).Matches("beyonc?"));
+    EXPECT_TRUE(NameMatcher::FromUtf8(lower, false).MatchesExact(upper));
+    EXPECT_TRUE(NameMatcher("写真", false).MatchesExact(u8"写真.jpg"));
+}
+
+}  // namespace
+}  // namespace cataloom
