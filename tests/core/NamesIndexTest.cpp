@@ -268,6 +268,23 @@ TEST_F(NamesIndexTest, LongPathsAndSplittingNamesAreReportedAsTheWalkReportsThem
                 << capacity << ": pattern \"" << query.pattern << "\"";
 }
 
+// The index holds stored names; a catalogue with exact names is matched by
+// those, so the index must leave it to its walk: "c_" meets the stored
+// "Beyonc_.mp3" but not the exact "Beyoncé.mp3".
+TEST_F(NamesIndexTest, ACatalogueWithExactNamesIsAnsweredAsItsWalkAnswers) {
+    Catalog("plain.vmf", "PLAIN", Music("plain"));
+    EntryData exact = File("Beyonc_.mp3", 7);
+    exact.exact = "Beyonc\xc3\xa9.mp3";
+    Catalog("exact.vmf", "EXACT", {{"", 0, {exact, File("c_ plain.mp3", 2)}}});
+    for (const char* pattern : {"c_", "mp3", "*.mp3", "?eyonc*"}) {
+        const Query query = {pattern, false, nullptr};
+        const std::vector<std::string> walked = Walk(query);
+        EXPECT_EQ(Indexed(query), walked) << pattern;
+        EXPECT_EQ(Indexed(query), walked) << pattern << " (warm)";
+    }
+    EXPECT_EQ(Walk({"c_", false, nullptr}).size(), 1u);
+}
+
 // Damaged index files: each is rebuilt (sound again afterwards) and never
 // believed; the sanitizers watch every read.
 TEST_F(NamesIndexTest, ADamagedIndexIsRebuiltAndNeverBelieved) {

@@ -29,7 +29,9 @@ TEST(SearchFilterTest, SizesAndDatesParse) {
     for (const Size& size : sizes) {
         std::uint64_t parsed = 7;
         EXPECT_EQ(ParseSize(size.text, parsed), size.ok) << size.text;
-        if (size.ok) EXPECT_EQ(parsed, size.size) << size.text;
+        if (size.ok) {
+            EXPECT_EQ(parsed, size.size) << size.text;
+        }
     }
     struct Date {
         const char* text;
@@ -164,7 +166,9 @@ TEST(SearchFilterTest, TheWindowsTextSplitsIntoPatternAndTokens) {
         std::string pattern = "unchanged", error;
         SearchFilter filter;
         EXPECT_EQ(ParseSearchText(c.text, pattern, filter, error), c.ok) << c.text;
-        if (c.ok) EXPECT_EQ(pattern, c.pattern) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(pattern, c.pattern) << c.text;
+        }
         EXPECT_EQ(error, c.error) << c.text;
     }
     std::string pattern, error;
