@@ -46,6 +46,17 @@ constexpr ULONG kEnumerationBatch = 256;
 
 PCUITEMID_CHILD AsChild(const ItemId* item) noexcept { return reinterpret_cast<PCUITEMID_CHILD>(item); }
 
+// True when the folder at the absolute list `place` still binds and lists.
+bool Lists(const ItemId* place) noexcept {
+    ComPtr<IShellFolder> desktop;
+    ComPtr<IShellFolder> folder;
+    ComPtr<IEnumIDList> items;
+    return SUCCEEDED(SHGetDesktopFolder(desktop.Put())) &&
+           SUCCEEDED(desktop->BindToObject(reinterpret_cast<PCUIDLIST_RELATIVE>(place), nullptr, IID_IShellFolder,
+                                           reinterpret_cast<void**>(folder.Put()))) &&
+           folder && SUCCEEDED(folder->EnumObjects(nullptr, kEnumerationFlags, items.Put())) && items;
+}
+
 bool RegisterWindowClass(WNDPROC procedure) noexcept {
     HINSTANCE instance = ProcessObjects::Instance();
     WNDCLASSEXA existing = {};
@@ -250,7 +261,22 @@ void FolderView::RefreshList() noexcept {
         return;
     }
     list_.DeleteAll();
-    Fill();
+    // A directory gone from a re-captured catalogue lists nothing: rather
+    // than an empty list, the browser goes up to what still exists.
+    if (!Fill() && folder_->IsCatalogueLevel()) LeaveVanishedFolder();
+}
+
+void FolderView::LeaveVanishedFolder() noexcept {
+    TaskMemory<ItemId> place(FolderIdentifier());
+    if (place == nullptr) return;
+    while (!Ids::IsEnd(place.Get())) {
+        const_cast<ItemId*>(Ids::Last(place.Get()))->size = 0;
+        if (Ids::IsEnd(place.Get())) return;  // never up to the desktop
+        if (Lists(place.Get())) {
+            BrowseTo(place.Get(), SBSP_SAMEBROWSER | SBSP_ABSOLUTE);
+            return;
+        }
+    }
 }
 
 ItemId* FolderView::FolderIdentifier() const noexcept { return ProcessObjects::ItemIds().Copy(folder_->IdList()); }
@@ -433,10 +459,11 @@ DWORD FolderView::ListStyle() noexcept {
     return style;
 }
 
-void FolderView::Fill() {
+bool FolderView::Fill() {
     std::vector<TaskMemory<ItemId>> items;
     ComPtr<IEnumIDList> enumerator;
-    if (SUCCEEDED(folder_->EnumObjects(window_, kEnumerationFlags, enumerator.Put())) && enumerator) {
+    const bool listed = SUCCEEDED(folder_->EnumObjects(window_, kEnumerationFlags, enumerator.Put())) && enumerator;
+    if (listed) {
         PITEMID_CHILD batch[kEnumerationBatch];
         ULONG fetched = 0;
         while (SUCCEEDED(enumerator->Next(kEnumerationBatch, batch, &fetched)) && fetched > 0) {
@@ -463,6 +490,7 @@ void FolderView::Fill() {
     InvalidateRect(list, nullptr, TRUE);
     UpdateWindow(list);
     UpdateStatus();
+    return listed;
 }
 
 // ---- Notifications ---------------------------------------------------------

@@ -118,7 +118,10 @@ private:
 
     bool CreateList();
     DWORD ListStyle() noexcept;
-    void Fill();
+    // False when the folder could not be listed.
+    bool Fill();
+    // Posts a browse to the nearest folder above this one that still lists.
+    void LeaveVanishedFolder() noexcept;
     int IconIndex(const ItemId* item);
     void Activate();
     void UpdateStatus();

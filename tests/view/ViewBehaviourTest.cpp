@@ -13,10 +13,12 @@
 
 #include "core/ItemIdFactory.h"
 #include "core/PathUtil.h"
+#include "namespace/CatalogAnnouncement.h"
 #include "namespace/CatalogFolder.h"
 #include "namespace/ObjectCount.h"
 #include "namespace/ProcessObjects.h"
 #include "settings/SettingsStore.h"
+#include "tests/core/CatalogBuilder.h"
 #include "tests/namespace/ShellTestSupport.h"
 #include "tests/support/WinTestSupport.h"
 #include "tests/view/ViewData.h"
@@ -293,6 +295,57 @@ TEST_P(ViewBehaviourTest, TheViewWindowNeverOutlivesItsObject) {
     EXPECT_EQ(view->DestroyViewWindow(), S_OK);
     view.Reset();
     EXPECT_EQ(ObjectCount().Get(), objects);
+}
+
+// A catalogue holding x.txt and the first `levels` of the directories A\\B\\C.
+std::vector<TreeDirectory> Nested(int levels) {
+    static const char* const kNames[] = {"A", "B", "C"};
+    std::vector<TreeDirectory> tree(static_cast<std::size_t>(levels) + 1);
+    tree[0].entries = {File("x.txt", 1)};
+    for (int i = 0; i < levels; ++i) {
+        tree[i].entries.insert(tree[i].entries.begin(), Dir(kNames[i], i + 1 < levels ? 1 : 0));
+        tree[i + 1].name = kNames[i];
+        tree[i + 1].parent = static_cast<std::size_t>(i);
+    }
+    return tree;
+}
+
+TEST_P(ViewBehaviourTest, AViewWhoseDirectoryVanishedGoesUpToTheNearestFolderLeft) {
+    const std::string file = data.Path("深.vmf");
+    CatalogHeader first = MakeHeader("深");
+    ASSERT_TRUE(WriteCatalog(file, first, Nested(3)));
+    struct Case {
+        const char* open;
+        int levels;        // what the capture again keeps
+        const char* left;  // where the view goes
+        Texts rows;
+    };
+    const Case cases[] = {
+        {"深.vmf\\A\\B\\C", 2, "深.vmf\\A\\B", Texts{}},
+        {"深.vmf\\A\\B", 0, "深.vmf", Texts{"x.txt"}},  // two levels gone at once
+    };
+    for (const Case& c : cases) {
+        Open(host, c.open);
+        CatalogHeader header = MakeHeader("深");
+        ASSERT_TRUE(WriteCatalog(file, header, Nested(c.levels))) << c.left;
+        ASSERT_EQ(AnnounceCatalog(file.c_str(), CatalogChange::kReplaced), S_OK) << c.left;
+        IdList expected = ParseFromDesktop(c.left);
+        ASSERT_NE(expected.Get(), nullptr) << c.left;
+        // The shown list keeps the catalogue's record as the view took it.
+        char shownPath[MAX_PATH] = {};
+        EXPECT_TRUE(PumpUntil([&] {
+            ComPtr<IShellView> holder;
+            FolderView* view = CurrentView(host, holder);
+            if (view == nullptr || host.List() == nullptr) return false;
+            TaskMemory<ItemId> shown(view->FolderIdentifier());
+            if (shown == nullptr) return false;
+            ItemIdFactory::PathOf(ItemIdFactory::Next(shown.Get()), shownPath, sizeof shownPath);
+            const HRESULT order = Desktop()->CompareIDs(0, reinterpret_cast<PCUIDLIST_RELATIVE>(shown.Get()),
+                                                        expected.Get());
+            return SUCCEEDED(order) && HRESULT_CODE(order) == 0;
+        })) << c.left << " shows " << shownPath;
+        EXPECT_EQ(ColumnTexts(host.List()), c.rows) << c.left;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, ViewBehaviourTest,
