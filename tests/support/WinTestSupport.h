@@ -19,7 +19,8 @@ std::string ProgramFolder();
 
 // A drive letter of Wine's mount manager for a folder of the test, of a
 // given drive type (as the prefix's configuration tool defines drives);
-// removed again on destruction.
+// removed again on destruction, though Wine's mount manager still answers
+// volume queries for the letter afterwards: other tests use other letters.
 class WineDrive {
 public:
     WineDrive(wchar_t letter, const std::string& folder, ULONG type);
