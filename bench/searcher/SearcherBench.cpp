@@ -128,6 +128,17 @@ Timing TimeWalk(const std::string& root, const std::string& pattern) {
     return timing;
 }
 
+// Opens the search window through its menu command (it runs until the
+// driver closes it), then waits for the driver.
+void RunSearchWindow(IContextMenu* menu, std::thread& driver) {
+    CMINVOKECOMMANDINFO info = {};
+    info.cbSize = sizeof info;
+    info.lpVerb = MAKEINTRESOURCEA(0);
+    info.nShow = SW_SHOWNORMAL;
+    if (FAILED(menu->InvokeCommand(&info))) Fail("the search menu failed");
+    driver.join();
+}
+
 // Opens the window through the library's search menu and times one search.
 Timing TimeWindowSearch(IContextMenu* menu, const std::string& pattern) {
     Timing timing;
@@ -152,12 +163,7 @@ Timing TimeWindowSearch(IContextMenu* menu, const std::string& pattern) {
         timing.rows = static_cast<long>(SendDlgItemMessageA(dialog, 1705, LVM_GETITEMCOUNT, 0, 0));
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     });
-    CMINVOKECOMMANDINFO info = {};
-    info.cbSize = sizeof info;
-    info.lpVerb = MAKEINTRESOURCEA(0);
-    info.nShow = SW_SHOWNORMAL;
-    if (FAILED(menu->InvokeCommand(&info))) Fail("the search menu failed");
-    driver.join();
+    RunSearchWindow(menu, driver);
     return timing;
 }
 
@@ -196,12 +202,7 @@ LiveTiming TimeLiveTyping(IContextMenu* menu, const std::string& pattern, long e
         }
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     });
-    CMINVOKECOMMANDINFO info = {};
-    info.cbSize = sizeof info;
-    info.lpVerb = MAKEINTRESOURCEA(0);
-    info.nShow = SW_SHOWNORMAL;
-    if (FAILED(menu->InvokeCommand(&info))) Fail("the search menu failed");
-    driver.join();
+    RunSearchWindow(menu, driver);
     return timing;
 }
 
